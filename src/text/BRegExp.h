@@ -1,0 +1,99 @@
+// Pattern matching for every notation rule.
+//
+// Patterns are Perl-style strings "m/pattern/flags" (the leading "m" may be left out).
+// Flags: k = Shift_JIS aware (a double-byte character is never split; "." and classes
+// step over whole characters), i = ignore case, m = "^" and "$" also match at line ends.
+// \w \d \s \b are ASCII only, so a Japanese character counts as a non-word character.
+// Each pattern string is compiled once per process and kept for the rest of the run.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarnel {
+
+// A pattern that does not compile, a runaway match, or a result asked for without one.
+class EBRegExpError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class CompiledPattern;
+
+// Returns the compiled form of a pattern string, compiling it on first use.
+// Throws EBRegExpError when the pattern does not compile.
+const CompiledPattern& CompilePattern(std::string_view pattern);
+
+// One match found by a search: offsets are 0-based byte positions in the searched text.
+class RegexMatch {
+public:
+    bool Found() const { return !groups_.empty(); }
+    std::size_t Position() const { return groups_[0].first; }
+    std::size_t Length() const { return groups_[0].second - groups_[0].first; }
+    std::size_t End() const { return groups_[0].second; }
+    // Number of capture groups plus one.
+    int GroupCount() const { return static_cast<int>(groups_.size()); }
+    // Whether group i took part in the match.
+    bool Matched(int i) const;
+    // The text of group i (0 = whole match); empty for a group that took no part.
+    std::string_view Group(int i) const;
+
+private:
+    friend class CompiledPattern;
+    std::string_view text_;
+    std::vector<std::pair<std::size_t, std::size_t>> groups_; // begin, end; npos = unmatched
+};
+
+// Searches text[from..] for pattern, with the subject starting at `from`: "^" and "\A"
+// anchor there, as when the text before it had been deleted. Nothing is copied; the
+// match refers to `text`, which must outlive it.
+RegexMatch Search(std::string_view pattern, std::string_view text, std::size_t from = 0);
+
+// The scan loop through which every inline rule runs: one left-to-right pass that copies
+// the text before each match, lets `replace` write the replacement, and resumes after the
+// match (so "^" anchors where the previous match ended). An empty match writes its
+// replacement and then copies one whole character so the pass always advances.
+// `replace` receives the match and the output to append to.
+using ScanReplacer = std::function<void(const RegexMatch& match, std::string& out)>;
+std::string ScanReplace(std::string_view pattern, std::string_view text,
+                        const ScanReplacer& replace);
+
+// As above, but the text between matches (and after the last) goes through `plain`
+// instead of being copied unchanged.
+using ScanPlain = std::function<void(std::string_view plain, std::string& out)>;
+std::string ScanReplace(std::string_view pattern, std::string_view text,
+                        const ScanReplacer& replace, const ScanPlain& plain);
+
+// The matcher object of the notation rules: one result at a time.
+class TBRegExp {
+public:
+    // Searches Text for Pattern; returns whether it matched. The result (and a copy of the
+    // text) is kept for the accessors until the next call.
+    bool Match(std::string_view Pattern, std::string_view Text);
+    // 1-based byte position of the whole match. Throws "no match pos" without a match.
+    int MatchPos() const;
+    // Byte length of the whole match. Throws "no match length" without a match.
+    int MatchLength() const;
+    // Number of capture groups plus one (0 without a match).
+    int GroupCount() const;
+    // Text of group I (0 = whole match). Throws "no strings now" without a match,
+    // "index out of range" for I outside 0..GroupCount()-1.
+    std::string GroupText(int I) const;
+
+private:
+    std::string text_;
+    RegexMatch match_;
+};
+
+// The shared matcher, made on first use.
+TBRegExp& SharedRegExp();
+
+// Retry limit of one match attempt; beyond it a match raises EBRegExpError rather than
+// freezing the program on a pathological pattern and text.
+constexpr unsigned long kRetryLimitInMatch = 20'000'000;
+
+} // namespace tarnel
