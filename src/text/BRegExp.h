@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace tarnel {
@@ -52,6 +53,10 @@ private:
 // anchor there, as when the text before it had been deleted. Nothing is copied; the
 // match refers to `text`, which must outlive it.
 RegexMatch Search(std::string_view pattern, std::string_view text, std::size_t from = 0);
+// A match into a temporary string would dangle.
+template <class T>
+    requires std::is_same_v<T, std::string>
+RegexMatch Search(std::string_view pattern, T&& text, std::size_t from = 0) = delete;
 
 // The scan loop through which every inline rule runs: one left-to-right pass that copies
 // the text before each match, lets `replace` write the replacement, and resumes after the
