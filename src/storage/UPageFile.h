@@ -1,0 +1,48 @@
+// Reading and writing page text.
+//
+// Page files hold the stored form: EUC-JP with LF line ends. Files written by other
+// programs may be in any supported encoding and any line-break style; reading normalises
+// them. Writing always produces the stored form and replaces the file in one step, so a
+// crash mid-write never leaves a half-written page.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace tarnel {
+
+// A page file that cannot be read or written. The message names the file (display form).
+class EPageFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// How page text is decoded when read.
+enum class ReadCharCode : int {
+    Automatic = 0, // Shift_JIS and JIS become EUC-JP; EUC-JP, ASCII and undecidable stay
+    EucJp = 1,     // bytes are taken as they are
+};
+
+struct PageReadOptions {
+    bool utf8Text = false;                       // page texts are UTF-8
+    ReadCharCode readCharCode = ReadCharCode::EucJp;
+};
+
+// The file's text in stored form. Lines end at CR LF, CR or LF and come back LF-terminated;
+// a NUL byte ends the text. Throws EPageFileError when the file cannot be read.
+std::string ReadPageText(const std::string& path, const PageReadOptions& options);
+
+// The same normalisation applied to bytes already in memory.
+std::string NormalisePageText(std::string_view bytes, const PageReadOptions& options);
+
+// Writes display-form text (Shift_JIS, any line breaks) as the whole new content of the
+// file, in stored form. The new content goes to a temporary file in the same folder that
+// then replaces the page; on any failure the old file is untouched and EPageFileError
+// names the page.
+void WritePageText(const std::string& path, std::string_view displayText);
+
+// Writes bytes as the whole new content of a file, atomically as above.
+void WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+} // namespace tarnel

@@ -1,0 +1,61 @@
+// The wiki folder and its page files.
+//
+// A page file is named by the page name's bytes in uppercase hexadecimal followed by the
+// wiki's extension: FrontPage is 46726F6E7450616765.txt. The bytes are EUC-JP, or UTF-8 when
+// the wiki uses UTF-8 file names. Page names are held in display form (Shift_JIS). The
+// codec functions here are the only way between page names and file names.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarnel {
+
+// Hex part of the file name of a page name (display form), without extension.
+std::string EncodePageName(std::string_view pageName, bool useUtf8Names);
+
+// Page name (display form) of a file name or full path; the empty name when the hex part
+// or its bytes do not decode. Never fails.
+std::string DecodeFileName(std::string_view fileName, bool useUtf8Names);
+
+// Whether a file name is one or more hex digits followed by exactly the extension
+// (compared without case). With an empty extension any name starting with a hex digit is.
+bool IsPageFileName(std::string_view fileName, std::string_view extension);
+
+// Whether the page file `fileName` (no folder) exists in `folder` (ending in "/").
+bool PageFileExists(const std::string& folder, std::string_view fileName);
+
+// The sorted list of the page files of one folder: the page list, the search results and
+// the export list.
+class TWikiFileList {
+public:
+    std::string extension = ".txt"; // with its dot; may be empty
+    bool useUtf8Names = false;
+    bool displayHierarchy = false;
+    std::string folder;             // the wiki folder, ending in "/"
+
+    // Lists the page files of `folder`. A folder that does not exist gives an empty list.
+    void Update();
+    void Clear() { names_.clear(); }
+    int Count() const { return static_cast<int>(names_.size()); }
+    // Adds one file name at its sorted place; a name already present is not added again.
+    void Add(const std::string& fileName);
+
+    const std::string& FileName(int index) const { return names_.at(static_cast<std::size_t>(index)); }
+    std::string FilePath(int index) const;
+    std::string PageName(int index) const;
+    // The text shown in the page list: the page name, or with displayHierarchy two blanks
+    // per "/" before the last component (a/b/c shows as four blanks and c).
+    std::string DisplayName(int index) const;
+    // Index of a file name, or -1.
+    int IndexOf(std::string_view fileName) const;
+
+private:
+    std::vector<std::string> names_;
+};
+
+// The hierarchical display of a page name.
+std::string HierarchyDisplayName(std::string_view pageName);
+
+} // namespace tarnel
