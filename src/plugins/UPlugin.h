@@ -1,0 +1,59 @@
+// One loaded plug-in library and the call of its conversion entry.
+//
+// A plug-in is a shared library in the "plugin" folder beside the program; its exports are
+// described in TarnelPlugin.h, the header plug-in authors build against. TPluginShelf loads
+// the libraries; converters look a plug-in up there and call it through CallPluginInline.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#define TARNEL_PLUGIN_HOST 1 // the ABI types only: Tarnel itself defines no plug-in exports
+#include "plugins/TarnelPlugin.h"
+
+namespace tarnel {
+
+using PluginInlineFunc = TarnelPluginInlineFunc;
+
+// One loaded library. The strings are what its exports returned, in display form
+// (Shift_JIS). Owns the library handle: freeing the record unloads the library, so the
+// record must outlive every use of InlineFunc.
+class TPlugin {
+public:
+    TPlugin() = default;
+    ~TPlugin();
+    TPlugin(const TPlugin&) = delete;
+    TPlugin& operator=(const TPlugin&) = delete;
+
+    std::string Author;
+    std::string Description;
+    void* Handle = nullptr; // from dlopen; dlclose'd by the destructor
+    std::string FileName;   // full path of the library file
+    PluginInlineFunc InlineFunc = nullptr;
+    std::string Example;
+    std::string Name;            // the key on the shelf
+    std::int32_t PluginType = 0; // shown in the usage window, not otherwise used
+    std::string Syntax;
+    std::string Version; // GetVersion, else GetPluginVersion
+};
+
+// The seven strings handed to PluginInline, all Shift_JIS.
+struct PluginCallArgs {
+    std::string EscapedArguments; // the call's arguments, HTML-escaped
+    std::string Arguments;        // the call's arguments as written
+    std::string PageName;         // empty when the file name is not a valid page file name
+    std::string PageFileName;     // without folder
+    std::string PageFolder;       // ending in "/"
+    std::string TemplateFolder;   // ending in "/"
+    std::string Reserved;         // passed as the empty string
+};
+
+// Takes a string returned by a plug-in: converts the UTF-16 text to Shift_JIS and frees it.
+// NULL is the empty string.
+std::string TakePluginString(char16_t* text);
+
+// Calls the plug-in's PluginInline with the seven strings and returns its HTML in
+// Shift_JIS. A record without an entry point (never one from the shelf) gives "".
+std::string CallPluginInline(const TPlugin& plugin, const PluginCallArgs& args);
+
+} // namespace tarnel
