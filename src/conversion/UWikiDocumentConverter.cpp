@@ -1,0 +1,324 @@
+#include "conversion/UWikiDocumentConverter.h"
+
+#include "plugins/UPluginShelf.h"
+#include "storage/UWikiFileList.h"
+#include "text/BRegExp.h"
+#include "text/jconvert.h"
+
+#include <cstdio>
+
+namespace tarnel {
+
+namespace {
+
+// Addresses end at a blank, a parenthesis, an angle bracket, a control byte or any byte
+// from 0x7F up (so a Japanese character right after an address ends it). A WikiName is two
+// or more capitalised words; the loose form is any run of letters with two capitals.
+const char* const kStrictLinkPattern =
+    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\])|"
+    "(\\b([A-Z][a-z]+([A-Z][a-z]+)+)\\b))/k";
+const char* const kLooseLinkPattern =
+    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\])|"
+    "(\\b([A-Z]([A-Za-z])*[A-Z]([A-Za-z])*)\\b))/k";
+
+[[noreturn]] void Abstract(const char* slot)
+{
+    throw EAbstractError(std::string("abstract slot called: ") + slot);
+}
+
+std::string Format(const char* format, auto... args)
+{
+    int n = std::snprintf(nullptr, 0, format, args...);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    std::snprintf(out.data(), out.size() + 1, format, args...);
+    return out;
+}
+
+} // namespace
+
+std::vector<std::string_view> SplitLines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c != '\r' && c != '\n') continue;
+        lines.push_back(text.substr(start, i - start));
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+void TWikiDocumentConverter::Convert(const std::string& fileName, std::string_view text)
+{
+    FileName = fileName;
+    std::string display = EucJpToShiftJis(text);
+    Html = ConvertBlocks(display);
+    Title = DecodeFileName(FileName, Utf8FileNames);
+}
+
+// --- Slots ----------------------------------------------------------------------------------
+
+void TWikiDocumentConverter::AddFootnote(const std::string& Text)
+{
+    Footnotes.Add(TFootnote{Text, Footnotes.NextNumber()});
+}
+
+std::string TWikiDocumentConverter::FootnotesHtml()
+{
+    if (Footnotes.Count() == 0) return {};
+    std::string prefix = InnerLinkPrefix();
+    std::string html = "<div class=\"footnote\">";
+    for (int i = 0; i < Footnotes.Count(); ++i) {
+        const TFootnote& note = Footnotes.Items(i);
+        int n = note.Number;
+        html += "<span class=\"footnote\">";
+        html += Format("<a class=\"footnote\" href=\"%s#fn%d\" name=\"f%d\">*%d</a>", prefix.c_str(),
+                       n, n, n);
+        html += "</span><span class=\"footnote_caption\">";
+        html += note.Text;
+        html += "</span><br>";
+        html += CRLF;
+    }
+    html += "</div>";
+    return html;
+}
+
+std::string TWikiDocumentConverter::FootnoteRef(const std::string& Text)
+{
+    int n = Footnotes.NextNumber();
+    return "<span class=\"footnote\">" +
+           Format("<a class=\"footnote\" title=\"%s\" href=\"%s#f%d\" name=\"fn%d\">*%d</a>",
+                  StripTags(Text).c_str(), InnerLinkPrefix().c_str(), n, n, n) +
+           "</span>";
+}
+
+std::string TWikiDocumentConverter::LinkPattern()
+{
+    return LooseWikiName ? kLooseLinkPattern : kStrictLinkPattern;
+}
+
+std::string TWikiDocumentConverter::ConvertLinks(std::string_view Text)
+{
+    return ScanReplace(LinkPattern(), Text, [this](const RegexMatch& m, std::string& out) {
+        out += ConvertLink(m.Group(1));
+    });
+}
+
+std::string TWikiDocumentConverter::ConvertInline(std::string_view) { Abstract("ConvertInline"); }
+std::string TWikiDocumentConverter::ConvertInlinePlain(std::string_view) { Abstract("ConvertInlinePlain"); }
+std::string TWikiDocumentConverter::ConvertLink(std::string_view) { Abstract("ConvertLink"); }
+std::string TWikiDocumentConverter::ConvertInlinePlugin(std::string_view) { Abstract("ConvertInlinePlugin"); }
+std::string TWikiDocumentConverter::ConvertTableRow(std::string_view) { Abstract("ConvertTableRow"); }
+std::string TWikiDocumentConverter::ConvertDefinition(std::string_view, std::string_view)
+{
+    Abstract("ConvertDefinition");
+}
+std::string TWikiDocumentConverter::ConvertStrong(std::string_view) { Abstract("ConvertStrong"); }
+std::string TWikiDocumentConverter::ConvertDeleted(std::string_view) { Abstract("ConvertDeleted"); }
+std::string TWikiDocumentConverter::ConvertFootnotes(std::string_view) { Abstract("ConvertFootnotes"); }
+std::string TWikiDocumentConverter::ConvertEmphasis(std::string_view) { Abstract("ConvertEmphasis"); }
+
+// --- Blocks ---------------------------------------------------------------------------------
+
+std::string TWikiDocumentConverter::OpenBlock(const std::string& Tag, std::string& CurrentTag,
+                                              std::string_view ClassName,
+                                              std::string_view Attributes)
+{
+    std::string attributes;
+    if (!ClassName.empty()) attributes += " class=\"" + std::string(ClassName) + "\"";
+    if (!Attributes.empty()) attributes += " " + std::string(Attributes);
+    std::string opening = "<" + Tag + attributes + ">" + std::string(CRLF);
+
+    if (Tag == NestTag) {
+        // A deeper level opens only the levels that are missing.
+        std::string html;
+        for (int i = Depth; i < NewDepth; ++i) html += opening;
+        CurrentTag = Tag;
+        return html;
+    }
+    if (Tag == CurrentTag) return {}; // the block goes on
+    CurrentTag = Tag;
+    return opening;
+}
+
+std::string TWikiDocumentConverter::CloseBlock(const std::string& NewTag, std::string& CurrentTag)
+{
+    std::string html;
+    if (InListPre) {
+        html += "</pre></li>";
+        html += CRLF;
+        InListPre = false;
+    }
+    if (CurrentTag.empty()) return html;
+    if (NewTag != NestTag) {
+        if (CurrentTag == NewTag) return html;
+    } else if (NewDepth > 0 && NewDepth == Depth) {
+        return html;
+    }
+    // A shallower level closes only the surplus; any other block closes the whole nest.
+    int count = 1;
+    if (CurrentTag == NestTag) {
+        int base = NewTag == NestTag ? NewDepth : 0;
+        count = Depth - base;
+        if (NewTag != NestTag) Depth = 0;
+    }
+    for (int i = 0; i < count; ++i) html += "</" + CurrentTag + ">" + std::string(CRLF);
+    CurrentTag.clear();
+    return html;
+}
+
+// --- Anchors, links, contents ---------------------------------------------------------------
+
+std::string TWikiDocumentConverter::NewAnchorId()
+{
+    return (MenuBarMode ? "mi" : "i") + std::to_string(AnchorCounter++);
+}
+
+std::string TWikiDocumentConverter::PageFileOf(std::string_view PageName) const
+{
+    return EncodePageName(PageName, Utf8FileNames) + Extension;
+}
+
+std::string TWikiDocumentConverter::PageFolder() const
+{
+    std::size_t slash = FileName.find_last_of('/');
+    return slash == std::string::npos ? std::string() : FileName.substr(0, slash + 1);
+}
+
+std::string TWikiDocumentConverter::MakePageLink(const std::string& LinkFile, std::string_view Text,
+                                                 bool Bracketed)
+{
+    std::string text(Text);
+    if (PageFileExists(PageFolder(), LinkFile)) {
+        if (UsesInnerLinks()) return "<a href=\"WikiLink:" + LinkFile + "\">" + text + "</a>";
+        std::size_t dot = LinkFile.rfind('.');
+        std::string html = (dot == std::string::npos ? LinkFile : LinkFile.substr(0, dot)) + ".html";
+        return "<a href=\"" + html + "\">" + text + "</a>";
+    }
+    if (LinkMode == 2) return text;
+    if (Bracketed || LinkMode == 4)
+        return "<span class=\"newlink-name\">" + text + "</span><a href=\"NewLink:" + LinkFile +
+               "\" class=\"newlink\">?</a>";
+    return text;
+}
+
+std::string TWikiDocumentConverter::ContentsHtml(bool Utf8Titles) const
+{
+    std::string html;
+    std::string prefix = InnerLinkPrefix();
+    int current = 0;
+    for (int i = 0; i < Contents.Count(); ++i) {
+        const TContents& entry = Contents.Item(i);
+        int level = entry.level;
+        int next = i + 1 < Contents.Count() ? Contents.Item(i + 1).level : 0;
+        if (level > current) {
+            for (int k = current + 1; k <= level; ++k) {
+                html += CRLF;
+                html += Format("<ul class=\"toc-%d\">", k);
+                html += CRLF;
+                html += "<li>";
+            }
+        } else {
+            html += "<li>";
+        }
+        std::string title = Utf8Titles ? ShiftJisToUtf8(entry.title) : entry.title;
+        html += "<a href=\"" + prefix + "#" + EscapeHtml(entry.anchor) + "\">" + EscapeHtml(title) +
+                "</a>";
+        if (level >= next) {
+            html += "</li>";
+            html += CRLF;
+        }
+        for (int m = level; m > next; --m) {
+            html += "</ul>";
+            html += CRLF;
+            if (m > 1) {
+                html += "</li>";
+                html += CRLF;
+            }
+        }
+        current = level;
+    }
+    if (html.empty()) return html;
+    return "<div class=\"toc\">" + html + "</div>" + std::string(CRLF);
+}
+
+// --- Plug-ins -------------------------------------------------------------------------------
+
+void TWikiDocumentConverter::RequirePlugins() const
+{
+    if (!Plugins) throw EConvertError("Do not create instance of plugin.");
+}
+
+const TPlugin* TWikiDocumentConverter::FindPlugin(std::string_view Name, bool CaseSensitive) const
+{
+    RequirePlugins();
+    return Plugins->Find(Name, CaseSensitive);
+}
+
+std::string TWikiDocumentConverter::CallPlugin(const TPlugin& Plugin, std::string_view Args)
+{
+    PluginCallArgs args;
+    args.EscapedArguments = EscapeHtml(Args);
+    args.Arguments = std::string(Args);
+    std::size_t slash = FileName.find_last_of('/');
+    args.PageFileName = slash == std::string::npos ? FileName : FileName.substr(slash + 1);
+    if (IsPageFileName(args.PageFileName, Extension))
+        args.PageName = DecodeFileName(FileName, Utf8FileNames);
+    args.PageFolder = PageFolder();
+    args.TemplateFolder = TemplateFolder;
+    if (args.TemplateFolder.empty() || args.TemplateFolder.back() != '/') args.TemplateFolder += '/';
+    return CallPluginInline(Plugin, args);
+}
+
+// --- Text helpers ---------------------------------------------------------------------------
+
+std::string TWikiDocumentConverter::EscapeHtml(std::string_view Text)
+{
+    // The four characters are below 0x40, so they are never the trail byte of a
+    // double-byte character and a byte-wise pass is safe.
+    std::string out;
+    out.reserve(Text.size() + Text.size() / 16);
+    for (char c : Text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string TWikiDocumentConverter::ReplaceAll(std::string_view Text, std::string_view What,
+                                               std::string_view With)
+{
+    std::string pattern = "m/(" + std::string(What) + ")/k";
+    return ScanReplace(pattern, Text, [With](const RegexMatch&, std::string& out) { out += With; });
+}
+
+std::string TWikiDocumentConverter::StripTags(std::string_view Text)
+{
+    return ScanReplace("m/<.*?>/k", Text, [](const RegexMatch&, std::string&) {});
+}
+
+bool TWikiDocumentConverter::IsImageFile(std::string_view Url)
+{
+    std::size_t dot = Url.rfind('.');
+    if (dot == std::string_view::npos) return false;
+    if (Url.find_first_of("/\\:", dot) != std::string_view::npos) return false;
+    std::string ext(Url.substr(dot));
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return ext == ".gif" || ext == ".jpeg" || ext == ".jpg" || ext == ".png";
+}
+
+bool TWikiDocumentConverter::IsUrl(std::string_view Text)
+{
+    return Search("m/^(http|https|ftp|mailto|file):/k", Text).Found();
+}
+
+} // namespace tarnel

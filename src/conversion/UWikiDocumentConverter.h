@@ -1,0 +1,145 @@
+// The converter framework shared by the eight notations.
+//
+// A converter turns page text into an HTML fragment. The owner configures it once (links,
+// extension, plug-ins) and calls Convert for each page; Convert turns the stored form
+// (EUC-JP) into the display form (Shift_JIS) and hands it to the notation's block driver,
+// ConvertBlocks. A notation is a subclass that fills the virtual slots below; each of its
+// rules is a pattern run through the scan loop, in the notation's own order.
+//
+// The output is byte for byte what the designs and the export expect: CR LF line ends,
+// attributes in a fixed order, HTML escaping before links are matched.
+#pragma once
+
+#include "storage/UContentsShelf.h"
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarnel {
+
+class TPluginShelf;
+class TPlugin;
+
+// A conversion that cannot go on (a plug-in call without a plug-in shelf).
+class EConvertError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A slot that the notation does not fill was called: a fault of the program, not of a page.
+class EAbstractError : public std::logic_error {
+public:
+    using std::logic_error::logic_error;
+};
+
+inline constexpr std::string_view CRLF = "\r\n";
+
+struct TFootnote {
+    std::string Text; // the converted footnote text
+    int Number = 0;   // 1-based
+};
+
+class TFootnoteShelf {
+public:
+    void Add(TFootnote footnote) { items_.push_back(std::move(footnote)); }
+    void Clear() { items_.clear(); }
+    int Count() const { return static_cast<int>(items_.size()); }
+    const TFootnote& Items(int index) const { return items_.at(static_cast<std::size_t>(index)); }
+    int NextNumber() const { return Count() + 1; }
+
+private:
+    std::vector<TFootnote> items_;
+};
+
+// Lines of a text: CR LF, CR or LF end a line; a final line end adds no empty line.
+std::vector<std::string_view> SplitLines(std::string_view text);
+
+class TWikiDocumentConverter {
+public:
+    TWikiDocumentConverter() = default;
+    virtual ~TWikiDocumentConverter() = default;
+    TWikiDocumentConverter(const TWikiDocumentConverter&) = delete;
+    TWikiDocumentConverter& operator=(const TWikiDocumentConverter&) = delete;
+
+    // The public entry: converts stored-form Text of the page file FileName. Afterwards
+    // Html, Title, Contents and Footnotes describe the page.
+    void Convert(const std::string& FileName, std::string_view Text);
+
+    // --- State of one conversion and the owner's options -------------------------------
+    std::string Html;          // the fragment of the last Convert
+    int AnchorCounter = 0;     // next number for NewAnchorId
+    TContentsShelf Contents;   // headings: (text, anchor, level)
+    std::string FileName;      // full path of the page file being converted
+    TFootnoteShelf Footnotes;
+    std::string Extension = ".txt";
+    bool Utf8FileNames = false;
+    bool KeepLineBreaks = false;
+    bool LooseWikiName = false;
+    bool InListPre = false;    // a pre block is open inside a list item
+    bool MenuBarMode = false;  // anchor ids get the prefix "m"
+    int LinkMode = 4;          // 4 browse, 3 browse without "?" on WikiNames, 2 export
+    TPluginShelf* Plugins = nullptr; // not owned; may be absent
+    std::string TemplateFolder;
+    std::string Title;         // page name of the last converted file
+    std::string NestTag;       // the block tag that nests by depth in this block run
+    int Depth = 0;             // depth of the open nested block
+    int NewDepth = 0;          // depth asked for by the current line
+
+    // --- Virtual slots, in their order ----------------------------------------------------
+    virtual void AddFootnote(const std::string& Text);
+    virtual std::string FootnotesHtml();
+    virtual std::string FootnoteRef(const std::string& Text);
+    virtual std::string LinkPattern();
+    virtual std::string ConvertLinks(std::string_view Text);
+    virtual std::string ConvertInline(std::string_view Text);
+    virtual std::string ConvertInlinePlain(std::string_view Text);
+    virtual std::string ConvertLink(std::string_view Match);
+    virtual std::string ConvertInlinePlugin(std::string_view Call);
+    virtual std::string ConvertTableRow(std::string_view Line);
+    virtual std::string ConvertDefinition(std::string_view Term, std::string_view Description);
+    virtual std::string ConvertStrong(std::string_view Text);
+    virtual std::string ConvertDeleted(std::string_view Text);
+    virtual std::string ConvertFootnotes(std::string_view Text);
+    virtual std::string ConvertEmphasis(std::string_view Text);
+    virtual std::string ConvertBlocks(std::string_view Text) = 0;
+
+    // --- Block bookkeeping ----------------------------------------------------------------
+    std::string OpenBlock(const std::string& Tag, std::string& CurrentTag,
+                          std::string_view ClassName = {}, std::string_view Attributes = {});
+    std::string CloseBlock(const std::string& NewTag, std::string& CurrentTag);
+
+    // --- Anchors, links, contents -----------------------------------------------------------
+    std::string NewAnchorId();
+    void ResetAnchorIds() { AnchorCounter = 0; }
+    bool UsesInnerLinks() const { return LinkMode == 3 || LinkMode == 4; }
+    // "InnerLink:" when browsing, nothing in export: put before "#anchor".
+    std::string InnerLinkPrefix() const { return UsesInnerLinks() ? "InnerLink:" : ""; }
+    // The page file name (no folder) of a page name: hex of its bytes plus Extension.
+    std::string PageFileOf(std::string_view PageName) const;
+    // The folder of the page being converted, ending in "/".
+    std::string PageFolder() const;
+    std::string MakePageLink(const std::string& LinkFile, std::string_view Text, bool Bracketed);
+    // The contents block of the page last converted; empty without headings.
+    std::string ContentsHtml(bool Utf8Titles) const;
+
+    // --- Plug-ins -------------------------------------------------------------------------
+    // Raises EConvertError when the converter has no plug-in shelf.
+    void RequirePlugins() const;
+    // The plug-in called Name (after RequirePlugins), or nullptr.
+    const TPlugin* FindPlugin(std::string_view Name, bool CaseSensitive) const;
+    // Calls the plug-in with the call's arguments and the page's context; its HTML.
+    std::string CallPlugin(const TPlugin& Plugin, std::string_view Args);
+
+    // --- Text helpers (usable without an instance) ------------------------------------------
+    static std::string EscapeHtml(std::string_view Text);
+    // Every match of the pattern What (not quoted) replaced by With.
+    static std::string ReplaceAll(std::string_view Text, std::string_view What, std::string_view With);
+    static std::string StripTags(std::string_view Text);
+    static bool IsImageFile(std::string_view Url);
+    static bool IsUrl(std::string_view Text);
+};
+
+} // namespace tarnel

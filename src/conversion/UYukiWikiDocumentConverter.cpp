@@ -1,0 +1,274 @@
+// YukiWiki notation.
+//
+// Block rules, tried in this order on each line outside a verbatim block:
+//   "***", "**", "*"   headings (h4, h3, h2; contents levels 3, 2, 1)
+//   " "                preformatted line
+//   ">", ">>", ">>>"   quotation, nested by depth
+//   ","                table row
+//   ":term:text"       definition
+//   "--(" ... "--)"    soft verbatim block (inline rules apply)
+//   "---(" ... "---)"  hard verbatim block (text only)
+//   "----"             horizontal rule
+//   "-", "--", "---"   list item, nested by depth
+//   empty line         closes the open block
+//   other lines        continue an open list or quotation, else make a paragraph
+#include "conversion/UYukiWikiDocumentConverter.h"
+
+#include "plugins/UPluginShelf.h"
+#include "text/BRegExp.h"
+
+namespace tarnel {
+
+namespace {
+
+bool StartsWith(std::string_view s, std::string_view prefix)
+{
+    return s.substr(0, prefix.size()) == prefix;
+}
+
+// Number of leading marks, at most three.
+int MarkDepth(std::string_view line, char mark)
+{
+    int depth = 0;
+    while (depth < 3 && static_cast<std::size_t>(depth) < line.size() && line[depth] == mark) ++depth;
+    return depth;
+}
+
+std::string_view Trim(std::string_view s)
+{
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
+    return s;
+}
+
+} // namespace
+
+std::string TYukiWikiDocumentConverter::ConvertBlocks(std::string_view Text)
+{
+    std::string html;
+    std::string current;
+    NestTag.clear();
+    Depth = 0;
+    InListPre = false;
+    ResetAnchorIds();
+    Contents.Clear();
+    bool soft = false;
+    bool hard = false;
+
+    for (std::string_view line : SplitLines(Text)) {
+        if (soft) {
+            if (line == "--)") {
+                html += CloseBlock("", current);
+                soft = false;
+            } else {
+                html += ConvertInline(line);
+                html += CRLF;
+            }
+            continue;
+        }
+        if (hard) {
+            if (line == "---)") {
+                html += CloseBlock("", current);
+                hard = false;
+            } else {
+                html += EscapeHtml(line);
+                html += CRLF;
+            }
+            continue;
+        }
+        NewDepth = 0;
+
+        if (StartsWith(line, "*")) {
+            int level = MarkDepth(line, '*');
+            std::string_view text = line.substr(static_cast<std::size_t>(level));
+            std::string tag = "h" + std::to_string(level + 1);
+            std::string id = NewAnchorId();
+            html += CloseBlock("", current);
+            html += "<" + tag + "><a name=\"" + id + "\">" + ConvertInline(text) + "</a></" + tag + ">";
+            html += CRLF;
+            Contents.Add(std::string(text), id, level);
+        } else if (StartsWith(line, " ")) {
+            html += CloseBlock("pre", current);
+            html += OpenBlock("pre", current);
+            html += EscapeHtml(line.substr(1));
+            html += CRLF;
+        } else if (StartsWith(line, ">")) {
+            int depth = MarkDepth(line, '>');
+            NewDepth = depth;
+            html += CloseBlock("blockquote", current);
+            NestTag = "blockquote";
+            html += OpenBlock("blockquote", current);
+            html += ConvertInline(line.substr(static_cast<std::size_t>(depth)));
+            html += CRLF;
+            Depth = depth;
+        } else if (StartsWith(line, ",")) {
+            html += CloseBlock("table", current);
+            html += OpenBlock("table", current);
+            html += ConvertTableRow(line);
+        } else if (RegexMatch m = Search("m/^:(.*?):(.*)$/k", line); m.Found()) {
+            html += CloseBlock("dl", current);
+            html += OpenBlock("dl", current);
+            html += ConvertDefinition(m.Group(1), m.Group(2));
+        } else if (line == "--(") {
+            html += CloseBlock("pre", current);
+            html += OpenBlock("pre", current, "verbatim-soft");
+            soft = true;
+        } else if (line == "---(") {
+            html += CloseBlock("pre", current);
+            html += OpenBlock("pre", current, "verbatim-hard");
+            hard = true;
+        } else if (StartsWith(line, "----")) {
+            html += CloseBlock("hr", current);
+            html += "<hr>";
+            html += CRLF;
+        } else if (StartsWith(line, "-")) {
+            int depth = MarkDepth(line, '-');
+            NewDepth = depth;
+            html += CloseBlock("ul", current);
+            NestTag = "ul";
+            html += OpenBlock("ul", current);
+            html += "  <li>" + ConvertInline(line.substr(static_cast<std::size_t>(depth))) + "</li>";
+            html += CRLF;
+            Depth = depth;
+        } else if (line.empty()) {
+            html += CloseBlock("", current);
+        } else if (current == "ul" || current == "blockquote") {
+            // A plain line continues the open list item or quotation.
+            html += ConvertInline(line);
+            html += CRLF;
+        } else {
+            html += CloseBlock("p", current);
+            html += OpenBlock("p", current);
+            html += ConvertInline(line);
+        }
+    }
+    html += CloseBlock("", current);
+    return html;
+}
+
+std::string TYukiWikiDocumentConverter::ConvertInline(std::string_view Text)
+{
+    // Inline plug-in calls, &name(arguments); the text around them is plain inline text.
+    return ScanReplace(
+        "m/^(.*?)(&[^\\x00-\\x20()<>\\x7F-\\xFF]+?\\(.*?\\))/k", Text,
+        [this](const RegexMatch& m, std::string& out) {
+            out += ConvertInlinePlain(m.Group(1));
+            out += ConvertInlinePlugin(m.Group(2));
+        },
+        [this](std::string_view plain, std::string& out) { out += ConvertInlinePlain(plain); });
+}
+
+std::string TYukiWikiDocumentConverter::ConvertInlinePlain(std::string_view Text)
+{
+    return ConvertStrong(ConvertEmphasis(ConvertLinks(EscapeHtml(Text))));
+}
+
+std::string TYukiWikiDocumentConverter::ConvertLink(std::string_view Match)
+{
+    std::string match(Match);
+    if (IsUrl(match)) {
+        if (IsImageFile(match))
+            return "<a href=\"" + match + "\"><img src=\"" + match + "\"></a>";
+        return "<a href=\"" + match + "\">" + match + "</a>";
+    }
+    if (StartsWith(match, "[[") && match.size() >= 4) {
+        std::string name = match.substr(2, match.size() - 4);
+        return MakePageLink(PageFileOf(name), name, true);
+    }
+    return MakePageLink(PageFileOf(match), match, false);
+}
+
+std::string TYukiWikiDocumentConverter::ConvertInlinePlugin(std::string_view Call)
+{
+    RegexMatch m = Search("m/&(.+?)\\((.*?)\\)/k", Call);
+    if (!m.Found()) return ConvertInlinePlain(Call);
+    if (const TPlugin* plugin = FindPlugin(m.Group(1), true)) return CallPlugin(*plugin, m.Group(2));
+    return ConvertInlinePlain(Call);
+}
+
+std::string TYukiWikiDocumentConverter::ConvertDefinition(std::string_view Term,
+                                                          std::string_view Description)
+{
+    std::string html = "  <dt>" + ConvertInline(Term) + "</dt>";
+    html += CRLF;
+    html += "  <dd>" + ConvertInline(Description) + "</dd>";
+    html += CRLF;
+    return html;
+}
+
+std::string TYukiWikiDocumentConverter::ConvertTableRow(std::string_view Line)
+{
+    // Each cell starts with a comma and may be quoted ("a,b" keeps its comma; "" is a
+    // quote). A cell "==" widens the cell to its left by one column. A blank before the
+    // text aligns right, blanks on both sides centre.
+    std::string html = "<tr>";
+    html += CRLF;
+    bool pending = false;
+    std::string pendingText;
+    std::string pendingAlign;
+    int span = 1;
+    auto emit = [&] {
+        std::string spanText = span == 1 ? std::string() : " colspan=\"" + std::to_string(span) + "\"";
+        html += "  <td" + pendingAlign + spanText + ">" + ConvertInline(pendingText) + "</td>";
+        html += CRLF;
+    };
+
+    std::size_t pos = 0;
+    while (pos < Line.size()) {
+        RegexMatch m = Search("m/,\"([^\"]*((\"\")+[^\"]*)*)\"|,([^,]*)/k", Line, pos);
+        if (!m.Found()) break;
+        // Resume after the match. (Text between a closing quote and the next comma is
+        // dropped rather than letting the same cell be found again.)
+        pos = m.End();
+        std::string raw;
+        if (!m.Group(1).empty()) {
+            raw = ReplaceAll(m.Group(1), "\"\"", "\"");
+        } else {
+            raw = std::string(m.Group(4));
+        }
+        std::string_view trimmed = Trim(raw);
+        if (trimmed == "==") {
+            ++span;
+            continue;
+        }
+        if (pending) {
+            emit();
+            span = 1;
+        }
+        pending = true;
+        pendingText = std::string(trimmed);
+        if (raw.empty() || raw.front() != ' ') pendingAlign.clear();
+        else if (raw.back() != ' ') pendingAlign = " class=\"right\"";
+        else pendingAlign = " class=\"center\"";
+    }
+    if (pending && !pendingText.empty()) {
+        emit();
+    } else {
+        html += "<td></td>";
+        html += CRLF;
+    }
+    if (pos < Line.size()) html += Line.substr(pos);
+    html += "</tr>";
+    html += CRLF;
+    return html;
+}
+
+std::string TYukiWikiDocumentConverter::ConvertStrong(std::string_view Text)
+{
+    return ScanReplace("m/''([^']*?)''/k", Text, [](const RegexMatch& m, std::string& out) {
+        out += "<b>";
+        out += m.Group(1);
+        out += "</b>";
+    });
+}
+
+std::string TYukiWikiDocumentConverter::ConvertEmphasis(std::string_view Text)
+{
+    return ScanReplace("m/'''([^']*?)'''/k", Text, [](const RegexMatch& m, std::string& out) {
+        out += "<i>";
+        out += m.Group(1);
+        out += "</i>";
+    });
+}
+
+} // namespace tarnel
