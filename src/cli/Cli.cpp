@@ -3,6 +3,7 @@
 #include "text/jconvert.h"
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace tarnel::cli {
 
@@ -24,6 +25,29 @@ void PrintLine(std::string_view displayText)
     std::string line = ShiftJisToUtf8(displayText);
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), stdout);
+}
+
+WikiDefaults LoadWikiDefaults(const std::string&, const CommonOptions&)
+{
+    return WikiDefaults{};
+}
+
+Progress::Progress(std::string label) : label_(std::move(label)), terminal_(isatty(STDERR_FILENO) != 0) {}
+
+bool Progress::Show(int done, int total)
+{
+    if (!terminal_ || total <= 0) return true;
+    int percent = static_cast<int>(100LL * done / total);
+    if (percent == shown_) return true;
+    shown_ = percent;
+    std::fprintf(stderr, "\r%s %d/%d (%d%%)", label_.c_str(), done, total, percent);
+    std::fflush(stderr);
+    return true;
+}
+
+void Progress::Done()
+{
+    if (terminal_ && shown_ >= 0) std::fputs("\r\033[K", stderr);
 }
 
 std::string AsFolder(std::string folder)

@@ -37,6 +37,28 @@ private:
     std::size_t pos_ = 0;
 };
 
+// What a command needs to know of a wiki before it works on it: the user's settings with
+// the wiki's own settings file applied over them.
+struct WikiDefaults {
+    std::string extension = ".txt";
+    bool utf8Names = false;
+};
+WikiDefaults LoadWikiDefaults(const std::string& folder, const CommonOptions& common);
+
+// Progress of a long run on stderr, shown only when stderr is a terminal.
+class Progress {
+public:
+    explicit Progress(std::string label);
+    // Always true: the command line has no cancel button (Ctrl+C ends the program).
+    bool Show(int done, int total);
+    void Done();
+
+private:
+    std::string label_;
+    bool terminal_;
+    int shown_ = -1;
+};
+
 // A display-form (Shift_JIS) line written to stdout as UTF-8.
 void PrintLine(std::string_view displayText);
 // A wiki folder argument, ending in "/".
@@ -44,5 +66,6 @@ std::string AsFolder(std::string folder);
 
 int RunList(Arguments& args, const CommonOptions& common);
 int RunConvert(Arguments& args, const CommonOptions& common);
+int RunSearch(Arguments& args, const CommonOptions& common);
 
 } // namespace tarnel::cli

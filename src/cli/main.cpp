@@ -25,6 +25,8 @@ const char* const kUsageText =
     "      --title     print the page title instead\n"
     "      --encoding utf8|sjis|euc   output encoding (default utf8)\n"
     "  list WIKIDIR                 the page names of a wiki folder, one a line\n"
+    "  search WIKIDIR [--title-only|--body-only] QUERY\n"
+    "                               the pages whose name or text holds every word of QUERY\n"
     "\n"
     "common options:\n"
     "  --config FILE   the settings file to use\n"
@@ -39,6 +41,7 @@ struct Command {
 const Command kCommands[] = {
     {"convert", RunConvert},
     {"list", RunList},
+    {"search", RunSearch},
 };
 
 int Run(int argc, char** argv)
