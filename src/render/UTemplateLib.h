@@ -129,7 +129,8 @@ using THTMLTagEvent = std::function<void(const THTMLTag& Tag, std::string& Repla
 // and "_"), then any parameter text up to the first ">" that is not inside a pair of single
 // or double quotes. The whole tag, "<" to ">", gives way to the replacement. A "<" that does
 // not begin a tag is copied, but the white space right after it is dropped ("a < b" comes
-// out as "a <b"). A tag left open at the end of the template is copied as it stands.
+// out as "a <b"); the next "<" may begin a tag ("<<#Title>>" gives "<" title ">"). A tag
+// left open at the end of the template is copied as it stands.
 class TPageProducer {
 public:
     // Every line of a template (not counting its line break) must fit in this many bytes.
@@ -216,6 +217,11 @@ std::string MainTagText(const TPageTags& Page, const std::string& TagString);
 void ppdMainHTMLTag(const TPageTags& Page, const THTMLTag& Tag, std::string& ReplaceText);
 // The handler of a list template: "Main" gives IndexList (the export's "<ul>" list, as
 // it is), every other tag what ppdMainHTMLTag gives.
+//
+// index.html is converted to the export encoding after filling, and it is a page of the
+// exported site: fill its TPageTags with TitleEncodingUTF8 off (nothing converted twice),
+// EncodingName = CharsetName(Encoding), and a MenuBar converted with export links
+// (LinkMode 2), or the shipped list template's menu bar would link into the program.
 void ppdListHTMLTag(const TPageTags& Page, const std::string& IndexList, const THTMLTag& Tag,
                     std::string& ReplaceText);
 
