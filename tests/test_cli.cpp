@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
 #include <cstdio>
 #include <string>
 #include <sys/wait.h>
@@ -19,7 +20,10 @@ struct CliRun {
 // when `withErrors`.
 CliRun Cli(const std::string& arguments, bool withErrors = false)
 {
-    std::string command = std::string(TARNEL_APP_DIR) + "tarnel-cli " + arguments;
+    // A settings file of the test's own: the user's settings must not change the results.
+    static const tarnel::testing::TestFolder settings;
+    std::string command = "TARNEL_CONFIG=" + settings.Path() + "settings.ini " +
+                          std::string(TARNEL_APP_DIR) + "tarnel-cli " + arguments;
     command += withErrors ? " 2>&1" : " 2>/dev/null";
     CliRun run;
     FILE* pipe = popen(command.c_str(), "r");
@@ -56,6 +60,20 @@ TEST(Cli, ListsAndConvertsTheSampleWiki)
     CliRun found = Cli("search " + kSample + " '\xE3\x83\xAA\xE3\x83\xB3\xE3\x82\xAF'"); // "link"
     EXPECT_EQ(found.status, 0);
     EXPECT_NE(found.out.find("FrontPage\n"), std::string::npos);
+}
+
+TEST(Cli, ShowsTheWholePageAndWritesNoSettings)
+{
+    tarnel::testing::TestFolder folder;
+    std::string config = folder.Path() + "mine.ini";
+    CliRun page = Cli("--config " + config + " show " + kSample + "/46726F6E7450616765.txt");
+    EXPECT_EQ(page.status, 0);
+    EXPECT_EQ(page.out.rfind("<!DOCTYPE html>", 0), 0u);
+    EXPECT_NE(page.out.find("<meta charset=\"Shift_JIS\">"), std::string::npos);
+    EXPECT_NE(page.out.find("name=\"mi0\""), std::string::npos) << "the menu bar page";
+    EXPECT_FALSE(std::filesystem::exists(config));
+    EXPECT_FALSE(std::filesystem::exists(kSample + "/Wiki.ini"));
+    EXPECT_EQ(Cli("show " + kSample + "/nothing.txt").status, 1);
 }
 
 TEST(Cli, ExitStatusTellsUsageFromFailure)

@@ -1,5 +1,7 @@
 #include "cli/Cli.h"
 
+#include "settings/UTarnelReg.h"
+#include "storage/UDocumentSettings.h"
 #include "text/jconvert.h"
 
 #include <cstdio>
@@ -27,9 +29,22 @@ void PrintLine(std::string_view displayText)
     std::fwrite(line.data(), 1, line.size(), stdout);
 }
 
-WikiDefaults LoadWikiDefaults(const std::string&, const CommonOptions&)
+WikiDefaults LoadWikiDefaults(const std::string& folder, const CommonOptions& common)
 {
-    return WikiDefaults{};
+    TTarnelReg settings;
+    if (!common.configFile.empty()) settings.SetFileName(common.configFile);
+    settings.Load();
+    TDocumentSettings wiki;
+    OpenWikiSettings(wiki, settings, folder);
+    WikiDefaults d;
+    d.notation = settings.Notation == TWikiNotation::None ? TWikiNotation::YukiWiki : settings.Notation;
+    d.linkMode = settings.NoWikiNameLink ? 3 : 4;
+    d.looseWikiName = settings.LooseWikiName;
+    d.keepLineBreaks = settings.LineBreak;
+    d.utf8Names = settings.NameEncodingUTF8;
+    d.extension = settings.Extension;
+    d.read = PageReadOptions{settings.TitleEncodingUTF8, settings.ReadCharCode};
+    return d;
 }
 
 Progress::Progress(std::string label) : label_(std::move(label)), terminal_(isatty(STDERR_FILENO) != 0) {}

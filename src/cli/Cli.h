@@ -1,6 +1,9 @@
 // What the commands of tarnel-cli share: argument handling, errors and output.
 #pragma once
 
+#include "conversion/UWikiDocumentConverterMaker.h"
+#include "storage/UPageFile.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,10 +41,16 @@ private:
 };
 
 // What a command needs to know of a wiki before it works on it: the user's settings with
-// the wiki's own settings file applied over them.
+// the wiki's own Wiki.ini applied over them, as when the desktop program opens the wiki.
+// Nothing is written: the command line leaves settings files as they are.
 struct WikiDefaults {
-    std::string extension = ".txt";
+    TWikiNotation notation = TWikiNotation::YukiWiki;
+    int linkMode = 4;
+    bool looseWikiName = false;
+    bool keepLineBreaks = false;
     bool utf8Names = false;
+    std::string extension = ".txt";
+    PageReadOptions read;
 };
 WikiDefaults LoadWikiDefaults(const std::string& folder, const CommonOptions& common);
 
@@ -67,5 +76,6 @@ std::string AsFolder(std::string folder);
 int RunList(Arguments& args, const CommonOptions& common);
 int RunConvert(Arguments& args, const CommonOptions& common);
 int RunSearch(Arguments& args, const CommonOptions& common);
+int RunShow(Arguments& args, const CommonOptions& common);
 
 } // namespace tarnel::cli

@@ -1,4 +1,5 @@
 // tarnel-cli convert [options] PAGEFILE: the converter's HTML fragment of one page.
+// Options not given come from the user's settings and the wiki's Wiki.ini.
 #include "cli/Cli.h"
 #include "conversion/UWikiDocumentConverterMaker.h"
 #include "plugins/UPluginShelf.h"
@@ -7,7 +8,7 @@
 #include "text/jconvert.h"
 
 #include <cstdio>
-#include <cstdlib>
+#include <optional>
 
 namespace tarnel::cli {
 
@@ -34,15 +35,15 @@ std::string Encode(const std::string& display, const std::string& encoding)
 
 } // namespace
 
-int RunConvert(Arguments& args, const CommonOptions&)
+int RunConvert(Arguments& args, const CommonOptions& common)
 {
-    TWikiNotation notation = TWikiNotation::YukiWiki;
-    int linkMode = 4;
+    std::optional<TWikiNotation> notation;
+    std::optional<int> linkMode;
+    std::optional<std::string> extension;
+    std::optional<PageReadOptions> read;
     bool loose = false, keepBreaks = false, menuBar = false, utf8Names = false;
     bool toc = false, title = false;
-    std::string extension = ".txt";
     std::string encoding = "utf8";
-    PageReadOptions read;
     std::string page;
 
     while (!args.Empty()) {
@@ -50,7 +51,7 @@ int RunConvert(Arguments& args, const CommonOptions&)
         else if (args.Take("--link-mode")) {
             std::string v = args.Value("--link-mode");
             if (v != "2" && v != "3" && v != "4") throw UsageError{"--link-mode is 2, 3 or 4"};
-            linkMode = std::atoi(v.c_str());
+            linkMode = v[0] - '0';
         } else if (args.Take("--loose-wikiname")) loose = true;
         else if (args.Take("--keep-line-breaks")) keepBreaks = true;
         else if (args.Take("--menubar")) menuBar = true;
@@ -58,9 +59,9 @@ int RunConvert(Arguments& args, const CommonOptions&)
         else if (args.Take("--extension")) extension = args.Value("--extension");
         else if (args.Take("--read")) {
             std::string v = args.Value("--read");
-            if (v == "auto") read = {false, ReadCharCode::Automatic};
-            else if (v == "euc") read = {false, ReadCharCode::EucJp};
-            else if (v == "utf8") read = {true, ReadCharCode::EucJp};
+            if (v == "auto") read = PageReadOptions{false, ReadCharCode::Automatic};
+            else if (v == "euc") read = PageReadOptions{false, ReadCharCode::EucJp};
+            else if (v == "utf8") read = PageReadOptions{true, ReadCharCode::EucJp};
             else throw UsageError{"--read is auto, euc or utf8"};
         } else if (args.Take("--toc")) toc = true;
         else if (args.Take("--title")) title = true;
@@ -72,13 +73,17 @@ int RunConvert(Arguments& args, const CommonOptions&)
     if (page.empty()) throw UsageError{"convert needs PAGEFILE"};
     Encode("", encoding); // reject a wrong encoding before any work
 
+    std::size_t slash = page.find_last_of('/');
+    WikiDefaults wiki = LoadWikiDefaults(slash == std::string::npos ? "./" : page.substr(0, slash + 1), common);
+
     TPluginShelf plugins;
     plugins.LoadFolder(AppFolder() + "plugin/");
     auto converter = TWikiDocumentConverterMaker::GetWikiDocumentConverter(
-        notation, &plugins, AppFolder() + "Template/", linkMode, extension, utf8Names, keepBreaks);
-    converter->LooseWikiName = loose;
+        notation.value_or(wiki.notation), &plugins, AppFolder() + "Template", linkMode.value_or(wiki.linkMode),
+        extension.value_or(wiki.extension), utf8Names || wiki.utf8Names, keepBreaks || wiki.keepLineBreaks);
+    converter->LooseWikiName = loose || wiki.looseWikiName;
     converter->MenuBarMode = menuBar;
-    converter->Convert(page, ReadPageText(page, read));
+    converter->Convert(page, ReadPageText(page, read.value_or(wiki.read)));
 
     std::string out;
     if (title) out = converter->Title + "\n";

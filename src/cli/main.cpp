@@ -24,12 +24,16 @@ const char* const kUsageText =
     "      --toc       print the contents block instead\n"
     "      --title     print the page title instead\n"
     "      --encoding utf8|sjis|euc   output encoding (default utf8)\n"
+    "  show PAGEFILE                the whole page as the view shows it (main template filled)\n"
     "  list WIKIDIR                 the page names of a wiki folder, one a line\n"
     "  search WIKIDIR [--title-only|--body-only] QUERY\n"
     "                               the pages whose name or text holds every word of QUERY\n"
     "\n"
     "common options:\n"
-    "  --config FILE   the settings file to use\n"
+    "  --config FILE   the settings file to use (default ~/.config/Orvel/Tarnel.ini)\n"
+    "\n"
+    "Options not given come from the settings file and the wiki's Wiki.ini. Nothing is\n"
+    "written to either. Exit status: 0 done, 1 failed, 2 usage error.\n"
     "  --help          show this help\n"
     "  --version       show the version\n";
 
@@ -42,6 +46,7 @@ const Command kCommands[] = {
     {"convert", RunConvert},
     {"list", RunList},
     {"search", RunSearch},
+    {"show", RunShow},
 };
 
 int Run(int argc, char** argv)

@@ -1,0 +1,150 @@
+// The page pipeline: reading, changing wikis, converting and filling the main template.
+#include "render/UWikiSession.h"
+#include "storage/UWikiFileList.h"
+#include "TestFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace tarnel;
+using tarnel::testing::TestFolder;
+
+namespace {
+
+// A session over the built program folder with a settings file of its own, and two wikis.
+class SessionTest : public ::testing::Test {
+protected:
+    SessionTest() : session(TARNEL_APP_DIR) {}
+
+    std::string Wiki(const std::string& name, const std::string& wikiIni = "")
+    {
+        std::string path = root.Path() + name + "/";
+        std::filesystem::create_directories(path);
+        if (!wikiIni.empty()) root.Write(name + "/Wiki.ini", wikiIni);
+        return path;
+    }
+    std::string Page(const std::string& wiki, const std::string& name, const std::string& text,
+                     const std::string& ext = ".txt")
+    {
+        std::string path = wiki + EncodePageName(name, false) + ext;
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+    void Start() { session.Start(root.Path() + "settings.ini"); }
+
+    TestFolder root;
+    TWikiSession session;
+};
+
+} // namespace
+
+TEST_F(SessionTest, ShowsAPageThroughTheMainTemplate)
+{
+    Start();
+    EXPECT_EQ(session.WindowTitle(), " - Tarnel");
+    std::string a = Wiki("a");
+    std::string front = Page(a, "FrontPage", "*Hello\nLink to OtherPage\n");
+    EXPECT_FALSE(session.ShowDocument(a + "missing.txt").has_value());
+
+    auto shown = session.ShowDocument(front);
+    ASSERT_TRUE(shown.has_value());
+    EXPECT_TRUE(shown->Filled);
+    EXPECT_TRUE(shown->Messages.empty());
+    EXPECT_FALSE(shown->SamePage);
+    EXPECT_NE(shown->Html.find("<h2><a name=\"i0\">Hello</a></h2>"), std::string::npos);
+    EXPECT_NE(shown->Html.find("<title>FrontPage</title>"), std::string::npos);
+    EXPECT_NE(shown->Html.find("css/default/wiki.css"), std::string::npos);
+    EXPECT_NE(shown->Html.find("NewLink:"), std::string::npos);
+    EXPECT_EQ(session.WindowTitle(), "FrontPage - Tarnel");
+    EXPECT_EQ(session.DocumentFolder(), a);
+    EXPECT_EQ(session.Settings().LastView, front);
+
+    EXPECT_TRUE(session.ShowDocument(front)->SamePage) << "reload keeps the scroll position";
+    EXPECT_EQ(session.Recent().Count(), 1);
+}
+
+TEST_F(SessionTest, AnotherFolderWritesTheOldWikiFirstAndTakesTheNewSettings)
+{
+    Start();
+    std::string a = Wiki("a");
+    std::string b = Wiki("b", "[Document]\r\nExtension=.wiki\r\n[Design]\r\nCssName=dark\r\n");
+    std::string pageA = Page(a, "A1", "x\n");
+    std::string pageA2 = Page(a, "A2", "y\n");
+    // In wiki b pages end in .wiki: the link to Target is a link to an existing page only
+    // when the new extension is in force before the page is converted.
+    Page(b, "Target", "t\n", ".wiki");
+    std::string pageB = Page(b, "B1", "See [[Target]]\n", ".wiki");
+
+    session.ShowDocument(pageA);
+    session.ShowDocument(pageA2);
+    session.SearchResults().Add("41.txt");
+    ASSERT_EQ(session.Recent().Count(), 2);
+    EXPECT_FALSE(std::filesystem::exists(a + "Wiki.ini"));
+
+    auto shown = session.ShowDocument(pageB);
+    ASSERT_TRUE(shown && shown->Filled);
+    EXPECT_TRUE(std::filesystem::exists(a + "Wiki.ini")) << "the wiki left behind keeps its settings";
+    EXPECT_NE(root.Read("a/Wiki.ini").find("Extension=.txt"), std::string::npos);
+    EXPECT_NE(shown->Html.find("WikiLink:546172676574.wiki"), std::string::npos);
+    EXPECT_NE(shown->Html.find("css/dark/wiki.css"), std::string::npos);
+    EXPECT_EQ(session.Recent().Count(), 1) << "only the new wiki's page";
+    EXPECT_EQ(session.SearchResults().Count(), 0);
+    EXPECT_EQ(session.PageList().extension, ".wiki");
+    EXPECT_EQ(session.Settings().Extension, ".wiki");
+
+    // Back to a: b's settings are written and a's taken again.
+    session.ShowDocument(pageA);
+    EXPECT_NE(root.Read("b/Wiki.ini").find("Extension=.wiki"), std::string::npos);
+    EXPECT_EQ(session.Settings().Extension, ".txt");
+    EXPECT_EQ(session.Settings().CssName, "default") << "a's Wiki.ini kept the design it had";
+}
+
+TEST_F(SessionTest, MissingMainTemplateFallsBackToTheStandardOneAndKeepsIt)
+{
+    Start();
+    std::string a = Wiki("a", "[Template]\r\nMain=gone.html\r\n");
+    std::string page = Page(a, "P", "text\n");
+    auto shown = session.ShowDocument(page);
+    ASSERT_TRUE(shown && shown->Filled);
+    ASSERT_EQ(shown->Messages.size(), 1u);
+    EXPECT_NE(shown->Messages[0].find("gone.html"), std::string::npos);
+    EXPECT_EQ(session.Templates().MainFileName, "default.html");
+    shown = session.ShowDocument(page);
+    EXPECT_TRUE(shown->Messages.empty());
+    session.Close();
+    EXPECT_NE(root.Read("a/Wiki.ini").find("Main=default.html"), std::string::npos);
+}
+
+TEST_F(SessionTest, MissingStandardTemplateStopsBeforeTheWindowIsUpdated)
+{
+    TestFolder app; // a program folder without templates
+    TWikiSession bare(app.Path());
+    bare.Start(root.Path() + "settings.ini");
+    std::string page = Page(Wiki("a"), "P", "text\n");
+    auto shown = bare.ShowDocument(page);
+    ASSERT_TRUE(shown.has_value());
+    EXPECT_FALSE(shown->Filled);
+    EXPECT_EQ(shown->Messages.size(), 2u);
+    EXPECT_EQ(bare.DocumentFileName(), page) << "the page was converted";
+    EXPECT_EQ(bare.Recent().Count(), 0) << "but the lists are not updated";
+}
+
+TEST_F(SessionTest, TemporaryFileNameAndSettingsRoundTrip)
+{
+    Start();
+    EXPECT_EQ(std::filesystem::path(session.TmpFilePath("/w/E38182.txt")).filename(), "E38182.html");
+    EXPECT_EQ(std::filesystem::path(session.TmpFilePath("/w/E38182.TXT")).filename(), "E38182.html");
+    std::string url = session.WriteTmpFile("/w/41.txt", "<p>x</p>");
+    EXPECT_EQ(url.rfind("file://", 0), 0u);
+    EXPECT_TRUE(std::filesystem::exists(session.TmpFilePath("/w/41.txt")));
+    std::filesystem::remove(session.TmpFilePath("/w/41.txt"));
+
+    std::string page = Page(Wiki("a"), "P", "text\n");
+    session.ShowDocument(page);
+    session.Close();
+    TWikiSession again(TARNEL_APP_DIR);
+    again.Start(root.Path() + "settings.ini");
+    EXPECT_EQ(again.Settings().LastView, page);
+}
