@@ -77,5 +77,6 @@ int RunList(Arguments& args, const CommonOptions& common);
 int RunConvert(Arguments& args, const CommonOptions& common);
 int RunSearch(Arguments& args, const CommonOptions& common);
 int RunShow(Arguments& args, const CommonOptions& common);
+int RunExport(Arguments& args, const CommonOptions& common);
 
 } // namespace tarnel::cli

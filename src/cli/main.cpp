@@ -24,6 +24,10 @@ const char* const kUsageText =
     "      --toc       print the contents block instead\n"
     "      --title     print the page title instead\n"
     "      --encoding utf8|sjis|euc   output encoding (default utf8)\n"
+    "  export WIKIDIR OUTDIR [--encoding sjis|euc|utf8] [--names standard|title]\n"
+    "         [--index|--no-index] [--page NAME]... [--copy-folders] [--force]\n"
+    "                               write the wiki (or the named pages) as HTML files;\n"
+    "                               --force writes pages whose HTML is up to date too\n"
     "  show PAGEFILE                the whole page as the view shows it (main template filled)\n"
     "  list WIKIDIR                 the page names of a wiki folder, one a line\n"
     "  search WIKIDIR [--title-only|--body-only] QUERY\n"
@@ -44,6 +48,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"convert", RunConvert},
+    {"export", RunExport},
     {"list", RunList},
     {"search", RunSearch},
     {"show", RunShow},

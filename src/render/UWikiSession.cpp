@@ -149,6 +149,16 @@ void TWikiSession::ChangeWiki(const std::string& folder, std::vector<std::string
     searchResults_.Clear();
 }
 
+std::vector<std::string> TWikiSession::OpenWiki(const std::string& folder)
+{
+    std::vector<std::string> messages;
+    if (folder == documentFolder_) return messages;
+    ChangeWiki(folder, messages);
+    documentFolder_ = folder;
+    pageList_.folder = folder;
+    return messages;
+}
+
 std::optional<TShownPage> TWikiSession::ShowDocument(const std::string& fileName)
 {
     if (!FileExists(fileName)) return std::nullopt;

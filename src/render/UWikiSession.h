@@ -57,6 +57,9 @@ public:
     // converting or filling propagate; what already changed (the open wiki, the document
     // state) stays changed.
     std::optional<TShownPage> ShowDocument(const std::string& fileName);
+    // Opens the wiki in `folder` (ending in "/") without showing a page, as showing one of
+    // its pages would; returns the messages that arose. Nothing happens for the open wiki.
+    std::vector<std::string> OpenWiki(const std::string& folder);
     // Fills the main template for the page converted last, with the missing-template rule.
     TShownPage FillMainTemplate();
     // The caption of the main window: "%s - Tarnel" with the page name.

@@ -1,0 +1,83 @@
+// tarnel-cli export WIKIDIR OUTDIR [options]: the wiki as a static HTML site.
+// Options not given come from the settings file and the wiki's Wiki.ini.
+#include "cli/Cli.h"
+#include "render/UHtmlExport.h"
+#include "render/UWikiSession.h"
+#include "settings/AppFolder.h"
+#include "storage/UWikiFileList.h"
+#include "text/jconvert.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+
+namespace tarnel::cli {
+
+int RunExport(Arguments& args, const CommonOptions& common)
+{
+    std::optional<TExportEncoding> encoding;
+    std::optional<TExportFileNameKind> names;
+    std::optional<bool> index;
+    bool copyFolders = false, force = false;
+    std::vector<std::string> pages;
+    std::string wiki, out;
+    while (!args.Empty()) {
+        if (args.Take("--encoding")) {
+            std::string v = args.Value("--encoding");
+            if (v == "sjis") encoding = TExportEncoding::ShiftJis;
+            else if (v == "euc") encoding = TExportEncoding::EucJp;
+            else if (v == "utf8") encoding = TExportEncoding::Utf8;
+            else throw UsageError{"--encoding is sjis, euc or utf8"};
+        } else if (args.Take("--names")) {
+            std::string v = args.Value("--names");
+            if (v == "standard") names = TExportFileNameKind::Standard;
+            else if (v == "title") names = TExportFileNameKind::Title;
+            else throw UsageError{"--names is standard or title"};
+        } else if (args.Take("--index")) index = true;
+        else if (args.Take("--no-index")) index = false;
+        else if (args.Take("--page")) pages.push_back(args.Value("--page"));
+        else if (args.Take("--copy-folders")) copyFolders = true;
+        else if (args.Take("--force")) force = true;
+        else if (args.Peek().starts_with("--")) throw UsageError{"unknown option: " + args.Peek()};
+        else if (wiki.empty()) wiki = AsFolder(args.Next());
+        else if (out.empty()) out = AsFolder(args.Next());
+        else throw UsageError{"export takes WIKIDIR and OUTDIR"};
+    }
+    if (wiki.empty() || out.empty()) throw UsageError{"export needs WIKIDIR and OUTDIR"};
+    if (!std::filesystem::is_directory(wiki)) throw std::runtime_error("no such wiki folder: " + wiki);
+    std::error_code ec;
+    std::filesystem::create_directories(out, ec);
+    if (ec) throw std::runtime_error("cannot create the export folder " + out + ": " + ec.message());
+
+    TWikiSession session(AppFolder());
+    session.Start(common.configFile);
+    for (const std::string& message : session.OpenWiki(wiki))
+        std::fprintf(stderr, "tarnel-cli: %s\n", ShiftJisToUtf8(message).c_str());
+    const TTarnelReg& settings = session.Settings();
+
+    TExportOptions options;
+    options.folder = out;
+    options.encoding = encoding.value_or(settings.ExportEncoding);
+    options.fileNameKind = names.value_or(settings.ExportFileNameKind);
+    options.index = index.value_or(settings.ExportIndex);
+    options.copyFolders = copyFolders;
+    options.oldFile = force;
+    options.all = pages.empty();
+    for (const std::string& page : pages) {
+        std::string display = Utf8ToShiftJis(page);
+        if (display.empty()) throw UsageError{"--page " + page + ": not valid UTF-8"};
+        std::string file = EncodePageName(display, settings.NameEncodingUTF8) + settings.Extension;
+        if (!std::filesystem::exists(wiki + file)) throw std::runtime_error("no such page: " + page);
+        options.pages.insert(file);
+    }
+
+    Progress progress("Exporting");
+    TExportResult result = ExportHtml(session, options, [&](int done, int total) {
+        return progress.Show(done, total);
+    });
+    progress.Done();
+    std::fprintf(stderr, "%d pages listed, %d written to %s\n", result.listed, result.written, out.c_str());
+    return kDone;
+}
+
+} // namespace tarnel::cli
