@@ -84,7 +84,7 @@ std::size_t EndOfLast(std::string_view text, std::string_view what)
 {
     std::size_t end = npos;
     for (std::size_t i = 0; i < text.size(); i += CharLength(text, i))
-        if (text.compare(i, what.size(), what) == 0) end = i + what.size();
+        if (text[i] == what[0] && text.compare(i, what.size(), what) == 0) end = i + what.size();
     return end;
 }
 
