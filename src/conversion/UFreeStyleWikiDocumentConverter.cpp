@@ -1,0 +1,422 @@
+// FreeStyleWiki notation.
+//
+// Block rules, tried in this order on each line:
+//   "//"               comment: the line is skipped and the open block stays open
+//   "!!!", "!!", "!"   headings (h2, h3, h4; contents levels 1, 2, 3); a closing "[#name]"
+//                      names the anchor, otherwise it is the next i0, i1, ...
+//   " "                preformatted line (text only)
+//   two double quotes  quotation; consecutive lines share one
+//   ","                table row of comma-separated cells, "quoted" cells may hold commas;
+//                      the first row of each table has header cells
+//   ":term:text"       definition
+//   "----"             horizontal rule
+//   "*", "**", "***"   unordered list item, nested by depth
+//   "+", "++", "+++"   ordered list item, nested by depth
+//   empty line         closes the open block
+//   other lines        paragraph; consecutive lines run together in one
+//
+// Inline rules: first the plug-in calls {{name arguments}}; the text around them goes
+// through, in this order: HTML escaping, links (addresses, [[name]] and [name], each
+// with an optional "alias|" in front), '''strong''', ''emphasis'', ==deleted==,
+// __inserted__.
+//
+// Unclosed inline marks: a rule whose pattern needs a closing text ("}}", "]", "==",
+// "__") is shown only the text up to the last place where that closing text occurs.
+// Beyond it no match can end, and without the bound every unclosed opening mark would
+// make the matcher walk to the end of the line again: a line of many "[" or "{{" would
+// cost the square of its length. The output is the same as with the whole line.
+#include "conversion/UFreeStyleWikiDocumentConverter.h"
+
+#include "plugins/UPluginShelf.h"
+#include "text/BRegExp.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace tarnel {
+
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+// Any character but blanks, controls, parentheses, angle brackets and bytes from 0x7F up:
+// the characters of an address and of a plug-in name.
+#define FSW_NAME_CHAR "[^\\x00-\\x20()<>\\x7F-\\xFF]"
+
+const char* const kPluginCallPattern = "m/^(.*?)({{" FSW_NAME_CHAR "+?.*?}})/k";
+const char* const kPluginPartsPattern = "m/^{{\\s*(" FSW_NAME_CHAR "+?)(\\s+?(.*?))?}}/k";
+
+// Group 1 is the whole candidate and group 2 an address. The two shorter forms are the
+// same pattern without the bracket forms that can no longer match (see ConvertLinks).
+const char* const kLinkPattern = "m/(((http|https|ftp|mailto|file):(" FSW_NAME_CHAR ")*)|"
+                                 "(\\[\\[(.+?)\\]\\])|(\\[(.+?)\\]))/k";
+const char* const kLinkPatternNoDouble = "m/(((http|https|ftp|mailto|file):(" FSW_NAME_CHAR ")*)|"
+                                         "(\\[(.+?)\\]))/k";
+const char* const kAddressPattern = "m/(((http|https|ftp|mailto|file):(" FSW_NAME_CHAR ")*))/k";
+#undef FSW_NAME_CHAR
+
+const char* const kCellPattern = "m/,\"([^\"]*((\"\")+[^\"]*)*)\"|,([^,]*)/k";
+const char* const kDefinitionPattern = "m/^:(.*?):(.*)$/k";
+
+bool StartsWith(std::string_view s, std::string_view prefix)
+{
+    return s.substr(0, prefix.size()) == prefix;
+}
+
+// Under the k flag a Shift_JIS lead byte and the byte after it are one character, whatever
+// that second byte is: the matcher takes the length from the lead byte alone.
+bool IsLeadByte(char c)
+{
+    auto u = static_cast<unsigned char>(c);
+    return (u >= 0x81 && u <= 0x9F) || (u >= 0xE0 && u <= 0xFC);
+}
+
+std::size_t CharLength(std::string_view text, std::size_t i)
+{
+    return IsLeadByte(text[i]) && i + 1 < text.size() ? 2 : 1;
+}
+
+// Where the characters of a text start, as the matcher steps through it.
+std::vector<bool> CharStarts(std::string_view text)
+{
+    std::vector<bool> starts(text.size(), false);
+    for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) starts[i] = true;
+    return starts;
+}
+
+// End of the last occurrence of an ASCII token that the matcher sees as characters of
+// their own (not the second byte of a double-byte character); npos when there is none.
+std::size_t EndOfLast(std::string_view text, std::string_view token)
+{
+    std::size_t last = npos;
+    for (std::size_t i = 0; i < text.size(); i += CharLength(text, i))
+        if (text[i] == token[0] && text.compare(i, token.size(), token) == 0) last = i + token.size();
+    return last;
+}
+
+// The scan loop over text[0, end) only; the rest, where no match can start or end, is
+// copied. `end` npos means that no match is possible at all.
+std::string ScanUpTo(std::string_view pattern, std::string_view text, std::size_t end,
+                     const ScanReplacer& replace)
+{
+    if (end == npos) return std::string(text);
+    std::string out = ScanReplace(pattern, text.substr(0, end), replace);
+    out += text.substr(end);
+    return out;
+}
+
+// Bytes the pattern \s matches (ASCII only).
+bool IsSpaceByte(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool IsWordByte(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
+
+// Trims blanks and control bytes from both ends. Such bytes are never the second byte of a
+// double-byte character, so a byte-wise trim is safe.
+std::string_view Trim(std::string_view s)
+{
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
+    return s;
+}
+
+std::string Element(const char* name, std::string_view content)
+{
+    std::string html = "<";
+    html += name;
+    html += ">";
+    html += content;
+    html += "</";
+    html += name;
+    html += ">";
+    return html;
+}
+
+struct HeadingSource {
+    std::string_view text; // the heading text: trailing blanks and the anchor mark removed
+    std::string_view name; // the name of a closing "[#name]", empty without one
+};
+
+// Splits the text of a heading line as "m/^(.*?)(?:\s*\[#(\w+)\])?\s*$/k" does: the text
+// is what stands before the trailing blanks and an optional closing anchor mark with its
+// blanks. Done from the right by hand, since the pattern costs the square of the length
+// of a run of blanks inside the text (each blank would start a new try of "\s*$").
+// The pattern does not match a text that ends in half a double-byte character; such a
+// heading keeps its whole text rather than losing it.
+HeadingSource SplitHeading(std::string_view source)
+{
+    std::vector<bool> starts = CharStarts(source);
+    if (!source.empty() && starts.back() && IsLeadByte(source.back())) return {source, {}};
+    // A blank or mark character counts only where the matcher sees a character of its own.
+    auto single = [&](std::size_t i) { return starts[i] && !IsLeadByte(source[i]); };
+    auto skipBlanks = [&](std::size_t end) {
+        while (end > 0 && single(end - 1) && IsSpaceByte(source[end - 1])) --end;
+        return end;
+    };
+
+    std::size_t end = skipBlanks(source.size());
+    HeadingSource heading{source.substr(0, end), {}};
+    if (end < 4 || !single(end - 1) || source[end - 1] != ']') return heading;
+    std::size_t nameStart = end - 1;
+    while (nameStart > 0 && single(nameStart - 1) && IsWordByte(source[nameStart - 1])) --nameStart;
+    if (nameStart == end - 1 || nameStart < 2) return heading;
+    if (!single(nameStart - 1) || source[nameStart - 1] != '#') return heading;
+    if (!single(nameStart - 2) || source[nameStart - 2] != '[') return heading;
+    heading.name = source.substr(nameStart, end - 1 - nameStart);
+    heading.text = source.substr(0, skipBlanks(nameStart - 2));
+    return heading;
+}
+
+} // namespace
+
+std::string TFreeStyleWikiDocumentConverter::ConvertBlocks(std::string_view Text)
+{
+    std::string html;
+    std::string current;
+    NestTag.clear();
+    Depth = 0;
+    InListPre = false;
+    ResetAnchorIds();
+    Contents.Clear();
+    Footnotes.Clear();
+
+    for (std::string_view line : SplitLines(Text)) {
+        if (StartsWith(line, "//")) continue;
+        NewDepth = 0;
+
+        if (StartsWith(line, "!")) {
+            // "!!!" is the biggest heading: more marks, higher level.
+            int marks = StartsWith(line, "!!!") ? 3 : StartsWith(line, "!!") ? 2 : 1;
+            int level = 4 - marks;
+            std::string tag = "h" + std::to_string(level + 1);
+            // Every heading draws an id, so that an explicit name does not shift the
+            // numbers of the headings after it.
+            std::string name = NewAnchorId();
+            HeadingSource heading = SplitHeading(line.substr(static_cast<std::size_t>(marks)));
+            if (!heading.name.empty()) name = (MenuBarMode ? "m" : "") + std::string(heading.name);
+            html += CloseBlock("", current);
+            html += "<" + tag + "><a name=\"" + name + "\">" + ConvertInline(heading.text) + "</a></" +
+                    tag + ">";
+            html += CRLF;
+            Contents.Add(std::string(heading.text), name, level);
+        } else if (StartsWith(line, " ")) {
+            html += CloseBlock("pre", current);
+            html += OpenBlock("pre", current);
+            html += EscapeHtml(line.substr(1));
+            html += CRLF;
+        } else if (StartsWith(line, "\"\"")) {
+            html += CloseBlock("blockquote", current);
+            html += OpenBlock("blockquote", current);
+            html += ConvertInline(line.substr(2));
+            html += CRLF;
+        } else if (StartsWith(line, ",")) {
+            HeaderRow = current != "table";
+            html += CloseBlock("table", current);
+            html += OpenBlock("table", current);
+            html += ConvertTableRow(line);
+        } else if (RegexMatch m = Search(kDefinitionPattern, line); m.Found()) {
+            html += CloseBlock("dl", current);
+            html += OpenBlock("dl", current);
+            html += ConvertDefinition(m.Group(1), m.Group(2));
+        } else if (StartsWith(line, "----")) {
+            html += CloseBlock("hr", current);
+            html += "<hr>";
+            html += CRLF;
+        } else if (StartsWith(line, "*") || StartsWith(line, "+")) {
+            const char mark = line[0];
+            const std::string tag = mark == '*' ? "ul" : "ol";
+            int depth = StartsWith(line, std::string(3, mark)) ? 3 : StartsWith(line, std::string(2, mark)) ? 2 : 1;
+            NewDepth = depth;
+            html += CloseBlock(tag, current);
+            NestTag = tag;
+            html += OpenBlock(tag, current, "list" + std::to_string(depth));
+            html += "  <li>" + ConvertInline(line.substr(static_cast<std::size_t>(depth))) + "</li>";
+            html += CRLF;
+            Depth = depth;
+        } else if (line.empty()) {
+            html += CloseBlock("", current);
+        } else {
+            html += CloseBlock("p", current);
+            html += OpenBlock("p", current);
+            html += ConvertInline(line);
+        }
+    }
+    html += CloseBlock("", current);
+    html += FootnotesHtml();
+    return html;
+}
+
+std::string TFreeStyleWikiDocumentConverter::ConvertInline(std::string_view Text)
+{
+    // Plug-in calls {{name arguments}}; everything around them is plain inline text. A call
+    // ends at a "}}", so the matcher is shown the text up to the last one; the unmatched
+    // text before it and everything after it are one piece of plain text.
+    std::size_t end = EndOfLast(Text, "}}");
+    if (end == npos) end = 0;
+    std::string_view view = Text.substr(0, end);
+    std::size_t tail = end;
+    std::string html = ScanReplace(
+        kPluginCallPattern, view,
+        [this](const RegexMatch& m, std::string& out) {
+            out += ConvertInlinePlain(m.Group(1));
+            out += ConvertInlinePlugin(m.Group(2));
+        },
+        [&](std::string_view plain, std::string& out) {
+            if (plain.data() + plain.size() == view.data() + view.size()) {
+                tail = static_cast<std::size_t>(plain.data() - Text.data());
+                return;
+            }
+            out += ConvertInlinePlain(plain);
+        });
+    if (tail < Text.size()) html += ConvertInlinePlain(Text.substr(tail));
+    return html;
+}
+
+std::string TFreeStyleWikiDocumentConverter::ConvertInlinePlain(std::string_view Text)
+{
+    return ConvertInserted(ConvertDeleted(ConvertEmphasis(ConvertStrong(ConvertLinks(EscapeHtml(Text))))));
+}
+
+std::string TFreeStyleWikiDocumentConverter::LinkPattern() { return kLinkPattern; }
+
+std::string TFreeStyleWikiDocumentConverter::ConvertLinks(std::string_view Text)
+{
+    // One pass in three stretches. Up to the last "]]" every kind of link can match; from
+    // there to the last "]" only addresses and single brackets; after it only addresses.
+    // A bracket link ends at a "]", so no link found before a boundary reaches past it,
+    // except an address that runs on over the boundary: it is matched again on the whole
+    // text and the next stretch starts where it ends.
+    std::string html;
+    std::size_t pos = 0;
+    auto stretch = [&](const char* pattern, std::size_t end) {
+        if (end == npos || end <= pos) return;
+        std::string_view view = Text.substr(pos, end - pos);
+        const std::size_t base = pos;
+        pos = end;
+        html += ScanReplace(pattern, view, [&](const RegexMatch& m, std::string& out) {
+            if (m.End() == view.size() && end < Text.size() && m.Matched(2)) {
+                RegexMatch whole = Search(pattern, Text, base + m.Position());
+                out += ConvertLink(whole.Group(1));
+                pos = std::min(whole.End(), Text.size());
+                return;
+            }
+            out += ConvertLink(m.Group(1));
+        });
+    };
+    stretch(kLinkPattern, EndOfLast(Text, "]]"));
+    stretch(kLinkPatternNoDouble, EndOfLast(Text, "]"));
+    stretch(kAddressPattern, Text.size());
+    return html;
+}
+
+std::string TFreeStyleWikiDocumentConverter::ConvertLink(std::string_view Match)
+{
+    std::string match(Match);
+    if (LinkMode == 0) return match;
+    if (IsUrl(match)) {
+        if (IsImageFile(match)) return "<a href=\"" + match + "\"><img src=\"" + match + "\"></a>";
+        return "<a href=\"" + match + "\">" + match + "</a>";
+    }
+    if (!StartsWith(match, "[")) return match;
+
+    // A candidate that opens with "[[" but closes with a single "]" (the single-bracket
+    // form matched "[[name]") is read as a single-bracketed name, so that no text is lost.
+    std::string inner = StartsWith(match, "[[") && match.size() >= 4 && match.ends_with("]]")
+                            ? match.substr(2, match.size() - 4)
+                            : match.substr(1, match.size() - 2);
+    std::size_t bar = inner.find('|');
+    if (bar == std::string::npos) {
+        if (LinkMode == 1) return inner;
+        return MakePageLink(PageFileOf(inner), inner, true);
+    }
+    std::string alias = inner.substr(0, bar);
+    std::string target = inner.substr(bar + 1);
+    if (IsUrl(target)) {
+        std::string shown = IsImageFile(alias) ? "<img src=\"" + alias + "\">" : alias;
+        return "<a href=\"" + target + "\">" + shown + "</a>";
+    }
+    if (LinkMode == 1) return alias;
+    return MakePageLink(PageFileOf(target), alias, true);
+}
+
+std::string TFreeStyleWikiDocumentConverter::ConvertInlinePlugin(std::string_view Call)
+{
+    // {{name}} or {{name arguments}}: the arguments are everything after the first blank.
+    RegexMatch m = Search(kPluginPartsPattern, Call);
+    if (!m.Found()) return ConvertInlinePlain(Call);
+    if (const TPlugin* plugin = FindPlugin(m.Group(1), false)) return CallPlugin(*plugin, m.Group(3));
+    return ConvertInlinePlain(Call);
+}
+
+std::string TFreeStyleWikiDocumentConverter::ConvertTableRow(std::string_view Line)
+{
+    // Each cell begins with a comma; a cell in double quotes may hold commas, and a doubled
+    // double quote in it stands for one. Text that belongs to no cell (after the closing
+    // quote of a cell, before the next comma) is written after the cells.
+    std::string html = "<tr>";
+    html += CRLF;
+    const char* tag = HeaderRow ? "th" : "td";
+    std::string stray;
+    std::size_t pos = 0;
+    while (pos < Line.size()) {
+        RegexMatch m = Search(kCellPattern, Line, pos);
+        if (!m.Found()) break;
+        stray += Line.substr(pos, m.Position() - pos);
+        // A cell that ends in half a double-byte character is reported one byte too long.
+        pos = std::min(m.End(), Line.size());
+        std::string raw = m.Group(1).empty() ? std::string(m.Group(4))
+                                             : ReplaceAll(m.Group(1), "\"\"", "\"");
+        html += "  " + Element(tag, ConvertInline(Trim(raw)));
+        html += CRLF;
+    }
+    stray += Line.substr(pos);
+    html += EscapeHtml(stray);
+    html += "</tr>";
+    html += CRLF;
+    return html;
+}
+
+std::string TFreeStyleWikiDocumentConverter::ConvertDefinition(std::string_view Term,
+                                                                std::string_view Description)
+{
+    std::string html = "  <dt>" + ConvertInline(Term) + "</dt>";
+    html += CRLF;
+    html += "  <dd>" + ConvertInline(Description) + "</dd>";
+    html += CRLF;
+    return html;
+}
+
+// The apostrophe phrases cannot run over another apostrophe, so they need no bound; three
+// are taken before two.
+std::string TFreeStyleWikiDocumentConverter::ConvertStrong(std::string_view Text)
+{
+    return ScanReplace("m/'''([^']*?)'''/k", Text, [](const RegexMatch& m, std::string& out) {
+        out += Element("strong", m.Group(1));
+    });
+}
+
+std::string TFreeStyleWikiDocumentConverter::ConvertEmphasis(std::string_view Text)
+{
+    return ScanReplace("m/''([^']*?)''/k", Text, [](const RegexMatch& m, std::string& out) {
+        out += Element("em", m.Group(1));
+    });
+}
+
+std::string TFreeStyleWikiDocumentConverter::ConvertDeleted(std::string_view Text)
+{
+    return ScanUpTo("m/==(.*?)==/k", Text, EndOfLast(Text, "=="),
+                    [](const RegexMatch& m, std::string& out) { out += Element("del", m.Group(1)); });
+}
+
+std::string TFreeStyleWikiDocumentConverter::ConvertInserted(std::string_view Text)
+{
+    return ScanUpTo("m/__(.*?)__/k", Text, EndOfLast(Text, "__"),
+                    [](const RegexMatch& m, std::string& out) { out += Element("ins", m.Group(1)); });
+}
+
+} // namespace tarnel
