@@ -3,45 +3,18 @@
 // the same folder in the same run.
 #include "storage/UDocumentSearching.h"
 #include "storage/UWikiFileList.h"
-#include "text/jconvert.h"
+#include "GeneratedWiki.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 using namespace tarnel;
+using tarnel::bench::GeneratedWiki;
+using tarnel::bench::kPages;
 
 namespace {
-
-constexpr int kPages = 10000;
-
-// The wiki is made once per run in the temporary folder.
-const std::string& GeneratedWiki()
-{
-    static const std::string folder = [] {
-        std::string dir = (std::filesystem::temp_directory_path() / "tarnel-bench-search/").string();
-        std::filesystem::create_directories(dir);
-        // Shift_JIS prose turned into the stored EUC-JP form.
-        const std::string ja = ShiftJisToEucJp(
-            "\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x95\xb6\x8f\xcd\x82\xc5\x82\xb7\x81\x42");
-        for (int i = 0; i < kPages; ++i) {
-            std::string name = "Page" + std::to_string(i);
-            std::string text;
-            while (text.size() < 4000) {
-                text += "*Heading " + std::to_string(text.size()) + "\n";
-                text += "Some words about topic " + std::to_string(i % 97) + " and FrontPage " + ja + "\n";
-                text += "-item one\n-item two with more words " + ja + ja + "\n";
-            }
-            if (i % 100 == 0) text += "The rare needle word appears here.\n";
-            std::ofstream(dir + EncodePageName(name, false) + ".txt", std::ios::binary) << text;
-        }
-        return dir;
-    }();
-    return folder;
-}
 
 void BM_SearchOneTerm(benchmark::State& state)
 {

@@ -89,7 +89,8 @@ std::string Fill(const std::string& templatePath, THTMLTagEvent handler, const s
 void WriteOutput(const std::string& path, std::string_view bytes, const std::string& what)
 {
     try {
-        WriteFileAtomically(path, bytes);
+        // No fsync per page: an export is written again in full if the machine goes down.
+        WriteFileAtomically(path, bytes, false);
     } catch (const EPageFileError& e) {
         throw EExportError(what + ": " + e.what());
     }
@@ -198,6 +199,14 @@ TExportResult ExportHtml(TWikiSession& session, const TExportOptions& options,
                                   : StandardExportName(fileName);
         std::string outPath = out + FileSystemName(outName);
 
+        // The index line needs only the page's title, which comes from its file name, so an
+        // unchanged page is listed without being read or converted.
+        const std::string title = DecodeFileName(source, settings.NameEncodingUTF8);
+        indexList += "<li><a href=\"" + Href(outName) + "\">" + TWikiDocumentConverter::EscapeHtml(title) +
+                     "</a></li>\r\n";
+        ++result.listed;
+        if (!options.oldFile && ModifiedTime(source) <= ModifiedTime(outPath)) continue;
+
         std::string text;
         try {
             text = ReadPageText(source, read);
@@ -205,12 +214,6 @@ TExportResult ExportHtml(TWikiSession& session, const TExportOptions& options,
             throw EExportError(what + ": " + e.what());
         }
         converter->Convert(source, text);
-        // The title is escaped: a page name may hold "<" or "&".
-        indexList += "<li><a href=\"" + Href(outName) + "\">" +
-                     TWikiDocumentConverter::EscapeHtml(converter->Title) + "</a></li>\r\n";
-        ++result.listed;
-
-        if (!options.oldFile && ModifiedTime(source) <= ModifiedTime(outPath)) continue;
         TPageTags page = PageTagsOf(*converter, utf8Titles);
         page.TemplateFolder = session.Templates().TemplateFolder();
         page.CssFolder = session.AppFolder() + "css";

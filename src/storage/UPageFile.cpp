@@ -90,7 +90,7 @@ std::string ReadPageText(const std::string& path, const PageReadOptions& options
     return NormalisePageText(ReadAll(path), options);
 }
 
-void WriteFileAtomically(const std::string& path, std::string_view bytes)
+void WriteFileAtomically(const std::string& path, std::string_view bytes, bool durable)
 {
     std::size_t slash = path.find_last_of('/');
     std::string folder = slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
@@ -133,7 +133,7 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes)
         p += n;
         left -= static_cast<std::size_t>(n);
     }
-    if (fsync(fd) != 0) fail(errno);
+    if (durable && fsync(fd) != 0) fail(errno);
     if (close(fd) != 0) {
         int err = errno;
         unlink(temp.c_str());

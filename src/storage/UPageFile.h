@@ -42,7 +42,9 @@ std::string NormalisePageText(std::string_view bytes, const PageReadOptions& opt
 // names the page.
 void WritePageText(const std::string& path, std::string_view displayText);
 
-// Writes bytes as the whole new content of a file, atomically as above.
-void WriteFileAtomically(const std::string& path, std::string_view bytes);
+// Writes bytes as the whole new content of a file, atomically as above. With `durable` the
+// new content is flushed to the disk before it replaces the old file (settings and pages);
+// generated files that can be made again (an export) skip that wait.
+void WriteFileAtomically(const std::string& path, std::string_view bytes, bool durable = true);
 
 } // namespace tarnel

@@ -1,0 +1,58 @@
+// HTML export of the generated 10,000-page wiki: a first run that writes every page and an
+// unchanged second run that only converts (for index.html) and skips the writing.
+#include "GeneratedWiki.h"
+#include "render/UHtmlExport.h"
+#include "render/UWikiSession.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+
+using namespace tarnel;
+
+namespace {
+
+const char* const kAppFolder = TARNEL_BENCH_APP_DIR;
+
+TExportOptions Options(const std::string& folder)
+{
+    TExportOptions options;
+    options.folder = folder;
+    return options;
+}
+
+void BM_ExportFirstRun(benchmark::State& state)
+{
+    const std::string& wiki = bench::GeneratedWiki();
+    std::string out = (std::filesystem::temp_directory_path() / "tarnel-bench-export/").string();
+    TWikiSession session(kAppFolder);
+    session.Start((std::filesystem::temp_directory_path() / "tarnel-bench-settings.ini").string());
+    session.OpenWiki(wiki);
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::filesystem::remove_all(out);
+        std::filesystem::create_directories(out);
+        state.ResumeTiming();
+        ExportHtml(session, Options(out));
+    }
+    state.counters["pages/s"] = benchmark::Counter(static_cast<double>(bench::kPages) * state.iterations(),
+                                                   benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ExportFirstRun)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+void BM_ExportUnchanged(benchmark::State& state)
+{
+    const std::string& wiki = bench::GeneratedWiki();
+    std::string out = (std::filesystem::temp_directory_path() / "tarnel-bench-export/").string();
+    TWikiSession session(kAppFolder);
+    session.Start((std::filesystem::temp_directory_path() / "tarnel-bench-settings.ini").string());
+    session.OpenWiki(wiki);
+    std::filesystem::create_directories(out);
+    ExportHtml(session, Options(out));
+    for (auto _ : state) ExportHtml(session, Options(out));
+    state.counters["pages/s"] = benchmark::Counter(static_cast<double>(bench::kPages) * state.iterations(),
+                                                   benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ExportUnchanged)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+} // namespace
