@@ -105,6 +105,9 @@ TEST(Hatena, HeadingsAndFootnotes)
     ASSERT_EQ(c.Footnotes.Count(), 2);
     EXPECT_EQ(c.Footnotes.Items(0).Text, "see " + link);
     EXPECT_EQ(html.substr(html.size() - 6), "</div>");
+    // A double quote in the note does not end the mark's title early.
+    EXPECT_NE(c.ConvertInline("((say \"hi\"))").find("title=\"say &quot;hi&quot;\""), std::string::npos);
+    EXPECT_EQ(c.Footnotes.Items(2).Text, "say \"hi\"");
     c.ConvertBlocks("plain");
     EXPECT_EQ(c.Footnotes.Count(), 0);
 }

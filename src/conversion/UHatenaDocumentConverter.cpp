@@ -393,10 +393,16 @@ std::string THatenaDocumentConverter::ConvertFootnotes(std::string_view Text)
 std::string THatenaDocumentConverter::FootnoteRef(const std::string& Text)
 {
     // The mark of the framework, with the tag stripping bounded as the inline rules are.
+    // Nothing in this notation is escaped, so a double quote in the note would end the
+    // title attribute early; it is written as "&quot;" there.
+    std::string title;
+    for (char c : StripTagsUpTo(Text)) {
+        if (c == '"') title += "&quot;";
+        else title += c;
+    }
     std::string n = std::to_string(Footnotes.NextNumber());
-    return "<span class=\"footnote\"><a class=\"footnote\" title=\"" + StripTagsUpTo(Text) +
-           "\" href=\"" + InnerLinkPrefix() + "#f" + n + "\" name=\"fn" + n + "\">*" + n +
-           "</a></span>";
+    return "<span class=\"footnote\"><a class=\"footnote\" title=\"" + title + "\" href=\"" +
+           InnerLinkPrefix() + "#f" + n + "\" name=\"fn" + n + "\">*" + n + "</a></span>";
 }
 
 std::string THatenaDocumentConverter::ConvertTableRow(std::string_view Line)
