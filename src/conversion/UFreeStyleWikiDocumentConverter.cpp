@@ -88,6 +88,7 @@ std::vector<bool> CharStarts(std::string_view text)
 // their own (not the second byte of a double-byte character); npos when there is none.
 std::size_t EndOfLast(std::string_view text, std::string_view token)
 {
+    if (text.find(token) == npos) return npos; // most texts hold no such mark at all
     std::size_t last = npos;
     for (std::size_t i = 0; i < text.size(); i += CharLength(text, i))
         if (text[i] == token[0] && text.compare(i, token.size(), token) == 0) last = i + token.size();

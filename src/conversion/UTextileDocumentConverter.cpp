@@ -96,6 +96,7 @@ std::size_t CharLength(std::string_view text, std::size_t i)
 // With `followedByBlank`, only an occurrence followed by a blank or the end of the text.
 std::size_t LastToken(std::string_view text, std::string_view token, bool followedByBlank = false)
 {
+    if (text.find(token) == npos) return npos; // most texts hold no such mark at all
     std::size_t last = npos;
     for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) {
         if (text[i] != token[0] || text.compare(i, token.size(), token) != 0) continue;
