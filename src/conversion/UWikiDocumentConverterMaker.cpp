@@ -1,5 +1,7 @@
 #include "conversion/UWikiDocumentConverterMaker.h"
 
+#include "conversion/UHatenaDocumentConverter.h"
+#include "conversion/UMediaWikiDocumentConverter.h"
 #include "conversion/UYukiWikiDocumentConverter.h"
 
 namespace tarnel {
@@ -33,6 +35,8 @@ std::unique_ptr<TWikiDocumentConverter> NewConverter(TWikiNotation notation)
 {
     switch (notation) {
     case TWikiNotation::YukiWiki: return std::make_unique<TYukiWikiDocumentConverter>();
+    case TWikiNotation::Hatena: return std::make_unique<THatenaDocumentConverter>();
+    case TWikiNotation::MediaWiki: return std::make_unique<TMediaWikiDocumentConverter>();
     default: return nullptr;
     }
 }
