@@ -1,0 +1,1723 @@
+// Markdown notation.
+//
+// The page is converted by passes over the whole text, each on the result of the one
+// before, never line by line. Marker bytes inside the text while it is converted:
+//   0x01            at the start of a line a block pass produced; later block passes skip
+//                   such lines, and every 0x01 is deleted at the end
+//   0x02 N 0x03     a backslash-escaped character, N its byte value in decimal
+//   0x04 N 0x05     fragment N: an HTML piece held out of the text (Fragments)
+// Page text is cleaned of these bytes before the passes (see markdown::CleanPageText).
+//
+// ConvertBlocks, in this order:
+//   1. append one LF unless the text ends with two
+//   2. empty the link definitions and the fragments
+//   3. hold HTML blocks: "<tag ...>" at a line start up to the last "\n</tag>" of the
+//      text (greedy), then once more up to the next "</tag>" (lazy); each block becomes
+//      a fragment on a marked line
+//   4. protect backslash escapes
+//   5. read link definitions "[id]: url "title"" (the line becomes empty)
+//   6. BlockPasses on the whole text
+//   7. put the fragments back (they nest: a table holds its cells, a cell its links)
+//   8. put the escaped characters back
+//   9. anchor every <hN> ... </hN> and list it in Contents, in document order
+//  10. delete every 0x01
+//
+// BlockPasses, in this order (recursive for quote bodies and list items):
+//   1. tables (after an empty line: header, alignment line, body, then an empty line)
+//   2. "#" headings            3. underlined headings ("=" level 1, "-" level 2)
+//   4. horizontal rules        5. block quotes (body: BlockPasses)
+//   6. lists, nested by ListLevel (each item: BlockPasses)
+//   7. fenced code ("```" after an empty line)
+//   8. paragraphs              9. indented code (four blanks or a tab)
+//  10. a stray "<" and "&" encoded
+//  11. when no pass changed the text: SpanPasses of it
+//
+// SpanPasses, in this order (recursive for emphasis and reference link text):
+//   1. code spans (held)       2. hard line breaks (two blanks at a line end)
+//   3. links "<http:...>" and "[[page]]" (ConvertLink, held)
+//   4. e-mail addresses "<a@b>", every byte a random character reference
+//   5. inline images ![alt](src "title")     6. inline links [text](href "title")
+//   7. reference images ![alt][id]           8. reference links [text][id]
+//   9. strong (** or __), then emphasis (* or _)
+//
+// Speed. Each pass is one left-to-right scan that copies the text between matches. The
+// rules are patterns (listed in the header), and most would backtrack without bound on
+// some page: a block whose closing part is missing walks to the end of the text for
+// every opening, a table followed by a text line tries every way to split its rows, a
+// heading full of "#" or blanks retries every position. Those passes use matchers that
+// find the same matches as their patterns in linear time, from positions collected once
+// per pass (the tests hold each matcher against its pattern).
+#include "conversion/UMarkdownDocumentConverter.h"
+
+#include "text/BRegExp.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+
+namespace tarnel {
+
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+// --- Shift_JIS bytes ------------------------------------------------------------------------
+
+bool IsLeadByte(char c)
+{
+    auto b = static_cast<unsigned char>(c);
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+bool IsTrailByte(char c)
+{
+    auto b = static_cast<unsigned char>(c);
+    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+
+// Bytes of the character at text[pos]. Every byte below 0x40 is a character of its own and
+// never the second byte of one, so line ends, blanks and most marks are found byte-wise;
+// "[", "]", "`", "_", "|" and "@" can be second bytes and are looked for character-wise.
+std::size_t CharLength(std::string_view text, std::size_t pos)
+{
+    return IsLeadByte(text[pos]) && pos + 1 < text.size() ? 2 : 1;
+}
+
+template <class F>
+void ForEachChar(std::string_view text, F&& f)
+{
+    for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) f(i, text[i]);
+}
+
+bool IsSpace(char c) // \s
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsListMark(char c) { return c == '*' || c == '+' || c == '-'; }
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualsNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+    return true;
+}
+
+// First position of c in [from, to), or npos.
+std::size_t FindIn(std::string_view text, char c, std::size_t from, std::size_t to)
+{
+    if (from >= to) return npos;
+    const void* p = std::memchr(text.data() + from, c, to - from);
+    return p ? static_cast<std::size_t>(static_cast<const char*>(p) - text.data()) : npos;
+}
+
+// End of the line holding `from`: its LF, or the end of the text.
+std::size_t LineEnd(std::string_view text, std::size_t from)
+{
+    std::size_t p = from < text.size() ? text.find('\n', from) : npos;
+    return p == npos ? text.size() : p;
+}
+
+std::size_t FirstAtOrAfter(const std::vector<std::size_t>& positions, std::size_t from)
+{
+    auto it = std::lower_bound(positions.begin(), positions.end(), from);
+    return it == positions.end() ? npos : *it;
+}
+
+std::size_t LineEndAt(const std::vector<std::size_t>& newlines, std::size_t from, std::size_t size)
+{
+    std::size_t p = FirstAtOrAfter(newlines, from);
+    return p == npos ? size : p;
+}
+
+bool HasPipe(std::string_view text, std::size_t from, std::size_t to)
+{
+    for (std::size_t i = from; i < to; i += CharLength(text, i))
+        if (text[i] == '|') return true;
+    return false;
+}
+
+// The same pattern tried at one position only: "\A(?:...)".
+std::string Anchored(std::string_view pattern)
+{
+    std::size_t open = pattern.find('/');
+    std::size_t close = pattern.rfind('/');
+    return std::string(pattern.substr(0, open + 1)) + "\\A(?:" +
+           std::string(pattern.substr(open + 1, close - open - 1)) + ")" +
+           std::string(pattern.substr(close));
+}
+
+const std::string& AnchoredCodeSpan() { static const std::string p = Anchored(markdown::kCodeSpan); return p; }
+const std::string& AnchoredLink() { static const std::string p = Anchored(markdown::kLink); return p; }
+const std::string& AnchoredStrong() { static const std::string p = Anchored(markdown::kStrong); return p; }
+const std::string& AnchoredEmphasis() { static const std::string p = Anchored(markdown::kEmphasis); return p; }
+const std::string& AnchoredHeadingTag() { static const std::string p = Anchored(markdown::kHeadingTag); return p; }
+
+// The tags of held HTML blocks, in the order the pattern tries them ("pre" before "p").
+constexpr std::string_view kBlockTags[] = {"address", "blockquote", "center", "div", "dl",
+                                           "fieldset", "form", "h1", "h2", "h3", "h4", "h5", "h6",
+                                           "hr", "noframes", "ol", "pre", "p", "table", "ul"};
+constexpr std::size_t kBlockTagCount = std::size(kBlockTags);
+
+// The tag whose closing "</tag>" stands at text[pos], or npos.
+std::size_t ClosingTagAt(std::string_view text, std::size_t pos)
+{
+    if (pos + 3 >= text.size() || text[pos + 1] != '/') return npos;
+    for (std::size_t tag = 0; tag < kBlockTagCount; ++tag) {
+        std::string_view name = kBlockTags[tag];
+        std::size_t close = pos + 2 + name.size();
+        if (close < text.size() && text[close] == '>' && EqualsNoCase(text.substr(pos + 2, name.size()), name))
+            return tag;
+    }
+    return npos;
+}
+
+// A list marker "[ ]{0,N}(?:[\*+\-]|[0-9]+\.)[ \t]+" at `at`, followed by at least one
+// more character. markEnd is where the blanks start, content where the item text starts;
+// when the blanks reach the end of the text the last blank is the content (the pattern
+// gives one blank back). Both npos when there is no marker.
+struct TListMarker {
+    std::size_t markEnd = npos;
+    std::size_t content = npos;
+};
+
+TListMarker ListMarkerAt(std::string_view text, std::size_t at, std::size_t maxIndent)
+{
+    const std::size_t n = text.size();
+    std::size_t x = at;
+    while (x < n && x - at < maxIndent && text[x] == ' ') ++x;
+    if (x >= n) return {};
+    std::size_t y;
+    if (IsListMark(text[x])) {
+        y = x + 1;
+    } else if (IsDigit(text[x])) {
+        y = x;
+        while (y < n && IsDigit(text[y])) ++y;
+        if (y >= n || text[y] != '.') return {};
+        ++y;
+    } else {
+        return {};
+    }
+    if (y + 1 >= n || !IsBlank(text[y])) return {};
+    std::size_t z = y;
+    while (z < n && IsBlank(text[z])) ++z;
+    return {y, z < n ? z : n - 1};
+}
+
+// "[ ]*([\*+\-]|[0-9]\.)[ \t]+." at `at`: a line that keeps a list going over one empty line.
+bool ContinuesList(std::string_view text, std::size_t at)
+{
+    const std::size_t n = text.size();
+    std::size_t x = at;
+    while (x < n && text[x] == ' ') ++x;
+    if (x >= n) return false;
+    std::size_t y;
+    if (IsListMark(text[x])) y = x + 1;
+    else if (IsDigit(text[x]) && x + 1 < n && text[x + 1] == '.') y = x + 2;
+    else return false;
+    return y + 1 < n && IsBlank(text[y]) && text[y + 1] != '\n';
+}
+
+// "(?:[\*+\-]|[0-9]+\.)" at `at`: a line that starts the next list item.
+bool StartsItem(std::string_view text, std::size_t at)
+{
+    const std::size_t n = text.size();
+    if (at >= n) return false;
+    if (IsListMark(text[at])) return true;
+    std::size_t d = at;
+    while (d < n && IsDigit(text[d])) ++d;
+    return d > at && d < n && text[d] == '.';
+}
+
+} // namespace
+
+namespace markdown {
+
+// --- TRuleMatch -----------------------------------------------------------------------------
+
+TRuleMatch::TRuleMatch(std::string_view text, int groups)
+    : text_(text), groups_(static_cast<std::size_t>(groups), {npos, npos})
+{
+}
+
+TRuleMatch TRuleMatch::FromRegex(std::string_view text, const RegexMatch& match)
+{
+    TRuleMatch result(text, match.GroupCount());
+    for (int i = 0; i < match.GroupCount(); ++i) {
+        if (!match.Matched(i)) continue;
+        std::string_view g = match.Group(i);
+        auto begin = static_cast<std::size_t>(g.data() - text.data());
+        result.Set(i, begin, begin + g.size());
+    }
+    return result;
+}
+
+bool TRuleMatch::Matched(int i) const
+{
+    return i >= 0 && static_cast<std::size_t>(i) < groups_.size() &&
+           groups_[static_cast<std::size_t>(i)].first != npos;
+}
+
+std::string_view TRuleMatch::Group(int i) const
+{
+    if (!Matched(i)) return {};
+    const auto& g = groups_[static_cast<std::size_t>(i)];
+    return text_.substr(g.first, g.second - g.first);
+}
+
+void TRuleMatch::Set(int i, std::size_t begin, std::size_t end)
+{
+    groups_[static_cast<std::size_t>(i)] = {begin, end};
+}
+
+// --- Block matchers -------------------------------------------------------------------------
+
+// kHtmlBlockGreedy / kHtmlBlockLazy. An opening "<tag" at a line start, its first ">" on
+// that line, then the last "\n</tag>" of the text (greedy) or the next "</tag>" (lazy).
+// The closings are collected once, so an opening without one costs only its line.
+THtmlBlockMatcher::THtmlBlockMatcher(std::string_view text, bool greedy)
+    : text_(text), greedy_(greedy), lastClosing_(kBlockTagCount, npos),
+      closings_(greedy ? 0 : kBlockTagCount)
+{
+    for (std::size_t p = text.find("</"); p != npos; p = text.find("</", p + 1)) {
+        std::size_t tag = ClosingTagAt(text, p);
+        if (tag == npos) continue;
+        if (!greedy) closings_[tag].push_back(p);
+        else if (p > 0 && text[p - 1] == '\n') lastClosing_[tag] = p - 1;
+    }
+}
+
+TRuleMatch THtmlBlockMatcher::Find(std::size_t from) const
+{
+    for (std::size_t s = from; s < text_.size();) {
+        if (text_[s] == '<') {
+            if (TRuleMatch m = At(s); m.Found()) return m;
+        }
+        std::size_t nl = text_.find('\n', s);
+        if (nl == npos) break;
+        s = nl + 1;
+    }
+    return {};
+}
+
+TRuleMatch THtmlBlockMatcher::At(std::size_t s) const
+{
+    const std::size_t n = text_.size();
+    const std::size_t eol = LineEnd(text_, s);
+    for (std::size_t tag = 0; tag < kBlockTagCount; ++tag) {
+        std::string_view name = kBlockTags[tag];
+        std::size_t nameEnd = s + 1 + name.size();
+        if (nameEnd > eol || !EqualsNoCase(text_.substr(s + 1, name.size()), name)) continue;
+        std::size_t gt = FindIn(text_, '>', nameEnd, eol);
+        if (gt == npos) continue;
+        std::size_t closing = name.size() + 3; // "</" name ">"
+        std::size_t end;
+        if (greedy_) {
+            std::size_t nl = lastClosing_[tag];
+            if (nl == npos || nl < gt + 1) continue;
+            end = nl + 1 + closing;
+        } else {
+            std::size_t c = FirstAtOrAfter(closings_[tag], gt + 1);
+            if (c == npos) continue;
+            end = c + closing;
+        }
+        if (end < n && text_[end] == '\n') ++end;
+        TRuleMatch m(text_, 2);
+        m.Set(0, s, end);
+        m.Set(1, s + 1, nameEnd);
+        return m;
+    }
+    return {};
+}
+
+// kLinkDefinition, line by line.
+TRuleMatch TLinkDefinitionMatcher::Find(std::size_t from) const
+{
+    for (std::size_t s = from; s < text_.size();) {
+        if (text_[s] != '\x01') {
+            if (TRuleMatch m = At(s); m.Found()) return m;
+        }
+        std::size_t nl = text_.find('\n', s);
+        if (nl == npos) break;
+        s = nl + 1;
+    }
+    return {};
+}
+
+TRuleMatch TLinkDefinitionMatcher::At(std::size_t s) const
+{
+    const std::size_t n = text_.size();
+    std::size_t open = s;
+    while (open < n && open - s < 3 && text_[open] == ' ') ++open;
+    if (open >= n || text_[open] != '[') return {};
+    std::size_t nl = text_.find('\n', open);
+    if (nl == npos) return {};
+    // The id runs to the first "]:" after which the rest of the line fits.
+    std::size_t idStart = open + 1;
+    for (std::size_t j = idStart; j < nl; j += CharLength(text_, j)) {
+        if (j > idStart && text_[j] == ']' && j + 1 < nl && text_[j + 1] == ':') {
+            if (TRuleMatch m = Rest(s, idStart, j, nl); m.Found()) return m;
+        }
+    }
+    return {};
+}
+
+TRuleMatch TLinkDefinitionMatcher::Rest(std::size_t s, std::size_t idStart, std::size_t idEnd,
+                                        std::size_t nl) const
+{
+    // "[ \t]+<?(.+?)>?": at least one blank, then the address; the blanks and the "<" give
+    // back one character when nothing else is left for the address.
+    std::size_t r = idEnd + 2;
+    std::size_t t = r;
+    while (t < nl && IsBlank(text_[t])) ++t;
+    if (t == r) return {};
+    std::size_t url;
+    if (t < nl) url = text_[t] == '<' && t + 1 < nl ? t + 1 : t;
+    else if (t - r >= 2) url = t - 1;
+    else return {};
+
+    // The title '"(.*)"' runs to the last quote of the line.
+    std::size_t lastQuote = npos;
+    for (std::size_t q = nl; q > url; --q) {
+        if (text_[q - 1] == '"') {
+            lastQuote = q - 1;
+            break;
+        }
+    }
+    std::size_t blankFrom = npos, blankTo = npos; // the blank run last measured
+    for (std::size_t e = url + 1; e <= nl; ++e) {
+        std::size_t after = e < nl && text_[e] == '>' ? e + 1 : e;
+        std::size_t f = after;
+        if (after < nl && IsBlank(text_[after])) {
+            if (!(after >= blankFrom && after < blankTo)) {
+                blankFrom = blankTo = after;
+                while (blankTo < nl && IsBlank(text_[blankTo])) ++blankTo;
+            }
+            f = blankTo;
+        }
+        bool titled = f < nl && text_[f] == '"' && lastQuote != npos && lastQuote > f;
+        if (!titled && after != nl) continue;
+        TRuleMatch m(text_, 4);
+        m.Set(0, s, nl + 1);
+        m.Set(1, idStart, idEnd);
+        m.Set(2, url, e);
+        if (titled) m.Set(3, f + 1, lastQuote);
+        return m;
+    }
+    return {};
+}
+
+// kTable. Only the longest run of body rows can be followed by an empty line, so the rows
+// are read once; the pattern itself tries every split of every row when a text line follows.
+TRuleMatch TTableMatcher::Find(std::size_t from) const
+{
+    for (std::size_t p = text_.find('\n', from); p != npos; p = text_.find('\n', p + 1)) {
+        if (p == from) {
+            if (TRuleMatch m = At(p, p + 1); m.Found()) return m;
+        }
+        if (p + 1 < text_.size() && text_[p + 1] == '\n') {
+            if (TRuleMatch m = At(p, p + 2); m.Found()) return m;
+        }
+    }
+    return {};
+}
+
+TRuleMatch TTableMatcher::At(std::size_t p, std::size_t h) const
+{
+    const std::size_t n = text_.size();
+    std::size_t headerEnd = h < n ? text_.find('\n', h) : npos;
+    if (headerEnd == npos || !HasPipe(text_, h, headerEnd)) return {};
+    std::size_t a = headerEnd + 1;
+    std::size_t alignEnd = a < n ? text_.find('\n', a) : npos;
+    if (alignEnd == npos || alignEnd - a < 2) return {};
+    if (text_[a] != '|' && text_[a] != ':' && text_[a] != '-') return {};
+    for (std::size_t i = a; i < alignEnd; ++i) {
+        char c = text_[i];
+        if (c != ' ' && c != '|' && c != ':' && c != '-') return {};
+    }
+    std::size_t body = alignEnd + 1;
+    std::size_t z = body;
+    while (z < n) {
+        std::size_t nl = text_.find('\n', z);
+        if (nl == npos || !HasPipe(text_, z, nl)) break;
+        z = nl + 1;
+    }
+    if (z == body || (z < n && text_[z] != '\n')) return {};
+    TRuleMatch m(text_, 4);
+    m.Set(0, p, z);
+    m.Set(1, h, headerEnd);
+    m.Set(2, a, alignEnd);
+    m.Set(3, body, z);
+    return m;
+}
+
+// kHashHeading. "\s" also takes line ends, so the heading text may start on a later line
+// and the match may swallow empty lines after it; the trailing "\s*#*$" is decided once per
+// run of blanks or "#" instead of once per position inside it.
+TRuleMatch THashHeadingMatcher::Find(std::size_t from) const
+{
+    for (std::size_t s = from; s < text_.size();) {
+        if (text_[s] == '#') return At(s);
+        std::size_t nl = text_.find('\n', s);
+        if (nl == npos) break;
+        s = nl + 1;
+    }
+    return {};
+}
+
+TRuleMatch THashHeadingMatcher::At(std::size_t s) const
+{
+    const std::size_t n = text_.size();
+    std::size_t level = 0;
+    while (level < 6 && s + level < n && text_[s + level] == '#') ++level;
+    std::size_t a = s + level;
+    while (a < n && IsSpace(text_[a])) ++a;
+    std::size_t e = a, end = n;
+    while (e < n) {
+        char c = text_[e];
+        if (IsSpace(c)) {
+            // "\s*" then "#*" then the line end; failing that, the last LF inside the blanks.
+            std::size_t r = e, lastLf = npos;
+            for (; r < n && IsSpace(text_[r]); ++r)
+                if (text_[r] == '\n') lastLf = r;
+            std::size_t h = r;
+            while (h < n && text_[h] == '#') ++h;
+            if (h == n || text_[h] == '\n') {
+                end = h;
+                break;
+            }
+            if (lastLf != npos) {
+                end = lastLf;
+                break;
+            }
+            e = r;
+        } else if (c == '#') {
+            std::size_t h = e;
+            while (h < n && text_[h] == '#') ++h;
+            if (h == n || text_[h] == '\n') {
+                end = h;
+                break;
+            }
+            e = h;
+        } else {
+            e += CharLength(text_, e);
+        }
+    }
+    if (e >= n) e = end = n;
+    TRuleMatch m(text_, 3);
+    m.Set(0, s, end);
+    m.Set(1, s, s + level);
+    m.Set(2, a, e);
+    return m;
+}
+
+// kUnderlinedHeading.
+TRuleMatch TUnderlinedHeadingMatcher::Find(std::size_t from) const
+{
+    const std::size_t n = text_.size();
+    for (std::size_t s = from; s < n;) {
+        std::size_t nl = text_.find('\n', s);
+        if (nl == npos) break;
+        if (text_[s] != '\x01' && text_[s] != '\n' && nl + 1 < n) {
+            std::size_t u = nl + 1;
+            std::size_t nl2 = text_.find('\n', u);
+            if (nl2 != npos && nl2 > u &&
+                std::all_of(text_.begin() + static_cast<std::ptrdiff_t>(u),
+                            text_.begin() + static_cast<std::ptrdiff_t>(nl2),
+                            [](char c) { return c == '=' || c == '-'; })) {
+                TRuleMatch m(text_, 3);
+                m.Set(0, s, nl2 + 1);
+                m.Set(1, s, nl);
+                m.Set(2, nl2 - 1, nl2);
+                return m;
+            }
+        }
+        s = nl + 1;
+    }
+    return {};
+}
+
+// kRule. The pattern keeps a backtracking point per mark, which runs out on a long line.
+TRuleMatch TRuleLineMatcher::Find(std::size_t from) const
+{
+    const std::size_t n = text_.size();
+    for (std::size_t s = from; s < n;) {
+        std::size_t t = s;
+        while (t < n && t - s < 3 && text_[t] == ' ') ++t;
+        if (t < n && (text_[t] == '*' || text_[t] == '-' || text_[t] == '_')) {
+            char mark = text_[t];
+            std::size_t u = t, count = 0;
+            while (u < n && text_[u] == mark) {
+                ++u;
+                ++count;
+                if (u < n && text_[u] == ' ') ++u;
+            }
+            while (u < n && IsBlank(text_[u])) ++u;
+            if (count >= 3 && u < n && text_[u] == '\n') {
+                TRuleMatch m(text_, 1);
+                m.Set(0, s, u + 1);
+                return m;
+            }
+        }
+        std::size_t nl = text_.find('\n', s);
+        if (nl == npos) break;
+        s = nl + 1;
+    }
+    return {};
+}
+
+// kBlockQuote: a ">" line, then non-empty lines, and empty lines only before a ">" line
+// with text.
+TRuleMatch TBlockQuoteMatcher::Find(std::size_t from) const
+{
+    for (std::size_t s = from; s < text_.size();) {
+        if (text_[s] == '>') {
+            if (TRuleMatch m = At(s); m.Found()) return m;
+        }
+        std::size_t nl = text_.find('\n', s);
+        if (nl == npos) break;
+        s = nl + 1;
+    }
+    return {};
+}
+
+TRuleMatch TBlockQuoteMatcher::At(std::size_t s) const
+{
+    const std::size_t n = text_.size();
+    std::size_t nl = text_.find('\n', s);
+    if (nl == npos) return {};
+    std::size_t u = nl + 1;
+    while (u < n) {
+        if (text_[u] != '\n') {
+            std::size_t e = text_.find('\n', u);
+            if (e == npos) break;
+            u = e + 1;
+            continue;
+        }
+        std::size_t v = u;
+        while (v < n && text_[v] == '\n') ++v;
+        if (v >= n || text_[v] != '>') break;
+        std::size_t e = text_.find('\n', v);
+        if (e == npos || e < v + 2) break;
+        u = e + 1;
+    }
+    TRuleMatch m(text_, 3);
+    m.Set(0, s, u);
+    m.Set(1, s, u);
+    return m;
+}
+
+// kOuterList / kInnerList. The list runs lazily to the end of the text or to an empty line
+// that is not followed by another marker line; the pattern would keep a backtracking
+// point per byte of the list.
+TRuleMatch TListMatcher::Find(std::size_t from) const
+{
+    const std::size_t n = text_.size();
+    if (from > n) return {};
+    std::size_t p = from;
+    if (p == n || text_[p] != '\n') {
+        if (TRuleMatch m = At(p, p); m.Found()) return m; // "\A" without a line end
+        p = text_.find('\n', p);
+    }
+    while (p != npos) {
+        if (outermost_) {
+            std::size_t r = p;
+            while (r < n && text_[r] == '\n') ++r;
+            if (r - p >= 2) {
+                if (TRuleMatch m = At(p, r); m.Found()) return m;
+            } else if (p == from) {
+                if (TRuleMatch m = At(p, p + 1); m.Found()) return m;
+            }
+            // Later starts inside the same run of line ends reach the same marker.
+            p = r < n ? text_.find('\n', r) : npos;
+        } else {
+            if (TRuleMatch m = At(p, p + 1); m.Found()) return m;
+            p = text_.find('\n', p + 1);
+        }
+    }
+    return {};
+}
+
+TRuleMatch TListMatcher::At(std::size_t p, std::size_t marker) const
+{
+    const std::size_t n = text_.size();
+    std::size_t content = ListMarkerAt(text_, marker, 3).content;
+    if (content == npos) return {};
+    std::size_t e = n;
+    for (std::size_t lf = text_.find('\n', content + 1); lf != npos; lf = text_.find('\n', lf + 1)) {
+        if (lf + 1 == n) { // "\Z" before the final line end
+            e = lf;
+            break;
+        }
+        if (text_[lf + 1] != '\n') continue;
+        std::size_t run = 2;
+        while (lf + run < n && text_[lf + run] == '\n') ++run;
+        if (run >= 3 || !ContinuesList(text_, lf + 2)) {
+            e = lf;
+            break;
+        }
+    }
+    TRuleMatch m(text_, 4);
+    m.Set(0, p, e);
+    m.Set(1, p, marker);
+    m.Set(2, marker, e);
+    return m;
+}
+
+// kListItem: an item runs to the next line that starts with a marker in column 1.
+TRuleMatch TListItemMatcher::Find(std::size_t from) const
+{
+    const std::size_t n = text_.size();
+    std::size_t p = from;
+    while (p < n) {
+        char c = text_[p];
+        std::size_t indent = p, marker = p; // "\n*" then "[ ]*"
+        if (c == '\n' || c == ' ') {
+            while (indent < n && text_[indent] == '\n') ++indent;
+            marker = indent;
+            while (marker < n && text_[marker] == ' ') ++marker;
+        } else if (!IsListMark(c) && !IsDigit(c)) {
+            p += CharLength(text_, p);
+            continue;
+        }
+        TListMarker mark = ListMarkerAt(text_, marker, 0);
+        if (mark.content != npos) {
+            std::size_t e = n;
+            for (std::size_t lf = text_.find('\n', mark.content + 1); lf != npos; lf = text_.find('\n', lf + 1)) {
+                if (lf + 1 == n || StartsItem(text_, lf + 1)) {
+                    e = lf;
+                    break;
+                }
+            }
+            TRuleMatch m(text_, 4);
+            m.Set(0, p, e);
+            m.Set(1, indent, mark.markEnd);
+            m.Set(2, mark.content, e);
+            return m;
+        }
+        // Every start before the marker reaches the same marker; digits share their ".".
+        if (marker > p) {
+            p = marker;
+        } else if (IsDigit(c)) {
+            while (p < n && IsDigit(text_[p])) ++p;
+        } else {
+            ++p;
+        }
+    }
+    return {};
+}
+
+// kFencedCode. The closing fences are collected once: an opening fence without one costs
+// only its line.
+TFencedCodeMatcher::TFencedCodeMatcher(std::string_view text) : text_(text)
+{
+    for (std::size_t p = text.find("\n```\n"); p != npos; p = text.find("\n```\n", p + 1))
+        if (p + 5 == text.size() || text[p + 5] == '\n') closings_.push_back(p);
+}
+
+TRuleMatch TFencedCodeMatcher::Find(std::size_t from) const
+{
+    for (std::size_t p = text_.find('\n', from); p != npos; p = text_.find('\n', p + 1)) {
+        if (p == from) {
+            if (TRuleMatch m = At(p, p + 1); m.Found()) return m;
+        }
+        if (p + 1 < text_.size() && text_[p + 1] == '\n') {
+            if (TRuleMatch m = At(p, p + 2); m.Found()) return m;
+        }
+    }
+    return {};
+}
+
+TRuleMatch TFencedCodeMatcher::At(std::size_t p, std::size_t fence) const
+{
+    const std::size_t n = text_.size();
+    if (fence + 3 > n || text_.compare(fence, 3, "```") != 0) return {};
+    std::size_t nl = text_.find('\n', fence + 3);
+    if (nl == npos) return {};
+    std::size_t code = nl;
+    while (code < n && text_[code] == '\n') ++code;
+    std::size_t close = FirstAtOrAfter(closings_, code);
+    if (close == npos) {
+        // Giving back one of the empty lines lets an empty block close at once.
+        bool closesAtOnce = code - nl >= 2 && text_.compare(code - 1, 5, "\n```\n") == 0 &&
+                            (code + 4 == n || text_[code + 4] == '\n');
+        if (!closesAtOnce) return {};
+        close = code = code - 1;
+    }
+    TRuleMatch m(text_, 4);
+    m.Set(0, p, close + 4);
+    m.Set(1, p, fence);
+    m.Set(2, code, close);
+    return m;
+}
+
+// kParagraph. A run of lines that is not followed by an empty line fails for every line
+// in it, so the search goes on at the line that stopped the run.
+TRuleMatch TParagraphMatcher::Find(std::size_t from) const
+{
+    const std::size_t n = text_.size();
+    std::size_t s = from;
+    while (s < n) {
+        char c = text_[s];
+        bool indented = c == '\t' || text_.compare(s, 4, "    ") == 0;
+        if (c != '\x01' && c != '\n' && !indented) {
+            std::size_t nl = text_.find('\n', s);
+            if (nl == npos) return {};
+            std::size_t u = nl + 1;
+            while (u < n) {
+                std::size_t e = text_.find('\n', u);
+                if (e == npos || e == u || FindIn(text_, '\x01', u, e) != npos) break;
+                u = e + 1;
+            }
+            if (u == n || text_[u] == '\n') {
+                TRuleMatch m(text_, 3);
+                m.Set(0, s, u);
+                m.Set(1, s, u);
+                m.Set(2, u, u);
+                return m;
+            }
+            s = u;
+            continue;
+        }
+        std::size_t nl = text_.find('\n', s);
+        if (nl == npos) break;
+        s = nl + 1;
+    }
+    return {};
+}
+
+// kIndentedCode.
+TRuleMatch TIndentedCodeMatcher::Find(std::size_t from) const
+{
+    const std::size_t n = text_.size();
+    auto indented = [&](std::size_t at) { return text_[at] == '\t' || text_.compare(at, 4, "    ") == 0; };
+    for (std::size_t s = from; s < n;) {
+        if (indented(s)) {
+            std::size_t u = s;
+            while (u < n && indented(u)) {
+                std::size_t e = text_.find('\n', u);
+                u = e == npos ? n : e + 1;
+            }
+            TRuleMatch m(text_, 2);
+            m.Set(0, s, u);
+            m.Set(1, s, u);
+            return m;
+        }
+        std::size_t nl = text_.find('\n', s);
+        if (nl == npos) break;
+        s = nl + 1;
+    }
+    return {};
+}
+
+// --- Span matchers --------------------------------------------------------------------------
+
+// kCodeSpan. The closing run must be as long as the opening one, on the same line (or on
+// the next, when the code starts with a line end). For each line the longest run from
+// every run onwards is known, so an opening without a closing is refused at once.
+TCodeSpanMatcher::TCodeSpanMatcher(std::string_view text) : text_(text)
+{
+    std::vector<std::size_t> runLine;
+    std::size_t line = 0;
+    ForEachChar(text, [&](std::size_t i, char c) {
+        if (c == '\n') {
+            newlines_.push_back(i);
+            ++line;
+        } else if (c == '`') {
+            if (!runStart_.empty() && runStart_.back() + runLength_.back() == i) {
+                ++runLength_.back();
+            } else {
+                runStart_.push_back(i);
+                runLength_.push_back(1);
+                runLine.push_back(line);
+            }
+        }
+    });
+    runBest_.resize(runStart_.size());
+    for (std::size_t r = runStart_.size(); r-- > 0;) {
+        runBest_[r] = runLength_[r];
+        if (r + 1 < runStart_.size() && runLine[r + 1] == runLine[r])
+            runBest_[r] = std::max(runBest_[r], runBest_[r + 1]);
+    }
+}
+
+TRuleMatch TCodeSpanMatcher::Find(std::size_t from) const
+{
+    const std::size_t n = text_.size();
+    auto first = std::lower_bound(runStart_.begin(), runStart_.end(), from);
+    std::size_t r = static_cast<std::size_t>(first - runStart_.begin());
+    if (r > 0 && runStart_[r - 1] + runLength_[r - 1] > from) --r;
+    for (; r < runStart_.size(); ++r) {
+        std::size_t start = std::max(runStart_[r], from);
+        std::size_t end = runStart_[r] + runLength_[r];
+        if (end >= n) continue;
+        std::size_t after = end + CharLength(text_, end); // after the first code character
+        std::size_t lineEnd = LineEndAt(newlines_, after, n);
+        auto next = std::lower_bound(runStart_.begin(), runStart_.end(), after);
+        std::size_t q = static_cast<std::size_t>(next - runStart_.begin());
+        std::size_t best = q < runStart_.size() && runStart_[q] < lineEnd ? runBest_[q] : 0;
+        if (best == 0) continue;
+        // An opening of k backticks at i (k = end - i) needs a run of k further on.
+        for (std::size_t i = std::max(start, end - std::min(best, end)); i < end; ++i) {
+            RegexMatch m = Search(AnchoredCodeSpan(), text_, i);
+            if (m.Found()) return TRuleMatch::FromRegex(text_, m);
+        }
+    }
+    return {};
+}
+
+// kLink. "<scheme:...>" is cheap to try; "[[" needs a "]]" further on its line.
+TLinkMatcher::TLinkMatcher(std::string_view text) : text_(text)
+{
+    ForEachChar(text, [&](std::size_t i, char c) {
+        bool doubled = i + 1 < text.size() && text[i + 1] == c;
+        if (c == '\n') newlines_.push_back(i);
+        else if (c == '<' || (c == '[' && doubled)) candidates_.push_back(i);
+        else if (c == ']' && doubled) closings_.push_back(i);
+    });
+}
+
+TRuleMatch TLinkMatcher::Find(std::size_t from) const
+{
+    const std::size_t n = text_.size();
+    for (auto it = std::lower_bound(candidates_.begin(), candidates_.end(), from); it != candidates_.end(); ++it) {
+        std::size_t i = *it;
+        if (text_[i] == '[') {
+            std::size_t name = i + 2;
+            if (name >= n) continue;
+            std::size_t c = FirstAtOrAfter(closings_, name + 1);
+            if (c == npos || c >= LineEndAt(newlines_, name, n)) continue;
+        }
+        RegexMatch m = Search(AnchoredLink(), text_, i);
+        if (m.Found()) return TRuleMatch::FromRegex(text_, m);
+    }
+    return {};
+}
+
+// kEmail: "<", optionally "mailto:", at least one character, "@", at least one character,
+// ">", on one line. The first "@" decides: if no ">" follows it, none follows a later one.
+TEmailMatcher::TEmailMatcher(std::string_view text) : text_(text)
+{
+    ForEachChar(text, [&](std::size_t i, char c) {
+        switch (c) {
+        case '<': less_.push_back(i); break;
+        case '@': at_.push_back(i); break;
+        case '>': greater_.push_back(i); break;
+        case '\n': newlines_.push_back(i); break;
+        default: break;
+        }
+    });
+}
+
+TRuleMatch TEmailMatcher::Find(std::size_t from) const
+{
+    const std::size_t n = text_.size();
+    for (auto it = std::lower_bound(less_.begin(), less_.end(), from); it != less_.end(); ++it) {
+        std::size_t i = *it;
+        std::size_t lineEnd = LineEndAt(newlines_, i, n);
+        if (i + 8 <= n && EqualsNoCase(text_.substr(i + 1, 7), "mailto:")) {
+            if (TRuleMatch m = Try(i, i + 8, lineEnd); m.Found()) return m;
+        }
+        if (TRuleMatch m = Try(i, i + 1, lineEnd); m.Found()) return m;
+    }
+    return {};
+}
+
+TRuleMatch TEmailMatcher::Try(std::size_t start, std::size_t inner, std::size_t lineEnd) const
+{
+    std::size_t at = FirstAtOrAfter(at_, inner + 1);
+    if (at == npos || at >= lineEnd) return {};
+    std::size_t gt = FirstAtOrAfter(greater_, at + 2);
+    if (gt == npos || gt >= lineEnd) return {};
+    TRuleMatch m(text_, 2);
+    m.Set(0, start, gt + 1);
+    m.Set(1, inner, gt);
+    return m;
+}
+
+// kInlineImage / kInlineLink: "[text](" then the address up to the first place where an
+// optional '"title"' and ")" close it. Only the first "](" can succeed, and only when a
+// ")" follows on the line.
+TInlineLinkMatcher::TInlineLinkMatcher(std::string_view text, bool image) : text_(text), image_(image)
+{
+    const std::size_t n = text.size();
+    ForEachChar(text, [&](std::size_t i, char c) {
+        char next = i + 1 < n ? text[i + 1] : '\0';
+        switch (c) {
+        case '\n': newlines_.push_back(i); break;
+        case '[':
+            if (!image) candidates_.push_back(i);
+            break;
+        case '!':
+            if (image && next == '[') candidates_.push_back(i);
+            break;
+        case ']':
+            if (next == '(') bracketParen_.push_back(i);
+            break;
+        case ')': parens_.push_back(i); break;
+        case '"':
+            if (next == ')') quoteParens_.push_back(i);
+            break;
+        default: break;
+        }
+    });
+}
+
+TRuleMatch TInlineLinkMatcher::Find(std::size_t from) const
+{
+    for (auto it = std::lower_bound(candidates_.begin(), candidates_.end(), from); it != candidates_.end(); ++it)
+        if (TRuleMatch m = At(*it); m.Found()) return m;
+    return {};
+}
+
+TRuleMatch TInlineLinkMatcher::At(std::size_t i) const
+{
+    const std::size_t n = text_.size();
+    std::size_t label = i + (image_ ? 2 : 1);
+    if (label >= n) return {};
+    std::size_t lineEnd = LineEndAt(newlines_, label, n);
+    std::size_t j = FirstAtOrAfter(bracketParen_, label + 1);
+    if (j == npos || j >= lineEnd) return {};
+    std::size_t href = j + 2;
+    if (href >= lineEnd) return {};
+    std::size_t paren = FirstAtOrAfter(parens_, href + 1);
+    if (paren == npos || paren >= lineEnd) return {};
+    std::size_t blankFrom = npos, blankTo = npos;
+    for (std::size_t e = href + CharLength(text_, href); e < lineEnd; e += CharLength(text_, e)) {
+        std::size_t f = e;
+        if (text_[e] == ' ') {
+            if (!(e >= blankFrom && e < blankTo)) {
+                blankFrom = blankTo = e;
+                while (blankTo < lineEnd && text_[blankTo] == ' ') ++blankTo;
+            }
+            f = blankTo;
+        }
+        if (f < lineEnd && text_[f] == '"') {
+            std::size_t q = FirstAtOrAfter(quoteParens_, f + 1);
+            if (q != npos && q < lineEnd) {
+                TRuleMatch m(text_, 4);
+                m.Set(0, i, q + 2);
+                m.Set(1, label, j);
+                m.Set(2, href, e);
+                m.Set(3, f + 1, q);
+                return m;
+            }
+        }
+        if (text_[e] == ')') {
+            TRuleMatch m(text_, 4);
+            m.Set(0, i, e + 1);
+            m.Set(1, label, j);
+            m.Set(2, href, e);
+            return m;
+        }
+    }
+    return {};
+}
+
+// kReferenceImage / kReferenceLink: "[text]", an optional blank, "[id]" on one line.
+TReferenceMatcher::TReferenceMatcher(std::string_view text, bool image) : text_(text), image_(image)
+{
+    const std::size_t n = text.size();
+    ForEachChar(text, [&](std::size_t i, char c) {
+        char next = i + 1 < n ? text[i + 1] : '\0';
+        if (c == '\n') {
+            newlines_.push_back(i);
+        } else if (c == '[') {
+            if (!image) candidates_.push_back(i);
+        } else if (c == '!') {
+            if (image && next == '[') candidates_.push_back(i);
+        } else if (c == ']') {
+            brackets_.push_back(i);
+            if (next == '[' || (next == ' ' && i + 2 < n && text[i + 2] == '[')) idClosings_.push_back(i);
+        }
+    });
+}
+
+TRuleMatch TReferenceMatcher::Find(std::size_t from) const
+{
+    const std::size_t n = text_.size();
+    for (auto it = std::lower_bound(candidates_.begin(), candidates_.end(), from); it != candidates_.end(); ++it) {
+        std::size_t i = *it;
+        std::size_t label = i + (image_ ? 2 : 1);
+        if (label >= n) continue;
+        std::size_t lineEnd = LineEndAt(newlines_, label, n);
+        std::size_t j = FirstAtOrAfter(idClosings_, label + 1);
+        if (j == npos || j >= lineEnd) continue;
+        std::size_t open = text_[j + 1] == '[' ? j + 1 : j + 2;
+        std::size_t close = FirstAtOrAfter(brackets_, open + 1);
+        if (close == npos || close >= lineEnd) continue;
+        TRuleMatch m(text_, 3);
+        m.Set(0, i, close + 1);
+        m.Set(1, label, j);
+        m.Set(2, open + 1, close);
+        return m;
+    }
+    return {};
+}
+
+// kStrong / kEmphasis: the mark, a non-blank, and the same mark after a non-blank further
+// on the line. Closing marks are collected once, so a long run of marks or many marks
+// without a partner cost one binary search each.
+TEmphasisMatcher::TEmphasisMatcher(std::string_view text, bool strong) : text_(text), strong_(strong)
+{
+    ForEachChar(text, [&](std::size_t i, char c) {
+        if (c == '\n') {
+            newlines_.push_back(i);
+            return;
+        }
+        if (c != '*' && c != '_') return;
+        if (strong && !(i + 1 < text.size() && text[i + 1] == c)) return;
+        openers_.push_back(i);
+        if (i > 0 && !IsSpace(text[i - 1])) (c == '*' ? starClosers_ : lineClosers_).push_back(i);
+    });
+}
+
+TRuleMatch TEmphasisMatcher::Find(std::size_t from) const
+{
+    const std::size_t n = text_.size();
+    const std::size_t width = strong_ ? 2 : 1;
+    for (auto it = std::lower_bound(openers_.begin(), openers_.end(), from); it != openers_.end(); ++it) {
+        std::size_t i = *it;
+        std::size_t body = i + width;
+        if (body >= n || IsSpace(text_[body])) continue;
+        const auto& closers = text_[i] == '*' ? starClosers_ : lineClosers_;
+        std::size_t c = FirstAtOrAfter(closers, body + 1);
+        if (c == npos || c >= LineEndAt(newlines_, body, n)) continue;
+        RegexMatch m = Search(strong_ ? AnchoredStrong() : AnchoredEmphasis(), text_, i);
+        if (m.Found()) return TRuleMatch::FromRegex(text_, m);
+    }
+    return {};
+}
+
+// kHeadingTag: "<hN>" and a closing "</hN" further on its line.
+THeadingTagMatcher::THeadingTagMatcher(std::string_view text) : text_(text)
+{
+    const std::size_t n = text.size();
+    auto isLevel = [](char c) { return c >= '1' && c <= '6'; };
+    ForEachChar(text, [&](std::size_t i, char c) {
+        if (c == '\n') {
+            newlines_.push_back(i);
+        } else if (c == '<' && i + 3 < n) {
+            if (LowerAscii(text[i + 1]) == 'h' && isLevel(text[i + 2]) && text[i + 3] == '>')
+                openers_.push_back(i);
+            else if (text[i + 1] == '/' && LowerAscii(text[i + 2]) == 'h' && isLevel(text[i + 3]))
+                closings_.push_back(i);
+        }
+    });
+}
+
+TRuleMatch THeadingTagMatcher::Find(std::size_t from) const
+{
+    const std::size_t n = text_.size();
+    for (auto it = std::lower_bound(openers_.begin(), openers_.end(), from); it != openers_.end(); ++it) {
+        std::size_t i = *it;
+        std::size_t c = FirstAtOrAfter(closings_, i + 4);
+        if (c == npos || c >= LineEndAt(newlines_, i, n)) continue;
+        RegexMatch m = Search(AnchoredHeadingTag(), text_, i);
+        if (m.Found()) return TRuleMatch::FromRegex(text_, m);
+    }
+    return {};
+}
+
+// --- Line rewrites --------------------------------------------------------------------------
+
+namespace {
+
+// Calls f(line, lineEnd) for each line; lineEnd includes the LF when there is one.
+template <class F>
+void ForEachLine(std::string_view text, F&& f)
+{
+    std::size_t s = 0;
+    while (s < text.size()) {
+        std::size_t nl = text.find('\n', s);
+        std::size_t end = nl == npos ? text.size() : nl;
+        f(text.substr(s, end - s), nl == npos ? std::string_view() : std::string_view("\n"));
+        s = end + 1;
+    }
+}
+
+} // namespace
+
+std::string StripQuoteMarks(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    ForEachLine(text, [&](std::string_view line, std::string_view lf) {
+        if (!line.empty() && line[0] == '>') line.remove_prefix(line.size() > 1 && line[1] == ' ' ? 2 : 1);
+        out += line;
+        out += lf;
+    });
+    return out;
+}
+
+std::string StripCodeIndent(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    ForEachLine(text, [&](std::string_view line, std::string_view lf) {
+        if (line.substr(0, 4) == "    ") line.remove_prefix(4);
+        else if (!line.empty() && line[0] == '\t') line.remove_prefix(1);
+        out += line;
+        out += lf;
+    });
+    return out;
+}
+
+std::string Outdent(std::string_view text)
+{
+    // One tab or up to four blanks, as long as one character is left; a line of blanks
+    // only keeps its last one.
+    std::string out;
+    out.reserve(text.size());
+    ForEachLine(text, [&](std::string_view line, std::string_view lf) {
+        if (!line.empty() && line[0] == '\t') {
+            if (line.size() >= 2) line.remove_prefix(1);
+        } else if (!line.empty() && line[0] == ' ') {
+            std::size_t k = 1;
+            while (k < 4 && k < line.size() && line[k] == ' ') ++k;
+            if (line.size() > k) line.remove_prefix(k);
+            else if (k >= 2) line.remove_prefix(k - 1);
+        }
+        out += line;
+        out += lf;
+    });
+    return out;
+}
+
+std::string CleanPageText(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+        if (c < '\x01' || c > '\x05') out += c;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        if (!IsLeadByte(out[i])) continue;
+        if (i + 1 < out.size() && IsTrailByte(out[i + 1])) ++i;
+        else out[i] = '?';
+    }
+    return out;
+}
+
+} // namespace markdown
+
+// --- The converter --------------------------------------------------------------------------
+
+namespace {
+
+using markdown::TRuleMatch;
+
+// The "&" rule with its runs made atomic: a shorter run is always followed by another
+// letter, never by ";", so giving letters back cannot help and the result is the same.
+const char* const kStrayAmpersandAtomic = R"rx(m/&(?!(#[xX]?)?(?:(?>[0-9a-fA-F]+)|(?>[a-z]+));)/k)rx";
+
+// One left-to-right pass of a rule's matcher: the text between matches is copied, each
+// match is replaced, and the search goes on after it.
+template <class Matcher, class Replace>
+std::string ScanRule(std::string_view text, const Matcher& matcher, Replace&& replace)
+{
+    std::string out;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        TRuleMatch m = matcher.Find(pos);
+        if (!m.Found()) break;
+        if (out.capacity() == 0) out.reserve(text.size() + text.size() / 4);
+        out.append(text.substr(pos, m.Position() - pos));
+        replace(m, out);
+        if (m.End() <= pos) { // no rule matches empty text; keep moving all the same
+            if (pos < text.size()) out += text[pos];
+            ++pos;
+            continue;
+        }
+        pos = m.End();
+    }
+    if (pos < text.size()) out.append(text.substr(pos));
+    return out;
+}
+
+struct TDepthGuard {
+    explicit TDepthGuard(int& depth) : depth_(depth) { ++depth_; }
+    ~TDepthGuard() { --depth_; }
+    TDepthGuard(const TDepthGuard&) = delete;
+    TDepthGuard& operator=(const TDepthGuard&) = delete;
+    int& depth_;
+};
+
+// Upper-cases the ASCII letters of a Shift_JIS text; second bytes are left alone.
+std::string UpperCase(std::string_view text)
+{
+    std::string out(text);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        if (IsLeadByte(out[i])) ++i;
+        else if (out[i] >= 'a' && out[i] <= 'z') out[i] = static_cast<char>(out[i] - 'a' + 'A');
+    }
+    return out;
+}
+
+// Every LF followed by a line mark.
+std::string MarkLines(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (char c : text) {
+        out += c;
+        if (c == '\n') out += '\x01';
+    }
+    return out;
+}
+
+std::string_view TrimControl(std::string_view s)
+{
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
+    return s;
+}
+
+// The cells of a table line: a leading "|" is dropped, then each cell runs to the next
+// "|" or the end (kTableCell), trimmed. A line ending in "|" has no empty last cell.
+std::vector<std::string> SplitCells(std::string_view line)
+{
+    std::vector<std::string> cells;
+    if (!line.empty() && line[0] == '|') line.remove_prefix(1);
+    std::size_t pos = 0;
+    while (pos < line.size()) {
+        std::size_t bar = pos;
+        while (bar < line.size() && line[bar] != '|') bar += IsLeadByte(line[bar]) && bar + 1 < line.size() ? 2 : 1;
+        cells.emplace_back(TrimControl(line.substr(pos, bar - pos)));
+        pos = bar < line.size() ? bar + 1 : bar;
+    }
+    return cells;
+}
+
+std::string AlignmentClass(std::string_view cell)
+{
+    if (cell.empty() || cell.back() != ':') return {};
+    return cell.front() == ':' ? " class=\"center\"" : " class=\"right\"";
+}
+
+// T(x): a title attribute, or nothing for an empty title.
+std::string TitleAttribute(std::string_view title)
+{
+    if (title.empty()) return {};
+    return " title=\"" + TWikiDocumentConverter::EscapeHtml(title) + "\"";
+}
+
+std::string Reference(std::size_t index) { return "\x04" + std::to_string(index) + "\x05"; }
+
+// The escaped characters put back: 0x02 N 0x03 becomes the byte N.
+std::string RestoreEscapes(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    std::size_t pos = 0;
+    for (std::size_t p = text.find('\x02'); p != npos; p = text.find('\x02', pos)) {
+        out.append(text.substr(pos, p - pos));
+        std::size_t d = p + 1;
+        unsigned value = 0;
+        while (d < text.size() && d - p <= 3 && text[d] >= '0' && text[d] <= '9') value = value * 10 + unsigned(text[d++] - '0');
+        if (d > p + 1 && d < text.size() && text[d] == '\x03' && value <= 255) {
+            out += static_cast<char>(value);
+            pos = d + 1;
+        } else {
+            out += text[p];
+            pos = p + 1;
+        }
+    }
+    out.append(text.substr(pos));
+    return out;
+}
+
+} // namespace
+
+TMarkdownDocumentConverter::TMarkdownDocumentConverter()
+    : random_(static_cast<std::mt19937::result_type>(
+          std::chrono::system_clock::now().time_since_epoch().count()))
+{
+}
+
+std::string TMarkdownDocumentConverter::LinkPattern() { return markdown::kLink; }
+
+std::string TMarkdownDocumentConverter::ConvertLink(std::string_view Match)
+{
+    if (LinkMode == 0) return std::string(Match);
+    std::string_view url = Match;
+    if (!url.empty() && url.front() == '<' && url.size() >= 2) url = url.substr(1, url.size() - 2);
+    if (IsUrl(url)) {
+        std::string u(url);
+        if (IsImageFile(u)) return Hold("<a href=\"" + u + "\"><img src=\"" + u + "\"></a>");
+        return Hold("<a href=\"" + u + "\">" + EscapeHtml(u) + "</a>");
+    }
+    bool bracketed = !Match.empty() && Match.front() == '[' && Match.size() >= 4;
+    if (LinkMode == 1) return std::string(bracketed ? Match.substr(2, Match.size() - 4) : Match);
+    if (!bracketed) return std::string(Match);
+    std::string_view page = Match.substr(2, Match.size() - 4);
+    return Hold(MakePageLink(PageFileOf(page), page, true));
+}
+
+std::string TMarkdownDocumentConverter::ConvertBlocks(std::string_view Text)
+{
+    std::string text = markdown::CleanPageText(Text);
+    if (text.size() < 2 || text.compare(text.size() - 2, 2, "\n\n") != 0) text += '\n';
+    LinkDefinitions.clear();
+    linkIndex_.clear();
+    Fragments.clear();
+    ListLevel = 0;
+    blockDepth_ = 0;
+    spanDepth_ = 0;
+
+    text = HoldHtmlBlocks(std::move(text));
+    text = ScanReplace(markdown::kEscape, text, [](const RegexMatch& m, std::string& out) {
+        out += '\x02';
+        out += std::to_string(static_cast<unsigned char>(m.Group(1)[0]));
+        out += '\x03';
+    });
+    text = ReadLinkDefinitions(text);
+    text = BlockPasses(text);
+    text = RestoreFragments(text);
+    text = RestoreEscapes(text);
+    text = AnchorHeadings(text);
+    std::erase(text, '\x01');
+    return text;
+}
+
+std::string TMarkdownDocumentConverter::HoldHtmlBlocks(std::string text)
+{
+    for (bool greedy : {true, false}) {
+        markdown::THtmlBlockMatcher matcher(text, greedy);
+        text = ScanRule(text, matcher, [this](const TRuleMatch& m, std::string& out) {
+            out += '\x01';
+            out += Hold(std::string(m.Group(0)));
+            out += CRLF;
+        });
+    }
+    return text;
+}
+
+std::string TMarkdownDocumentConverter::ReadLinkDefinitions(const std::string& text)
+{
+    markdown::TLinkDefinitionMatcher matcher(text);
+    return ScanRule(text, matcher, [this](const TRuleMatch& m, std::string& out) {
+        TLinkDefinition definition{UpperCase(m.Group(1)), TLink{std::string(m.Group(3)), std::string(m.Group(2))}};
+        linkIndex_.try_emplace(definition.Id, LinkDefinitions.size());
+        LinkDefinitions.push_back(std::move(definition));
+        out += '\n';
+    });
+}
+
+const TLink* TMarkdownDocumentConverter::FindLink(std::string_view id) const
+{
+    auto it = linkIndex_.find(UpperCase(id));
+    return it == linkIndex_.end() ? nullptr : &LinkDefinitions[it->second].Link;
+}
+
+std::string TMarkdownDocumentConverter::Hold(std::string html)
+{
+    Fragments.push_back(std::move(html));
+    return Reference(Fragments.size() - 1);
+}
+
+// Fragments nest, and each reference points to a fragment held before the text that holds
+// the reference, so following references only backwards always ends. Expanding with a
+// stack instead of recursion keeps deep nests off the call stack.
+std::string TMarkdownDocumentConverter::RestoreFragments(std::string_view text) const
+{
+    struct Frame {
+        std::string_view text;
+        std::size_t pos;
+        std::size_t limit; // references below this index only
+    };
+    std::string out;
+    out.reserve(text.size() * 2);
+    std::vector<Frame> stack{{text, 0, Fragments.size()}};
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        std::size_t p = frame.text.find('\x04', frame.pos);
+        if (p == npos) {
+            out.append(frame.text.substr(frame.pos));
+            stack.pop_back();
+            continue;
+        }
+        out.append(frame.text.substr(frame.pos, p - frame.pos));
+        std::size_t d = p + 1, index = 0;
+        bool small = true;
+        while (d < frame.text.size() && frame.text[d] >= '0' && frame.text[d] <= '9') {
+            if (index > Fragments.size()) small = false;
+            else index = index * 10 + static_cast<std::size_t>(frame.text[d] - '0');
+            ++d;
+        }
+        if (d == p + 1 || d >= frame.text.size() || frame.text[d] != '\x05') {
+            out += '\x04';
+            frame.pos = p + 1;
+            continue;
+        }
+        frame.pos = d + 1;
+        if (small && index < frame.limit) stack.push_back(Frame{Fragments[index], 0, index});
+    }
+    return out;
+}
+
+std::string TMarkdownDocumentConverter::AnchorHeadings(const std::string& text)
+{
+    ResetAnchorIds();
+    Contents.Clear();
+    markdown::THeadingTagMatcher matcher(text);
+    return ScanRule(text, matcher, [this](const TRuleMatch& m, std::string& out) {
+        std::string anchor = NewAnchorId();
+        out += m.Group(1);
+        out += "<a name=\"";
+        out += anchor;
+        out += "\">";
+        out += m.Group(3);
+        out += "</a>";
+        out += m.Group(4);
+        Contents.Add(std::string(m.Group(3)), anchor, m.Group(2)[0] - '0');
+    });
+}
+
+// --- Block passes ---------------------------------------------------------------------------
+
+std::string TMarkdownDocumentConverter::BlockPasses(std::string_view Text)
+{
+    if (blockDepth_ >= kMaxNesting) return SpanPasses(Text);
+    TDepthGuard depth(blockDepth_);
+    using namespace markdown;
+
+    std::string t = TablePass(std::string(Text));
+
+    auto heading = [this](std::size_t level, std::string_view text, std::string& out) {
+        std::string n = std::to_string(level);
+        out += "\x01<h" + n + ">";
+        out += SpanPasses(text);
+        out += "</h" + n + ">\n";
+    };
+    if (t.find('#') != npos)
+        t = ScanRule(t, THashHeadingMatcher(t), [&](const TRuleMatch& m, std::string& out) {
+            heading(m.Group(1).size(), m.Group(2), out);
+        });
+    t = ScanRule(t, TUnderlinedHeadingMatcher(t), [&](const TRuleMatch& m, std::string& out) {
+        heading(m.Group(2) == "=" ? 1 : 2, m.Group(1), out);
+    });
+    t = ScanRule(t, TRuleLineMatcher(t), [](const TRuleMatch&, std::string& out) { out += "\x01<hr />\n"; });
+    if (t.find('>') != npos)
+        t = ScanRule(t, TBlockQuoteMatcher(t), [this](const TRuleMatch& m, std::string& out) {
+            std::string body = BlockPasses(StripQuoteMarks(m.Group(1)));
+            out += "\x01<blockquote>\n";
+            out += body;
+            out += "\x01</blockquote>\n";
+        });
+    t = ListPass(t);
+    if (t.find("```") != npos)
+        t = ScanRule(t, TFencedCodeMatcher(t), [](const TRuleMatch& m, std::string& out) {
+            out += m.Group(1);
+            out += "\x01<pre><code>";
+            out += EscapeHtml(MarkLines(m.Group(2)));
+            out += "</code></pre>\n";
+        });
+    t = ScanRule(t, TParagraphMatcher(t), [this](const TRuleMatch& m, std::string& out) {
+        std::string_view p = m.Group(1);
+        p.remove_suffix(1);
+        out += "\x01<p>";
+        out += SpanPasses(MarkLines(p));
+        out += "</p>\n";
+    });
+    t = ScanRule(t, TIndentedCodeMatcher(t), [](const TRuleMatch& m, std::string& out) {
+        out += "\x01<pre><code>";
+        out += EscapeHtml(MarkLines(StripCodeIndent(m.Group(1))));
+        out += "</code></pre>\n";
+    });
+    if (t.find('<') != npos)
+        t = ScanReplace(kStrayLess, t, [](const RegexMatch&, std::string& out) { out += "&lt;"; });
+    if (t.find('&') != npos)
+        t = ScanReplace(kStrayAmpersandAtomic, t, [](const RegexMatch&, std::string& out) { out += "&amp;"; });
+
+    if (t == Text) return SpanPasses(t);
+    return t;
+}
+
+std::string TMarkdownDocumentConverter::TablePass(const std::string& text)
+{
+    if (text.find('|') == npos) return text;
+    markdown::TTableMatcher matcher(text);
+    return ScanRule(text, matcher, [this](const TRuleMatch& m, std::string& out) {
+        std::vector<std::string> alignments;
+        for (const std::string& cell : SplitCells(m.Group(2))) alignments.push_back(AlignmentClass(cell));
+        std::string html = "<table>\r\n<thead>\r\n<tr>\r\n";
+        for (const std::string& cell : SplitCells(m.Group(1))) {
+            html += Hold("  <th>" + SpanPasses(cell) + "</th>");
+            html += CRLF;
+        }
+        html += "</tr>\r\n</thead>\r\n<tbody>\r\n";
+        for (std::string_view row : SplitLines(m.Group(3))) {
+            html += "<tr>";
+            std::vector<std::string> cells = SplitCells(row);
+            for (std::size_t i = 0; i < cells.size(); ++i) {
+                std::string align = i < alignments.size() ? alignments[i] : std::string();
+                html += Hold("  <td" + align + ">" + SpanPasses(cells[i]) + "</td>");
+                html += CRLF;
+            }
+            html += "</tr>\r\n";
+        }
+        html += "</tbody>\r\n</table>\r\n";
+        out += CRLF;
+        out += '\x01';
+        out += Hold(std::move(html));
+        out += CRLF;
+    });
+}
+
+std::string TMarkdownDocumentConverter::ListPass(const std::string& text)
+{
+    TDepthGuard level(ListLevel);
+    markdown::TListMatcher matcher(text, ListLevel == 1);
+    return ScanRule(text, matcher, [this](const TRuleMatch& m, std::string& out) {
+        std::string_view list = m.Group(2);
+        // The first marker decides: "[ ]{0,3}[0-9]" makes an ordered list.
+        std::size_t x = 0;
+        while (x < 3 && x < list.size() && list[x] == ' ') ++x;
+        const char* type = x < list.size() && list[x] >= '0' && list[x] <= '9' ? "ol" : "ul";
+        std::string items = MarkLines(ListItems(std::string(list)));
+        out += m.Group(1);
+        out += "\x01<";
+        out += type;
+        out += ">\n\x01";
+        out += items;
+        out += "\x01</";
+        out += type;
+        out += ">\n";
+    });
+}
+
+std::string TMarkdownDocumentConverter::ListItems(const std::string& list)
+{
+    // Once an item ends with an empty line (its content then forms paragraphs), the
+    // following items of the list get one too.
+    bool previousEnded = false;
+    markdown::TListItemMatcher matcher(list);
+    return ScanRule(list, matcher, [&](const TRuleMatch& m, std::string& out) {
+        std::string content(m.Group(2));
+        bool ended = !content.empty() && content.back() == '\n';
+        if (previousEnded && !ended) content += '\n';
+        previousEnded = ended;
+        std::string level = std::to_string(ListLevel);
+        std::string body = BlockPasses(markdown::Outdent(content));
+        out += "\x01<li class=\"li-" + level + "\">";
+        out += body;
+        out += "</li>\n";
+    });
+}
+
+// --- Span passes ----------------------------------------------------------------------------
+
+std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text)
+{
+    if (spanDepth_ >= kMaxNesting) return std::string(Text);
+    TDepthGuard depth(spanDepth_);
+    using namespace markdown;
+
+    std::string t(Text);
+    if (t.find('`') != npos)
+        t = ScanRule(t, TCodeSpanMatcher(t), [this](const TRuleMatch& m, std::string& out) {
+            out += Hold("<code>" + EscapeHtml(m.Group(2)) + "</code>");
+        });
+    if (t.find("  \n") != npos || t.find("  \r\n") != npos)
+        t = ScanReplace(kHardBreak, t, [](const RegexMatch&, std::string& out) { out += "<br />\n\x01"; });
+    if (t.find('<') != npos || t.find("[[") != npos)
+        t = ScanRule(t, TLinkMatcher(t), [this](const TRuleMatch& m, std::string& out) {
+            out += ConvertLink(m.Group(1));
+        });
+    if (t.find('<') != npos && t.find('@') != npos)
+        t = ScanRule(t, TEmailMatcher(t), [this](const TRuleMatch& m, std::string& out) {
+            out += "<a href=\"";
+            out += EncodeAddress("mailto");
+            out += ':';
+            out += EncodeAddress(m.Group(1));
+            out += "\">";
+            out += EncodeAddress(m.Group(1));
+            out += "</a>";
+        });
+    if (t.find("![") != npos)
+        t = ScanRule(t, TInlineLinkMatcher(t, true), [](const TRuleMatch& m, std::string& out) {
+            out += "<img src=\"";
+            out += m.Group(2);
+            out += "\" alt=\"";
+            out += EscapeHtml(m.Group(1));
+            out += '"';
+            out += TitleAttribute(m.Group(3));
+            out += " />";
+        });
+    if (t.find("](") != npos)
+        t = ScanRule(t, TInlineLinkMatcher(t, false), [](const TRuleMatch& m, std::string& out) {
+            out += "<a href=\"";
+            out += m.Group(2);
+            out += '"';
+            out += TitleAttribute(m.Group(3));
+            out += '>';
+            out += EscapeHtml(m.Group(1));
+            out += "</a>";
+        });
+    auto id = [](const TRuleMatch& m) { return m.Group(2).empty() ? m.Group(1) : m.Group(2); };
+    if (t.find("![") != npos)
+        t = ScanRule(t, TReferenceMatcher(t, true), [&](const TRuleMatch& m, std::string& out) {
+            const TLink* link = FindLink(id(m));
+            if (!link) {
+                out += m.Group(0);
+                return;
+            }
+            out += "<img src=\"";
+            out += link->LinkUrl;
+            out += "\" alt=\"";
+            out += EscapeHtml(m.Group(1));
+            out += '"';
+            out += TitleAttribute(link->LinkTitle);
+            out += " />";
+        });
+    if (t.find(']') != npos)
+        t = ScanRule(t, TReferenceMatcher(t, false), [&](const TRuleMatch& m, std::string& out) {
+            const TLink* link = FindLink(id(m));
+            if (!link) {
+                out += m.Group(0);
+                return;
+            }
+            out += "<a href=\"";
+            out += link->LinkUrl;
+            out += '"';
+            out += TitleAttribute(link->LinkTitle);
+            out += '>';
+            out += SpanPasses(m.Group(1));
+            out += "</a>";
+        });
+    if (t.find("**") != npos || t.find("__") != npos)
+        t = ScanRule(t, TEmphasisMatcher(t, true), [this](const TRuleMatch& m, std::string& out) {
+            out += "<strong>";
+            out += SpanPasses(m.Group(2));
+            out += "</strong>";
+        });
+    if (t.find('*') != npos || t.find('_') != npos)
+        t = ScanRule(t, TEmphasisMatcher(t, false), [this](const TRuleMatch& m, std::string& out) {
+            out += "<em>";
+            out += SpanPasses(m.Group(2));
+            out += "</em>";
+        });
+    return t;
+}
+
+std::string TMarkdownDocumentConverter::EncodeAddress(std::string_view text)
+{
+    std::bernoulli_distribution decimal(0.5);
+    std::string out;
+    out.reserve(text.size() * 7);
+    for (char c : text) {
+        auto b = static_cast<unsigned char>(c);
+        char buffer[16];
+        std::snprintf(buffer, sizeof buffer, decimal(random_) ? "&#%d;" : "&#x%x;", static_cast<int>(b));
+        out += buffer;
+    }
+    return out;
+}
+
+} // namespace tarnel

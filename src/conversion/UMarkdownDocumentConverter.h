@@ -1,0 +1,373 @@
+// Markdown notation.
+//
+// Unlike the line-driven notations, Markdown is converted by a fixed sequence of passes
+// over the whole text (the order is listed at the top of the .cpp file). Output of one
+// pass is protected from the later ones by marker bytes, and finished HTML pieces are
+// held out of the text as numbered fragments and put back at the end.
+#pragma once
+
+#include "conversion/UWikiDocumentConverter.h"
+
+#include <cstddef>
+#include <random>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace tarnel {
+
+class RegexMatch;
+
+// A link definition of the page: "[id]: url "title"".
+struct TLink {
+    std::string LinkTitle;
+    std::string LinkUrl;
+};
+
+class TMarkdownDocumentConverter : public TWikiDocumentConverter {
+public:
+    TMarkdownDocumentConverter();
+
+    std::string LinkPattern() override;
+    std::string ConvertLink(std::string_view Match) override;
+    std::string ConvertBlocks(std::string_view Text) override;
+
+    // The block passes, used for the whole page, a block quote's body and a list item.
+    std::string BlockPasses(std::string_view Text);
+    // The span passes, used for headings, paragraphs, table cells and plain bodies.
+    std::string SpanPasses(std::string_view Text);
+
+    // --- State of the page last converted ----------------------------------------------
+    struct TLinkDefinition {
+        std::string Id; // upper-cased; duplicates are kept, the first one is used
+        TLink Link;
+    };
+    std::vector<TLinkDefinition> LinkDefinitions;
+    int ListLevel = 0;                  // depth of the list pass running, 0 outside lists
+    std::vector<std::string> Fragments; // held HTML pieces, referred to by index
+
+    // Block quotes and list items nested deeper than this are not looked into, and
+    // emphasis or link text nested deeper is left as typed: each level copies the text
+    // once more and takes stack, so the bound keeps hostile pages linear and safe.
+    static constexpr int kMaxNesting = 32;
+
+private:
+    std::string HoldHtmlBlocks(std::string text);
+    std::string ReadLinkDefinitions(const std::string& text);
+    std::string RestoreFragments(std::string_view text) const;
+    std::string AnchorHeadings(const std::string& text);
+
+    std::string TablePass(const std::string& text);
+    std::string ListPass(const std::string& text);
+    std::string ListItems(const std::string& list);
+
+    // Holds an HTML piece out of the text; its reference (0x04 N 0x05).
+    std::string Hold(std::string html);
+    const TLink* FindLink(std::string_view id) const;
+    // Every byte as a character reference, decimal or hexadecimal at random.
+    std::string EncodeAddress(std::string_view text);
+
+    std::unordered_map<std::string, std::size_t> linkIndex_; // id -> first definition
+    std::mt19937 random_;
+    int blockDepth_ = 0;
+    int spanDepth_ = 0;
+};
+
+// --- The notation's rules -------------------------------------------------------------------
+//
+// Each rule is a pattern; the passes find its matches one left to right scan at a time.
+// Where a pattern would backtrack without bound on some texts (a closing part that is
+// missing, a run of "#", "*" or blanks, a table followed by text), the pass uses a matcher
+// written for it that finds exactly the matches the pattern finds, in linear time. The
+// tests hold every such matcher against its pattern.
+namespace markdown {
+
+// Hold HTML blocks: greedy first, then lazy over the result.
+inline constexpr const char* kHtmlBlockGreedy =
+    R"rx(m/^<(address|blockquote|center|div|dl|fieldset|form|h[1-6r]|noframes|ol|pre|p|table|ul).*?>(?:.|\n)*\n<\/\1>\n?/mik)rx";
+inline constexpr const char* kHtmlBlockLazy =
+    R"rx(m/^<(address|blockquote|center|div|dl|fieldset|form|h[1-6r]|noframes|ol|pre|p|table|ul).*?>(?:.|\n)*?<\/\1>\n?/mik)rx";
+inline constexpr const char* kEscape = R"rx(m/\\([\\`*_{}\[\]()#+\-\.!])/k)rx";
+inline constexpr const char* kLinkDefinition =
+    R"rx(m/^(?=[^\x01])[ ]{0,3}\[(.+?)\]:[ \t]+<?(.+?)>?(?:[ \t]*"(.*)".*)?\n/mk)rx";
+inline constexpr const char* kHeadingTag = R"rx(m/(<h([1-6])>)(.*?)(<\/h[1-6])/ki)rx";
+
+// Block passes.
+inline constexpr const char* kTable =
+    R"rx(m/(?:(?:\A|\n)\n)(.*\|.*)\n([|:-][ |:-]+)\n((?:(?:.*\|.*)\n)+)(?=(?:\Z|\n))/k)rx";
+inline constexpr const char* kTableCell = R"rx(m/(.*?)(\||\Z)/k)rx";
+inline constexpr const char* kHashHeading = R"rx(m/^(#{1,6})\s*(.*?)\s*#*$/mk)rx";
+inline constexpr const char* kUnderlinedHeading = R"rx(m/^(?=[^\x01\n])(.+)\n([=\-])+\n/mk)rx";
+inline constexpr const char* kRule =
+    R"rx(m/^ {0,3}(?:(?:\* ?){3,}|(?:- ?){3,}|(?:_ ?){3,})[ \t]*\n/mk)rx";
+inline constexpr const char* kBlockQuote =
+    R"rx(m/^(> ?(?:.*?\n(?:(>.+?\n)|(?:.+?\n)|(?:\n+>.+?\n))*))/mk)rx";
+inline constexpr const char* kQuoteMark = R"rx(m/^> ?(.*?)$/mk)rx";
+inline constexpr const char* kOuterList =
+    R"rx(m/(\n{2,}|\A\n?)([ ]{0,3}(?:[\*+\-]|[0-9]+\.)[ \t]+(?:.|\n)+?(?=\Z|(?:\n{2,}(?![ ]*([\*+\-]|[0-9]\.)[ \t]+.))))/k)rx";
+inline constexpr const char* kInnerList =
+    R"rx(m/(\n|\A\n?)([ ]{0,3}(?:[\*+\-]|[0-9]+\.)[ \t]+(?:.|\n)+?(?=\Z|(?:\n{2,}(?![ ]*([\*+\-]|[0-9]\.)[ \t]+.))))/k)rx";
+inline constexpr const char* kListItem =
+    R"rx(m/\n*([ ]*(?:[\*+\-]|[0-9]+\.))[ \t]+((.|\n)+?)(?=\n(?:[\*+\-]|[0-9]+\.)|\Z)/k)rx";
+inline constexpr const char* kOutdent = R"rx(m/^(?:\t| {1,4})(.+)$/mk)rx";
+inline constexpr const char* kFencedCode =
+    R"rx(m/((?:\A|\n)\n)```(?:.*?)\n+((?:.|\n)*?)\n```(?=\n(\Z|\n))/k)rx";
+inline constexpr const char* kParagraph =
+    R"rx(m/^(?=[^\x01\n])(?! {4}|\t)(.+?\n(?:[^\x01\n]+?\n)*)((?=[\n]|$))/mk)rx";
+inline constexpr const char* kIndentedCode = R"rx(m/^((?:(?: {4}|\t).*?(?:\n|\Z))+)/mk)rx";
+inline constexpr const char* kCodeIndent = R"rx(m/^(?: {4}|\t)(.*?(?:\n|\Z))/mk)rx";
+inline constexpr const char* kStrayLess = R"rx(m/<(?![a-z!\/])/ki)rx";
+inline constexpr const char* kStrayAmpersand = R"rx(m/&(?!(#[xX]?)?(?:[0-9a-fA-F]+|[a-z]+);)/k)rx";
+
+// Span passes.
+inline constexpr const char* kCodeSpan = R"rx(m/(`+)([^`].*?)\1/k)rx";
+inline constexpr const char* kHardBreak = R"rx(m/ {2}\r?\n/mk)rx";
+inline constexpr const char* kLink =
+    R"rx(m/((<(https?|ftp|file):([^\x00-\x20()<>\x7F-\xFF])*>)|(\[\[(.+?)\]\]))/k)rx";
+inline constexpr const char* kEmail = R"rx(m/<(?:mailto:)?(.+?@.+?)>/ki)rx";
+inline constexpr const char* kInlineImage = R"rx(m/!\[(.+?)\]\((.+?)(?:[ ]*"(.*?)")?\)/k)rx";
+inline constexpr const char* kInlineLink = R"rx(m/\[(.+?)\]\((.+?)(?:[ ]*"(.*?)")?\)/k)rx";
+inline constexpr const char* kReferenceImage = R"rx(m/!\[(.+?)\] ?\[(.*?)\]/k)rx";
+inline constexpr const char* kReferenceLink = R"rx(m/\[(.+?)\] ?\[(.*?)\]/k)rx";
+inline constexpr const char* kStrong = R"rx(m/(\*\*|__)(?=\S)(.*?\S)\1/k)rx";
+inline constexpr const char* kEmphasis = R"rx(m/(\*|_)(?=\S)(.*?\S)\1/k)rx";
+
+// One match of a rule: the whole match (group 0) and the capture groups, as byte offsets
+// into the text the matcher was made for. Same meaning as a pattern's match.
+class TRuleMatch {
+public:
+    TRuleMatch() = default;
+    TRuleMatch(std::string_view text, int groups);
+    static TRuleMatch FromRegex(std::string_view text, const RegexMatch& match);
+
+    bool Found() const { return !groups_.empty(); }
+    std::size_t Position() const { return groups_[0].first; }
+    std::size_t End() const { return groups_[0].second; }
+    std::size_t Length() const { return End() - Position(); }
+    bool Matched(int i) const;
+    std::string_view Group(int i) const; // empty for a group that took no part
+    void Set(int i, std::size_t begin, std::size_t end);
+
+private:
+    std::string_view text_;
+    std::vector<std::pair<std::size_t, std::size_t>> groups_;
+};
+
+// Each matcher is made for one text (which must outlive it) and answers Find(from): the
+// leftmost match at or after `from`, with "^" and "\A" anchoring at `from` as in the scan
+// loop. It holds what it learnt about the text so a whole pass stays linear.
+class THtmlBlockMatcher {
+public:
+    THtmlBlockMatcher(std::string_view text, bool greedy);
+    TRuleMatch Find(std::size_t from) const;
+
+private:
+    TRuleMatch At(std::size_t start) const;
+    std::string_view text_;
+    bool greedy_;
+    std::vector<std::size_t> lastClosing_;            // per tag: last "\n</tag>" (greedy)
+    std::vector<std::vector<std::size_t>> closings_; // per tag: every "</tag>" (lazy)
+};
+
+class TLinkDefinitionMatcher {
+public:
+    explicit TLinkDefinitionMatcher(std::string_view text) : text_(text) {}
+    TRuleMatch Find(std::size_t from) const;
+
+private:
+    TRuleMatch At(std::size_t start) const;
+    TRuleMatch Rest(std::size_t start, std::size_t idStart, std::size_t idEnd, std::size_t lineEnd) const;
+    std::string_view text_;
+};
+
+class TTableMatcher {
+public:
+    explicit TTableMatcher(std::string_view text) : text_(text) {}
+    TRuleMatch Find(std::size_t from) const;
+
+private:
+    TRuleMatch At(std::size_t start, std::size_t header) const;
+    std::string_view text_;
+};
+
+class THashHeadingMatcher {
+public:
+    explicit THashHeadingMatcher(std::string_view text) : text_(text) {}
+    TRuleMatch Find(std::size_t from) const;
+
+private:
+    TRuleMatch At(std::size_t start) const;
+    std::string_view text_;
+};
+
+class TUnderlinedHeadingMatcher {
+public:
+    explicit TUnderlinedHeadingMatcher(std::string_view text) : text_(text) {}
+    TRuleMatch Find(std::size_t from) const;
+
+private:
+    std::string_view text_;
+};
+
+class TRuleLineMatcher {
+public:
+    explicit TRuleLineMatcher(std::string_view text) : text_(text) {}
+    TRuleMatch Find(std::size_t from) const;
+
+private:
+    std::string_view text_;
+};
+
+class TBlockQuoteMatcher {
+public:
+    explicit TBlockQuoteMatcher(std::string_view text) : text_(text) {}
+    TRuleMatch Find(std::size_t from) const;
+
+private:
+    TRuleMatch At(std::size_t start) const;
+    std::string_view text_;
+};
+
+class TListMatcher {
+public:
+    TListMatcher(std::string_view text, bool outermost) : text_(text), outermost_(outermost) {}
+    TRuleMatch Find(std::size_t from) const;
+
+private:
+    TRuleMatch At(std::size_t start, std::size_t marker) const;
+    std::string_view text_;
+    bool outermost_;
+};
+
+class TListItemMatcher {
+public:
+    explicit TListItemMatcher(std::string_view text) : text_(text) {}
+    TRuleMatch Find(std::size_t from) const;
+
+private:
+    std::string_view text_;
+};
+
+class TFencedCodeMatcher {
+public:
+    explicit TFencedCodeMatcher(std::string_view text);
+    TRuleMatch Find(std::size_t from) const;
+
+private:
+    TRuleMatch At(std::size_t start, std::size_t fence) const;
+    std::string_view text_;
+    std::vector<std::size_t> closings_; // every "\n```\n" followed by a line end or the end
+};
+
+class TParagraphMatcher {
+public:
+    explicit TParagraphMatcher(std::string_view text) : text_(text) {}
+    TRuleMatch Find(std::size_t from) const;
+
+private:
+    std::string_view text_;
+};
+
+class TIndentedCodeMatcher {
+public:
+    explicit TIndentedCodeMatcher(std::string_view text) : text_(text) {}
+    TRuleMatch Find(std::size_t from) const;
+
+private:
+    std::string_view text_;
+};
+
+// Span matchers. Positions of the bytes a rule looks for are collected once, so that the
+// question "is there a closing part further on this line" costs a binary search.
+class TCodeSpanMatcher {
+public:
+    explicit TCodeSpanMatcher(std::string_view text);
+    TRuleMatch Find(std::size_t from) const;
+
+private:
+    std::string_view text_;
+    std::vector<std::size_t> runStart_, runLength_, runBest_; // backtick runs
+    std::vector<std::size_t> newlines_;
+};
+
+class TLinkMatcher {
+public:
+    explicit TLinkMatcher(std::string_view text);
+    TRuleMatch Find(std::size_t from) const;
+
+private:
+    std::string_view text_;
+    std::vector<std::size_t> candidates_; // "<" and "[["
+    std::vector<std::size_t> closings_;   // "]]"
+    std::vector<std::size_t> newlines_;
+};
+
+class TEmailMatcher {
+public:
+    explicit TEmailMatcher(std::string_view text);
+    TRuleMatch Find(std::size_t from) const;
+
+private:
+    TRuleMatch Try(std::size_t start, std::size_t inner, std::size_t lineEnd) const;
+    std::string_view text_;
+    std::vector<std::size_t> less_, at_, greater_, newlines_;
+};
+
+class TInlineLinkMatcher {
+public:
+    TInlineLinkMatcher(std::string_view text, bool image);
+    TRuleMatch Find(std::size_t from) const;
+
+private:
+    TRuleMatch At(std::size_t start) const;
+    std::string_view text_;
+    bool image_;
+    std::vector<std::size_t> candidates_, bracketParen_, parens_, quoteParens_, newlines_;
+};
+
+class TReferenceMatcher {
+public:
+    TReferenceMatcher(std::string_view text, bool image);
+    TRuleMatch Find(std::size_t from) const;
+
+private:
+    std::string_view text_;
+    bool image_;
+    std::vector<std::size_t> candidates_, idClosings_, brackets_, newlines_;
+};
+
+class TEmphasisMatcher {
+public:
+    TEmphasisMatcher(std::string_view text, bool strong);
+    TRuleMatch Find(std::size_t from) const;
+
+private:
+    std::string_view text_;
+    bool strong_;
+    std::vector<std::size_t> openers_, starClosers_, lineClosers_, newlines_;
+};
+
+class THeadingTagMatcher {
+public:
+    explicit THeadingTagMatcher(std::string_view text);
+    TRuleMatch Find(std::size_t from) const;
+
+private:
+    std::string_view text_;
+    std::vector<std::size_t> openers_, closings_, newlines_;
+};
+
+// The line rewrites inside a block (the scan loop of kQuoteMark, kCodeIndent, kOutdent).
+std::string StripQuoteMarks(std::string_view text);
+std::string StripCodeIndent(std::string_view text);
+std::string Outdent(std::string_view text);
+
+// Removes the converter's marker bytes 0x01 to 0x05 from page text, and replaces a
+// double-byte lead byte that has no valid second byte by "?".
+std::string CleanPageText(std::string_view text);
+
+} // namespace markdown
+
+} // namespace tarnel
