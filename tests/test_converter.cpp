@@ -4,9 +4,12 @@
 #include "conversion/UYukiWikiDocumentConverter.h"
 #include "plugins/UPluginShelf.h"
 #include "storage/UWikiFileList.h"
+#include "text/BRegExp.h"
 #include "TestFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 using namespace tarnel;
 using tarnel::testing::TestFolder;
@@ -274,4 +277,39 @@ TEST(Plugins, CallsNeedAShelfAndUnknownNamesStayText)
     c.Plugins = &shipped;
     EXPECT_EQ(Blocks(c, "a&br()b"), "<p>\r\na<br>b</p>\r\n");
     EXPECT_EQ(Blocks(c, "&BR()"), "<p>\r\n&amp;BR()</p>\r\n") << "YukiWiki looks names up with case";
+}
+
+// The link pass skips the bracketed form where no "]]" follows; the result must be what
+// one plain pass of the whole pattern gives.
+TEST(Links, ShortcutGivesTheSameResultAsOnePlainPass)
+{
+    Wiki w({"FrontPage"});
+    auto plain = [&](const std::string& text) {
+        return ScanReplace(w.converter.LinkPattern(), text, [&](const RegexMatch& m, std::string& out) {
+            out += w.converter.ConvertLink(m.Group(1));
+        });
+    };
+    std::mt19937 random(11);
+    static const char* const kPieces[] = {"[[", "]]", "[", "]", "Front", "Page", "http://a/", " ",
+                                          "x", "\x82\xA0", "\x83\x5D", "\n", "WikiName", "&gt;"};
+    for (bool loose : {false, true}) {
+        w.converter.LooseWikiName = loose;
+        for (int round = 0; round < 2000; ++round) {
+            std::string text;
+            int n = static_cast<int>(random() % 24);
+            for (int i = 0; i < n; ++i) text += kPieces[random() % 14];
+            ASSERT_EQ(w.Links(text), plain(text)) << text;
+        }
+    }
+}
+
+TEST(Links, ManyUnclosedBracketsAndAngleBracketsStayLinear)
+{
+    // Each of these took minutes when every "[[" or "<" scanned to the end of the line.
+    Wiki w;
+    std::string brackets = "]] " + std::string(200000, '[');
+    EXPECT_TRUE(w.Links(brackets) == brackets);
+    std::string angles(200000, '<');
+    EXPECT_TRUE(TWikiDocumentConverter::StripTags("x>" + angles) == "x>" + angles);
+    EXPECT_EQ(TWikiDocumentConverter::StripTags(angles + "<b>x"), "x") << "the first < runs to the >";
 }

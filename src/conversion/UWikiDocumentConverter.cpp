@@ -20,6 +20,15 @@ const char* const kStrictLinkPattern =
 const char* const kLooseLinkPattern =
     "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\])|"
     "(\\b([A-Z]([A-Za-z])*[A-Z]([A-Za-z])*)\\b))/k";
+// The same two without the bracketed form, for the text after the last "]]", where no
+// bracketed name can start: there the lazy "(.+?)" would otherwise run to the end of the
+// line from every "[[", which is quadratic on a line of many unclosed brackets.
+const char* const kStrictLinkPatternNoBrackets =
+    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|"
+    "(\\b([A-Z][a-z]+([A-Z][a-z]+)+)\\b))/k";
+const char* const kLooseLinkPatternNoBrackets =
+    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|"
+    "(\\b([A-Z]([A-Za-z])*[A-Z]([A-Za-z])*)\\b))/k";
 
 [[noreturn]] void Abstract(const char* slot)
 {
@@ -102,9 +111,46 @@ std::string TWikiDocumentConverter::LinkPattern()
 
 std::string TWikiDocumentConverter::ConvertLinks(std::string_view Text)
 {
-    return ScanReplace(LinkPattern(), Text, [this](const RegexMatch& m, std::string& out) {
-        out += ConvertLink(m.Group(1));
-    });
+    const std::string pattern = LinkPattern();
+    const char* tailPattern = pattern == kStrictLinkPattern ? kStrictLinkPatternNoBrackets
+                              : pattern == kLooseLinkPattern ? kLooseLinkPatternNoBrackets
+                                                             : nullptr;
+    auto link = [this](const RegexMatch& m, std::string& out) { out += ConvertLink(m.Group(1)); };
+    if (!tailPattern) return ScanReplace(pattern, Text, link);
+
+    // No link candidate spans a line (none of the forms matches a line end, and a line start
+    // is a word boundary either way), so each line is scanned on its own.
+    std::string out;
+    out.reserve(Text.size() + Text.size() / 8);
+    std::size_t lineStart = 0;
+    while (lineStart <= Text.size()) {
+        std::size_t newline = Text.find('\n', lineStart);
+        std::size_t lineEnd = newline == std::string_view::npos ? Text.size() : newline;
+        std::string_view line = Text.substr(lineStart, lineEnd - lineStart);
+        std::size_t close = line.rfind("]]");
+        std::size_t pos = 0;
+        if (close != std::string_view::npos) {
+            // Up to the last "]]" the whole pattern runs on the line cut after that "]]":
+            // a bracketed name or a WikiName found there is the one the whole line gives,
+            // and an address that reaches the cut is matched again on the whole line.
+            std::string_view head = line.substr(0, close + 2);
+            while (pos < head.size()) {
+                RegexMatch m = Search(pattern, head, pos);
+                if (!m.Found()) break;
+                if (m.End() == head.size() && m.Matched(2)) m = Search(pattern, line, m.Position());
+                out.append(line.substr(pos, m.Position() - pos));
+                link(m, out);
+                pos = m.End();
+            }
+        }
+        // After the last "]]" no bracketed name can start; leaving that form out keeps the
+        // lazy "(.+?)" from running to the line end from every "[[" there.
+        if (pos < line.size()) out += ScanReplace(tailPattern, line.substr(pos), link);
+        if (newline == std::string_view::npos) break;
+        out += '\n';
+        lineStart = newline + 1;
+    }
+    return out;
 }
 
 std::string TWikiDocumentConverter::ConvertInline(std::string_view) { Abstract("ConvertInline"); }
@@ -302,7 +348,26 @@ std::string TWikiDocumentConverter::ReplaceAll(std::string_view Text, std::strin
 
 std::string TWikiDocumentConverter::StripTags(std::string_view Text)
 {
-    return ScanReplace("m/<.*?>/k", Text, [](const RegexMatch&, std::string&) {});
+    // A tag never spans a line, and none starts after the last ">" of its line: that part
+    // is kept as it is, so many "<" without a ">" after them cost one pass, not one each.
+    std::string out;
+    std::size_t lineStart = 0;
+    while (lineStart <= Text.size()) {
+        std::size_t newline = Text.find('\n', lineStart);
+        std::size_t lineEnd = newline == std::string_view::npos ? Text.size() : newline;
+        std::string_view line = Text.substr(lineStart, lineEnd - lineStart);
+        std::size_t close = line.rfind('>');
+        if (close != std::string_view::npos) {
+            out += ScanReplace("m/<.*?>/k", line.substr(0, close + 1), [](const RegexMatch&, std::string&) {});
+            out.append(line.substr(close + 1));
+        } else {
+            out.append(line);
+        }
+        if (newline == std::string_view::npos) break;
+        out += '\n';
+        lineStart = newline + 1;
+    }
+    return out;
 }
 
 bool TWikiDocumentConverter::IsImageFile(std::string_view Url)

@@ -126,12 +126,21 @@ RegexMatch CompiledPattern::Search(std::string_view text, std::size_t from) cons
 {
     RegexMatch result;
     if (from > text.size()) return result;
-    // One region per thread, reused: a search allocates nothing once warmed up.
+    // One region and one match parameter per thread, reused: a search allocates nothing
+    // once warmed up.
     thread_local std::unique_ptr<OnigRegion, void (*)(OnigRegion*)> region(
         onig_region_new(), [](OnigRegion* r) { onig_region_free(r, 1); });
+    thread_local std::unique_ptr<OnigMatchParam, void (*)(OnigMatchParam*)> param(
+        onig_new_match_param(), [](OnigMatchParam* p) { onig_free_match_param(p); });
     const auto* str = reinterpret_cast<const OnigUChar*>(text.data()) + from;
     const auto* end = reinterpret_cast<const OnigUChar*>(text.data()) + text.size();
-    int r = onig_search(regex_, str, end, str, end, region.get(), ONIG_OPTION_NONE);
+    // The retry limit grows with the text: a lazy "(.*?)" before a far mark steps once per
+    // character, which is linear work and must not count as a runaway match.
+    onig_initialize_match_param(param.get());
+    onig_set_retry_limit_in_match_of_match_param(
+        param.get(), kRetryLimitInMatch + 8 * static_cast<unsigned long>(text.size() - from));
+    int r = onig_search_with_param(regex_, str, end, str, end, region.get(), ONIG_OPTION_NONE,
+                                   param.get());
     if (r == ONIG_MISMATCH) return result;
     if (r < 0) throw EBRegExpError(OnigMessage(r, nullptr));
     result.text_ = text;

@@ -97,8 +97,10 @@ private:
 // The shared matcher, made on first use.
 TBRegExp& SharedRegExp();
 
-// Retry limit of one match attempt; beyond it a match raises EBRegExpError rather than
-// freezing the program on a pathological pattern and text.
+// Retry limit of one match attempt, plus eight for every byte of the text searched (a lazy
+// "(.*?)" before a far mark steps once per character: linear work, not a runaway). Beyond
+// it a match raises EBRegExpError rather than freezing the program on a pathological
+// pattern and text.
 constexpr unsigned long kRetryLimitInMatch = 20'000'000;
 
 } // namespace tarnel
