@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <random>
@@ -461,4 +462,117 @@ TEST(MarkdownRobustness, MarkerBytesInPageTextAreRemoved)
         {"line marks", "\x01# not skipped\n", "<h1><a name=\"i0\">not skipped</a></h1>\n"},
         {"lead byte without a second byte", "a\x81\n\x81", "<p>a?\n?</p>\n"},
     });
+}
+
+namespace {
+
+std::string Repeat(std::string_view piece, std::size_t bytes)
+{
+    std::string text;
+    text.reserve(bytes + piece.size());
+    while (text.size() < bytes) text += piece;
+    return text;
+}
+
+bool HasMarkerByte(std::string_view html)
+{
+    return std::any_of(html.begin(), html.end(), [](char c) { return c >= '\x01' && c <= '\x05'; });
+}
+
+std::size_t Count(std::string_view text, std::string_view what)
+{
+    std::size_t n = 0;
+    for (std::size_t p = text.find(what); p != std::string_view::npos; p = text.find(what, p + 1)) ++n;
+    return n;
+}
+
+} // namespace
+
+// No input may crash, hang or leave a marker behind. (Speed is measured by the benchmarks;
+// these sizes only keep the test quick.)
+TEST(MarkdownRobustness, HostileInputsConvert)
+{
+    std::mt19937 rng(99);
+    std::vector<std::pair<std::string, std::string>> inputs;
+    for (int i = 0; i < 4; ++i) {
+        std::string bytes(64 * 1024, '\0');
+        for (char& c : bytes) c = static_cast<char>(rng());
+        inputs.emplace_back("random bytes", bytes);
+    }
+    const std::string marks = " *_`[]()<>!#&@\"|-:=+.\\\n\t\x00a1" + kZo + kHira;
+    for (int i = 0; i < 4; ++i) {
+        std::string text;
+        for (int k = 0; k < 200000; ++k) text += marks[rng() % marks.size()];
+        inputs.emplace_back("random marks", text);
+    }
+    // (Without "@": e-mail links spread every byte into a character reference.)
+    std::string line;
+    for (std::size_t k = 0; line.size() < (1u << 20); ++k) line += marks[rng() % (marks.size() - 3)];
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    std::replace(line.begin(), line.end(), '@', 'a');
+    inputs.emplace_back("1 MB line", line + "\n");
+    inputs.emplace_back("NUL bytes", Repeat(std::string("a\0*b\0\n\0\0> \0", 12), 100000));
+    inputs.emplace_back("10,000 list lines", Repeat("* item\n", 7 * 10000));
+    inputs.emplace_back("10,000 ordered items with blank lines", Repeat("12. item\n\n", 10 * 10000));
+    inputs.emplace_back("unclosed HTML blocks", "</div>\n" + Repeat("<div>\n<pre x>\ntext\n", 200000));
+    inputs.emplace_back("unclosed fences", Repeat("\n\n```\ncode\n", 200000));
+    inputs.emplace_back("unclosed spans", Repeat("**a `b [[c <d@ ![e]( [f][ *g _h ", 200000) + "\n");
+    inputs.emplace_back("star and underscore runs", std::string(300000, '*') + "x\n" + std::string(300000, '_') + "\n");
+    inputs.emplace_back("table followed by text", "\n\n|a|b|c|\n|-|-|-|\n" + Repeat("|x|y|z|\n", 100000) + "text\n");
+    inputs.emplace_back("heading of hashes and blanks", "# a" + Repeat(" #", 200000) + "x\n");
+    inputs.emplace_back("deep quote", Repeat("> ", 20000) + "x\n");
+    inputs.emplace_back("deep list", Repeat("* ", 20000) + "x\n");
+    std::string indented;
+    for (int depth = 0; depth < 300; ++depth) indented += std::string(4u * static_cast<unsigned>(depth), ' ') + "* x\n";
+    inputs.emplace_back("deeply indented list", indented);
+    inputs.emplace_back("deep emphasis", Repeat("*a _", 20000) + Repeat("b_ c*", 20000) + "\n");
+    inputs.emplace_back("forged references", Repeat("\x04" "5\x05\x02" "300\x03\x01", 30000));
+
+    for (const auto& [name, text] : inputs) {
+        TMarkdownDocumentConverter converter;
+        std::string html;
+        ASSERT_NO_THROW(html = converter.ConvertBlocks(text)) << name;
+        EXPECT_FALSE(HasMarkerByte(html)) << name;
+        if (text.size() <= 256 * 1024) {
+            ASSERT_NO_THROW(converter.Convert("/nonexistent/41.txt", text)) << name << " (stored form)";
+        }
+    }
+}
+
+TEST(MarkdownRobustness, NestingIsBounded)
+{
+    std::string html = Md(Repeat("> ", 2000) + "x\n");
+    EXPECT_EQ(Count(html, "<blockquote>"), static_cast<std::size_t>(TMarkdownDocumentConverter::kMaxNesting));
+    EXPECT_EQ(Count(html, "<blockquote>"), Count(html, "</blockquote>"));
+
+    std::string list;
+    for (int depth = 0; depth < 60; ++depth) list += std::string(4u * static_cast<unsigned>(depth), ' ') + "* x\n";
+    html = Md(list);
+    EXPECT_LE(Count(html, "<ul>"), static_cast<std::size_t>(TMarkdownDocumentConverter::kMaxNesting));
+    EXPECT_EQ(Count(html, "<ul>"), Count(html, "</ul>"));
+    EXPECT_NE(html.find("li-20"), std::string::npos);
+}
+
+// Real pages written by other people (in another notation): each must convert.
+TEST(MarkdownRobustness, CorpusPagesConvert)
+{
+    const std::filesystem::path corpus = TARNEL_CORPUS_DIR;
+    if (!std::filesystem::exists(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
+    int pages = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus)) {
+        if (entry.path().extension() != ".txt") continue;
+        TMarkdownDocumentConverter converter;
+        std::string text = tarnel::testing::ReadBytes(entry.path());
+        ASSERT_NO_THROW(converter.Convert(entry.path().string(), text)) << entry.path();
+        EXPECT_FALSE(HasMarkerByte(converter.Html)) << entry.path();
+        ++pages;
+    }
+    EXPECT_GT(pages, 20);
+}
+
+// Whole pages, checked by hand: tests/data/markdown/*.txt against *.html.
+TEST(MarkdownGolden, Pages)
+{
+    TMarkdownDocumentConverter converter;
+    tarnel::testing::ExpectGoldenPages("markdown", converter);
 }
