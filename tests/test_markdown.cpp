@@ -576,3 +576,24 @@ TEST(MarkdownGolden, Pages)
     TMarkdownDocumentConverter converter;
     tarnel::testing::ExpectGoldenPages("markdown", converter);
 }
+
+// The sample wiki: every page converts, and its page links resolve except the two that
+// show what a missing page looks like.
+TEST(MarkdownGolden, SampleWiki)
+{
+    const std::filesystem::path folder = std::filesystem::path(TARNEL_SOURCE_DIR) / "examples/sample-wiki/markdown";
+    EXPECT_NE(tarnel::testing::ReadBytes(folder / "Wiki.ini").find("Notation=7"), std::string::npos);
+    int pages = 0;
+    std::size_t newLinks = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (!IsPageFileName(entry.path().filename().string(), ".txt")) continue;
+        TMarkdownDocumentConverter converter;
+        converter.Convert(entry.path().string(), tarnel::testing::ReadBytes(entry.path()));
+        EXPECT_FALSE(converter.Title.empty()) << entry.path();
+        EXPECT_GT(converter.Contents.Count(), 0) << entry.path();
+        newLinks += Count(converter.Html, "NewLink:");
+        ++pages;
+    }
+    EXPECT_EQ(pages, 5);
+    EXPECT_EQ(newLinks, 2u);
+}
