@@ -31,13 +31,11 @@ std::string Crlf(std::string_view text)
     return out;
 }
 
-// The test plug-in "probe" echoes its seven arguments as "[a1|a2|...|a7]".
-TPluginShelf& Probe()
-{
-    static TPluginShelf shelf;
-    if (shelf.Count() == 0) shelf.LoadPlugin(std::string(TARNEL_TEST_PLUGIN_DIR) + "probe.so");
-    return shelf;
-}
+// The test plug-in "probe", which echoes its seven arguments as "[a1|a2|...|a7]". Loaded
+// for one test at a time: the loader's tests check that nothing else keeps it loaded.
+struct ProbeShelf : TPluginShelf {
+    ProbeShelf() { LoadPlugin(std::string(TARNEL_TEST_PLUGIN_DIR) + "probe.so"); }
+};
 TPluginShelf& NoPlugins()
 {
     static TPluginShelf shelf;
@@ -242,6 +240,7 @@ TEST(PukiWikiPlugins, BlockAndInlineCalls)
     // (The probe writes no "|" before an empty first argument.)
     const std::string context = "|FrontPage|46726F6E7450616765.txt|/nonexistent/|/|]";
     const std::string noArguments = "[" + context.substr(1);
+    ProbeShelf probe;
     ExpectCases(
         {
             // Body lines reach the plug-in joined with CR LF after every line.
@@ -262,7 +261,7 @@ TEST(PukiWikiPlugins, BlockAndInlineCalls)
             // Text of the call before the plug-in's name stays.
             {"Q&A &probe;", ("<p>\nQ&amp;A " + noArguments + "</p>\n").c_str()},
         },
-        &Probe());
+        &probe);
 
     // Without a plug-in shelf an inline call cannot be made; a block call line is text.
     EXPECT_THROW(Puki("&probe;", nullptr), EConvertError);
@@ -424,9 +423,8 @@ TEST(PukiWikiPages, HostileInput)
         repeat("-a\n--b\n---c\n+d\n b\n", n), repeat("~\n", n), "-a\n" + repeat(" x\n", n),
         "#probe(){{\n" + repeat("x\n", n), "\x81", "*\x81", "|\x81|", "&\x81", "-\x81", "x\x81~",
     };
-    for (const std::string& input : inputs) {
-        EXPECT_NO_THROW(Puki(input, &Probe())) << input.substr(0, 40);
-    }
+    ProbeShelf probe;
+    for (const std::string& input : inputs) EXPECT_NO_THROW(Puki(input, &probe)) << input.substr(0, 40);
     // Nothing is lost or made up in plain text of any length.
     std::string words = repeat("word ", 100000);
     EXPECT_EQ(Puki(words), Crlf("<p>\n" + words + "</p>\n"));

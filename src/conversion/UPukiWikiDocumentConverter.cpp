@@ -117,6 +117,14 @@ std::vector<std::size_t> Positions(std::string_view text, char c)
     return found;
 }
 
+// Where each character of the text starts.
+std::vector<std::size_t> CharacterStarts(std::string_view text)
+{
+    std::vector<std::size_t> starts;
+    for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) starts.push_back(i);
+    return starts;
+}
+
 // First element of a sorted list at or after `from`, or npos.
 std::size_t FirstFrom(const std::vector<std::size_t>& list, std::size_t from)
 {
@@ -447,17 +455,6 @@ const TPlugin* TPukiWikiDocumentConverter::FindBlockPlugin(std::string_view Line
     if (!m.Found() || !Plugins) return nullptr;
     return Plugins->Find(m.Group(1), true);
 }
-
-namespace {
-
-std::vector<std::size_t> CharacterStarts(std::string_view text)
-{
-    std::vector<std::size_t> starts;
-    for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) starts.push_back(i);
-    return starts;
-}
-
-} // namespace
 
 TPukiWikiDocumentConverter::THeading TPukiWikiDocumentConverter::SplitHeading(std::string_view Text)
 {
