@@ -129,6 +129,37 @@ TEST(FreeStyle, InlineRules)
     for (const auto& c : cases) EXPECT_EQ(Convert(c.text, c.linkMode), "<p>\r\n" + c.html + "</p>\r\n") << c.text;
 }
 
+TEST(FreeStyle, BoundedRulesGiveWhatTheirPatternsGive)
+{
+    // The rules that are shown only part of the text (or whose links are found in three
+    // stretches) must give exactly what their patterns give on the whole text.
+    const char* const pieces[] = {"[", "]", "[[", "]]", "|", "a", " ", "http://e/", "i.png", "{{", "}}", "==", "__",
+                                  "\x83\x5D", "\x83\x5B", "\x83\x7D", "\x81", "''"};
+    TFreeStyleWikiDocumentConverter c;
+    TPluginShelf none;
+    c.Plugins = &none;
+    c.FileName = "/nonexistent/wiki/50616765.txt";
+    // The pattern run over the whole text, each match written as the element around group 1.
+    auto plain = [](const char* pattern, const std::string& element, const std::string& text) {
+        return ScanReplace(pattern, text, [&](const RegexMatch& m, std::string& out) {
+            out += "<" + element + ">" + std::string(m.Group(1)) + "</" + element + ">";
+        });
+    };
+    std::mt19937 rng(17);
+    for (int i = 0; i < 20000; ++i) {
+        std::string text;
+        for (int n = static_cast<int>(rng() % 14); n > 0; --n) text += pieces[rng() % std::size(pieces)];
+        ASSERT_EQ(c.ConvertLinks(text), c.TWikiDocumentConverter::ConvertLinks(text)) << text;
+        ASSERT_EQ(c.ConvertDeleted(text), plain("m/==(.*?)==/k", "del", text)) << text;
+        ASSERT_EQ(c.ConvertInserted(text), plain("m/__(.*?)__/k", "ins", text)) << text;
+        std::string whole = ScanReplace(
+            "m/^(.*?)({{[^\\x00-\\x20()<>\\x7F-\\xFF]+?.*?}})/k", text,
+            [&](const RegexMatch& m, std::string& out) { out += c.ConvertInlinePlain(m.Group(1)) + c.ConvertInlinePlugin(m.Group(2)); },
+            [&](std::string_view piece, std::string& out) { out += c.ConvertInlinePlain(piece); });
+        ASSERT_EQ(c.ConvertInline(text), whole) << text;
+    }
+}
+
 TEST(FreeStyle, TableRows)
 {
     struct Case {
@@ -190,7 +221,8 @@ TEST(FreeStyle, HostileInputEndsCleanly)
         return s;
     };
     std::vector<std::string> inputs = {bytes, markup, std::string(1 << 20, 'a'), std::string("a\0b\n\0", 5),
-                                       repeat("*x\n+y\n", 120000), repeat("!a" + std::string(100000, ' ') + "b", 1)};
+                                       repeat("*x\n+y\n", 120000), repeat("!a" + std::string(100000, ' ') + "b", 1),
+                                       "x" + repeat("==x", 300000) + "\x81=="};
     for (const char* piece : {"[", "[[", "{{", "{{a", "==x", "__x", "[[a] ", ",\"", "\"\"", "http://[", "[#"})
         inputs.push_back("x" + repeat(piece, 300000));
     for (const std::string& input : inputs) {

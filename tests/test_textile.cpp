@@ -109,6 +109,67 @@ TEST(Textile, InlineRules)
     for (const auto& c : cases) EXPECT_EQ(Convert(c.text), Paragraph(c.html)) << c.text;
 }
 
+TEST(Textile, BoundedRulesGiveWhatTheirPatternsGive)
+{
+    // Every inline rule is shown only the text where a match can still end; it must give
+    // exactly what its patterns give on the whole text.
+    const char* const pieces[] = {"*", "_", "@", "-", "+", "??", "[", "]", "[[", "]]", "|", " ", " ", "a", "\"",
+                                  "&quot;", "&quot;:", "%{", "}", "%", "{{", "}}", "\x81\x40", "\x83\x5F", "\x83\x5D", "\x81"};
+    struct Phrase {
+        std::string (TTextileDocumentConverter::*slot)(std::string_view);
+        std::string element;
+        const char* spaced;
+        const char* bracketed;
+    } phrases[] = {
+        {&TTextileDocumentConverter::ConvertInserted, "ins", "m/(^| )\\+(.*?)\\+( |$)/k", "m/\\[\\+(.*?)\\+\\]/k"},
+        {&TTextileDocumentConverter::ConvertEmphasis, "em", "m/(^| )_(.*?)_( |$)/k", "m/\\[_(.*?)_\\]/k"},
+        {&TTextileDocumentConverter::ConvertStrong, "strong", "m/(^| )\\*(.*?)\\*( |$)/k", "m/\\[\\*(.*?)\\*\\]/k"},
+        {&TTextileDocumentConverter::ConvertCitation, "cite", "m/(^| )\\?{2}(.*?)\\?{2}( |$)/k", "m/\\[\\?{2}(.*?)\\?{2}\\]/k"},
+        {&TTextileDocumentConverter::ConvertCode, "code", "m/(^| )@(.*?)@( |$)/k", "m/\\[@(.*?)@\\]/k"},
+        {&TTextileDocumentConverter::ConvertDeleted, "del", "m/(^| )-(.*?)-( |$)/k", "m/\\[-(.*?)-\\]/k"},
+    };
+    TTextileDocumentConverter c;
+    TPluginShelf none;
+    c.Plugins = &none;
+    c.FileName = "/nonexistent/wiki/50616765.txt";
+    // A pattern run over the whole text, each match written by `write`.
+    auto pass = [](const std::string& text, const char* pattern, auto write) {
+        return ScanReplace(pattern, text, [&](const RegexMatch& m, std::string& out) { out += write(m); });
+    };
+    auto g = [](const RegexMatch& m, int i) { return std::string(m.Group(i)); };
+    auto anchor = [](const std::string& href, const std::string& text) { return "<a href=\"" + href + "\">" + text + "</a>"; };
+    std::mt19937 rng(23);
+    for (int i = 0; i < 10000; ++i) {
+        std::string text;
+        for (int n = static_cast<int>(rng() % 14); n > 0; --n) text += pieces[rng() % std::size(pieces)];
+        for (const Phrase& p : phrases) {
+            std::string expected = pass(text, p.spaced, [&](const RegexMatch& m) {
+                return g(m, 1) + "<" + p.element + ">" + g(m, 2) + "</" + p.element + ">" + g(m, 3);
+            });
+            expected = pass(expected, p.bracketed, [&](const RegexMatch& m) { return "<" + p.element + ">" + g(m, 1) + "</" + p.element + ">"; });
+            ASSERT_EQ((c.*p.slot)(text), expected) << p.element << " " << text;
+        }
+        std::string links = pass(text, "m/(^| )(?:&quot;(.+?)&quot;:(.+?))( |$)/k",
+                                 [&](const RegexMatch& m) { return g(m, 1) + anchor(g(m, 3), g(m, 2)) + g(m, 4); });
+        links = pass(links, "m/\\[(?:&quot;(.+?)&quot;:(.+?))\\]/k", [&](const RegexMatch& m) { return anchor(g(m, 2), g(m, 1)); });
+        links = pass(links, "m/\\[\\[(.+?)(?:\\|(.+?))?\\]\\]/k", [&](const RegexMatch& m) {
+            return c.MakePageLink(c.PageFileOf(m.Group(1)), m.Group(2).empty() ? m.Group(1) : m.Group(2), true);
+        });
+        ASSERT_EQ(c.ConvertLinks(text), links) << text;
+        std::string steps = c.ConvertDeleted(c.ConvertCode(c.ConvertCitation(
+            c.ConvertStrong(c.ConvertEmphasis(c.ConvertInserted(c.ConvertLinks(c.EscapeHtml(text))))))));
+        std::string spans = pass(steps, "m/%{(.+?)}(.+?)%/k", [&](const RegexMatch& m) {
+            return "<span style=\"" + g(m, 1) + "\">" + g(m, 2) + "</span>";
+        });
+        ASSERT_EQ(c.ConvertInlinePlain(text), spans) << text;
+        std::string whole = ScanReplace(
+            "m/^(.*?)({{[^\\x00-\\x20()<>\\x7F-\\xFF]+?.*?}})/k", text,
+            [&](const RegexMatch& m, std::string& out) { out += c.ConvertInlinePlain(m.Group(1)) + c.ConvertInlinePlugin(m.Group(2)); },
+            [&](std::string_view piece, std::string& out) { out += c.ConvertInlinePlain(piece); });
+        ASSERT_EQ(c.ConvertInline(text), whole) << text;
+    }
+}
+
 TEST(Textile, TableCellPrefixes)
 {
     struct Case {
@@ -169,7 +230,9 @@ TEST(Textile, HostileInputEndsCleanly)
     std::vector<std::string> inputs = {bytes, markup, std::string(1 << 20, 'a'), std::string("a\0b\n\0", 5),
                                        repeat("* x\n# y\n", 120000), "h1. a" + std::string(100000, ' ') + "b",
                                        "<pre>\n" + repeat("<b>\n", 100000),
-                                       "|" + repeat("_. ", 100000) + "|", "[\"a\":b] x\":y " + repeat("[\" ", 300000) + "]"};
+                                       "|" + repeat("_. ", 100000) + "|", "[\"a\":b] x\":y " + repeat("[\" ", 300000) + "]",
+                                       // A closing mark hidden in half a character of broken text.
+                                       "x" + repeat(" *x", 300000) + "\x81* "};
     for (const char* piece : {" *x", " ??x", " _a", " \"a", "\"a\":", "[\"", "[*", "[[", "{{", "{{a", "%{", "%{a}", "|"})
         inputs.push_back("x" + repeat(piece, 300000));
     for (const std::string& input : inputs) {

@@ -63,8 +63,8 @@ bool StartsWith(std::string_view s, std::string_view prefix)
     return s.substr(0, prefix.size()) == prefix;
 }
 
-// Under the k flag a Shift_JIS lead byte and the byte after it are one character, whatever
-// that second byte is: the matcher takes the length from the lead byte alone.
+// Under the k flag the matcher steps over a Shift_JIS lead byte and the byte after it as
+// one character, whatever that second byte is.
 bool IsLeadByte(char c)
 {
     auto u = static_cast<unsigned char>(c);
@@ -85,7 +85,9 @@ std::vector<bool> CharStarts(std::string_view text)
 }
 
 // End of the last occurrence of an ASCII token that the matcher sees as characters of
-// their own (not the second byte of a double-byte character); npos when there is none.
+// their own (not inside a double-byte character); npos when there is none. Closing marks
+// are reached by stepping from where a match began, and that stepping agrees with this
+// reading from the start of the text within a byte.
 std::size_t EndOfLast(std::string_view text, std::string_view token)
 {
     if (text.find(token) == npos) return npos; // most texts hold no such mark at all

@@ -78,8 +78,8 @@ bool StartsWith(std::string_view s, std::string_view prefix)
     return s.substr(0, prefix.size()) == prefix;
 }
 
-// Under the k flag a Shift_JIS lead byte and the byte after it are one character, whatever
-// that second byte is: the matcher takes the length from the lead byte alone.
+// Under the k flag the matcher steps over a Shift_JIS lead byte and the byte after it as
+// one character, whatever that second byte is.
 bool IsLeadByte(char c)
 {
     auto u = static_cast<unsigned char>(c);
@@ -91,15 +91,40 @@ std::size_t CharLength(std::string_view text, std::size_t i)
     return IsLeadByte(text[i]) && i + 1 < text.size() ? 2 : 1;
 }
 
+// Closing and middle marks are reached by stepping from where a match began, and that
+// stepping agrees with the reading from the start of the text within a byte. But when it
+// looks for a place to begin a match, the matcher may also take a byte that cannot be the
+// second byte of a character (in broken text, after a lead byte) as a character of its
+// own; where opening marks are counted, both readings count.
+std::size_t StepForOpening(std::string_view text, std::size_t i)
+{
+    if (!IsLeadByte(text[i]) || i + 1 >= text.size()) return 1;
+    auto next = static_cast<unsigned char>(text[i + 1]);
+    return (next >= 0x40 && next <= 0x7E) || (next >= 0x80 && next <= 0xFC) ? 2 : 1;
+}
+
+bool At(std::string_view text, std::size_t i, std::string_view mark)
+{
+    return text[i] == mark[0] && text.compare(i, mark.size(), mark) == 0;
+}
+
+// The first mark at or after `from`, a place where a character starts; npos if none.
+std::size_t FirstAfter(std::string_view text, std::size_t from, std::string_view mark)
+{
+    for (std::size_t i = from; i < text.size(); i += CharLength(text, i))
+        if (At(text, i, mark)) return i;
+    return npos;
+}
+
 // Start of the last occurrence of an ASCII token that the matcher sees as characters of
-// their own (not the second byte of a double-byte character); npos when there is none.
-// With `followedByBlank`, only an occurrence followed by a blank or the end of the text.
+// their own (not inside a double-byte character); npos when there is none. With
+// `followedByBlank`, only a token followed by a blank or the end of the text.
 std::size_t LastToken(std::string_view text, std::string_view token, bool followedByBlank = false)
 {
     if (text.find(token) == npos) return npos; // most texts hold no such mark at all
     std::size_t last = npos;
     for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) {
-        if (text[i] != token[0] || text.compare(i, token.size(), token) != 0) continue;
+        if (!At(text, i, token)) continue;
         std::size_t after = i + token.size();
         if (!followedByBlank || after == text.size() || text[after] == ' ') last = i;
     }
@@ -132,33 +157,26 @@ std::string ScanTwoPart(std::string_view pattern, std::string_view text, std::st
                         std::string_view middle, std::string_view close,
                         const ScanReplacer& replace)
 {
-    // Where the character after a mark that starts at i ends: the earliest place for the
-    // next mark of the pattern.
+    // The earliest place for the next mark of the pattern, one character after a mark.
     auto afterNext = [&](std::size_t i, std::string_view mark) {
         std::size_t after = i + mark.size();
         return after < text.size() ? after + CharLength(text, after) : npos;
     };
-    auto at = [&](std::size_t i, std::string_view mark) {
-        return text[i] == mark[0] && text.compare(i, mark.size(), mark) == 0;
-    };
 
+    if (text.find(open) == npos || text.find(middle) == npos) return std::string(text);
     std::size_t lastClose = LastToken(text, close);
     std::size_t lastMiddle = npos; // the last middle mark with a closing mark after it
     if (lastClose != npos)
         for (std::size_t i = 0; i < lastClose; i += CharLength(text, i))
-            if (at(i, middle) && afterNext(i, middle) <= lastClose) lastMiddle = i;
+            if (At(text, i, middle) && afterNext(i, middle) <= lastClose) lastMiddle = i;
+    if (lastMiddle == npos) return std::string(text);
     std::size_t lastStart = npos; // the last opening mark with such a middle mark after it
-    std::size_t end = npos;       // the end of the first closing mark after that middle
-    if (lastMiddle != npos) {
-        for (std::size_t i = 0; i < lastMiddle; i += CharLength(text, i))
-            if (at(i, open) && afterNext(i, open) <= lastMiddle) lastStart = i;
-        for (std::size_t i = afterNext(lastMiddle, middle); i < text.size(); i += CharLength(text, i))
-            if (at(i, close)) {
-                end = i + close.size();
-                break;
-            }
-    }
-    if (lastStart == npos || end == npos) return std::string(text);
+    for (std::size_t i = 0; i < lastMiddle; i += StepForOpening(text, i))
+        if (At(text, i, open) && afterNext(i, open) <= lastMiddle) lastStart = i;
+    if (lastStart == npos) return std::string(text);
+    // No match ends after the first closing mark that follows the last middle mark.
+    std::size_t close1 = FirstAfter(text, afterNext(lastMiddle, middle), close);
+    std::size_t end = close1 == npos ? text.size() : close1 + close.size();
 
     std::string_view view = text.substr(0, end);
     std::string out;
@@ -408,10 +426,8 @@ std::string TTextileDocumentConverter::ConvertLinks(std::string_view Text)
     std::size_t quotedEnd = npos;
     std::size_t colon = Text.empty() ? npos : LastToken(Text.substr(0, Text.size() - 1), "&quot;:");
     if (colon != npos) {
-        std::size_t i = colon + 7;
-        i += CharLength(Text, i);
-        while (i < Text.size() && Text[i] != ' ') i += CharLength(Text, i);
-        quotedEnd = std::min(i + 1, Text.size());
+        std::size_t blank = FirstAfter(Text, colon + 7 + CharLength(Text, colon + 7), " ");
+        quotedEnd = blank == npos ? Text.size() : blank + 1;
     }
     std::string html = ScanUpTo(kQuotedLinkPattern, Text, quotedEnd,
                                 [](const RegexMatch& m, std::string& out) {
