@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
+#include <vector>
 
 using namespace tarnel;
 using tarnel::testing::TestFolder;
@@ -16,7 +18,7 @@ namespace {
 const std::string kFrontPageFile = "46726F6E7450616765.txt";
 const std::string kNewPage = "<span class=\"newlink-name\">Page</span><a href=\"NewLink:50616765.txt\" class=\"newlink\">?</a>";
 
-// Converts display-form text of a page in `folder` (where FrontPage exists).
+// Converts display-form text of a page in a folder where FrontPage exists.
 std::string Convert(const std::string& text, int linkMode = 4)
 {
     static TestFolder folder;
@@ -221,7 +223,7 @@ TEST(FreeStyle, HostileInputEndsCleanly)
         return s;
     };
     std::vector<std::string> inputs = {bytes, markup, std::string(1 << 20, 'a'), std::string("a\0b\n\0", 5),
-                                       repeat("*x\n+y\n", 120000), repeat("!a" + std::string(100000, ' ') + "b", 1),
+                                       repeat("*x\n+y\n", 120000), "!a" + std::string(100000, ' ') + "b",
                                        "x" + repeat("==x", 300000) + "\x81=="};
     for (const char* piece : {"[", "[[", "{{", "{{a", "==x", "__x", "[[a] ", ",\"", "\"\"", "http://[", "[#"})
         inputs.push_back("x" + repeat(piece, 300000));

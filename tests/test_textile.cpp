@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
+#include <vector>
 
 using namespace tarnel;
 using tarnel::testing::TestFolder;
