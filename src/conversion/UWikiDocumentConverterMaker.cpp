@@ -1,7 +1,12 @@
 #include "conversion/UWikiDocumentConverterMaker.h"
 
+#include "conversion/UFreeStyleWikiDocumentConverter.h"
 #include "conversion/UHatenaDocumentConverter.h"
+#include "conversion/ULivedoorWikiDocumentConverter.h"
+#include "conversion/UMarkdownDocumentConverter.h"
 #include "conversion/UMediaWikiDocumentConverter.h"
+#include "conversion/UPukiWikiDocumentConverter.h"
+#include "conversion/UTextileDocumentConverter.h"
 #include "conversion/UYukiWikiDocumentConverter.h"
 
 namespace tarnel {
@@ -35,10 +40,16 @@ std::unique_ptr<TWikiDocumentConverter> NewConverter(TWikiNotation notation)
 {
     switch (notation) {
     case TWikiNotation::YukiWiki: return std::make_unique<TYukiWikiDocumentConverter>();
+    case TWikiNotation::PukiWiki: return std::make_unique<TPukiWikiDocumentConverter>();
     case TWikiNotation::Hatena: return std::make_unique<THatenaDocumentConverter>();
     case TWikiNotation::MediaWiki: return std::make_unique<TMediaWikiDocumentConverter>();
-    default: return nullptr;
+    case TWikiNotation::LivedoorWiki: return std::make_unique<TLivedoorWikiDocumentConverter>();
+    case TWikiNotation::FreeStyleWiki: return std::make_unique<TFreeStyleWikiDocumentConverter>();
+    case TWikiNotation::Textile: return std::make_unique<TTextileDocumentConverter>();
+    case TWikiNotation::Markdown: return std::make_unique<TMarkdownDocumentConverter>();
+    case TWikiNotation::None: break;
     }
+    return nullptr;
 }
 
 } // namespace
