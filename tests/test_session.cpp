@@ -101,6 +101,30 @@ TEST_F(SessionTest, AnotherFolderWritesTheOldWikiFirstAndTakesTheNewSettings)
     EXPECT_EQ(session.Settings().CssName, "default") << "a's Wiki.ini kept the design it had";
 }
 
+TEST_F(SessionTest, AWikiNamingANotationSwitchesToItAndTheSettingsEndWithTheLastWiki)
+{
+    Start();
+    std::string md = Wiki("md", "[Document]\r\nNotation=7\r\n");
+    std::string plain = Wiki("plain");
+    std::string puki = Wiki("puki", "[Document]\r\nNotation=1\r\nExtension=.pwk\r\n");
+    auto shown = session.ShowDocument(Page(md, "M", "# Title\n\n*em*\n"));
+    ASSERT_TRUE(shown && shown->Filled);
+    EXPECT_EQ(session.Notation(), TWikiNotation::Markdown);
+    EXPECT_NE(dynamic_cast<TWikiDocumentConverter*>(&session.Converter()), nullptr);
+    EXPECT_NE(shown->Html.find("<em>em</em>"), std::string::npos);
+
+    // A wiki without a notation of its own keeps the one in force, and stores it on leaving.
+    session.ShowDocument(Page(plain, "P", "x\n"));
+    EXPECT_EQ(session.Notation(), TWikiNotation::Markdown);
+    session.ShowDocument(Page(puki, "Q", "x\n", ".pwk"));
+    EXPECT_EQ(session.Notation(), TWikiNotation::PukiWiki);
+    EXPECT_NE(root.Read("plain/Wiki.ini").find("Notation=7"), std::string::npos);
+    session.Close();
+    std::string settings = root.Read("settings.ini");
+    EXPECT_NE(settings.find("Notation=1"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("Extension=.pwk"), std::string::npos) << settings;
+}
+
 TEST_F(SessionTest, MissingMainTemplateFallsBackToTheStandardOneAndKeepsIt)
 {
     Start();

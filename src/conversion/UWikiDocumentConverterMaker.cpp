@@ -60,9 +60,6 @@ std::unique_ptr<TWikiDocumentConverter> TWikiDocumentConverterMaker::GetWikiDocu
 {
     if (!InRange(Notation)) throw ERangeError("invalid type at GetWikiDocumentConverter()");
     std::unique_ptr<TWikiDocumentConverter> converter = NewConverter(Notation);
-    if (!converter)
-        throw ENotationUnavailable(std::string("the ") + NotationName(Notation) +
-                                   " notation is not available in this version of Tarnel");
     converter->Plugins = Plugins;
     converter->TemplateFolder = TemplateFolder;
     converter->LinkMode = LinkMode;
@@ -94,11 +91,6 @@ const char* TWikiDocumentConverterMaker::NotationName(TWikiNotation Notation)
 std::string TWikiDocumentConverterMaker::NotationCaption(TWikiNotation Notation)
 {
     return InRange(Notation) ? kNotations[static_cast<int>(Notation) - 1].caption : "";
-}
-
-bool TWikiDocumentConverterMaker::IsAvailable(TWikiNotation Notation)
-{
-    return InRange(Notation) && NewConverter(Notation) != nullptr;
 }
 
 } // namespace tarnel

@@ -31,12 +31,6 @@ public:
     using std::out_of_range::out_of_range;
 };
 
-// A notation whose converter this build does not have.
-class ENotationUnavailable : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 class TWikiDocumentConverterMaker {
 public:
     // A new converter of Notation configured with the owner's options; the caller owns it.
@@ -55,8 +49,6 @@ public:
     static const char* NotationName(TWikiNotation Notation);
     // The menu caption of a notation ("YukiWiki風", ...), display form.
     static std::string NotationCaption(TWikiNotation Notation);
-    // Whether this build has the notation's converter.
-    static bool IsAvailable(TWikiNotation Notation);
 };
 
 } // namespace tarnel
