@@ -38,7 +38,7 @@ std::string TRegistryBase::DefaultFileName(const std::string& maker, const std::
     std::string config = Environment("TARNEL_CONFIG");
     if (!config.empty()) return config;
     std::string base = Environment("XDG_CONFIG_HOME");
-    // The base directory specification ignores a relative XDG_CONFIG_HOME.
+    // A relative XDG_CONFIG_HOME is ignored, as the XDG base-directory rules say.
     if (base.empty() || base.front() != '/') base = HomeFolder() + "/.config";
     if (base.back() != '/') base += '/';
     return base + maker + "/" + product + ".ini";
