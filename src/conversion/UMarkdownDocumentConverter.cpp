@@ -55,6 +55,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <iterator>
 
 namespace tarnel {
@@ -65,14 +66,12 @@ constexpr std::size_t npos = std::string_view::npos;
 
 // --- Shift_JIS bytes ------------------------------------------------------------------------
 
-bool IsLeadByte(char c)
-{
+bool IsLeadByte(char c) {
     auto b = static_cast<unsigned char>(c);
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
-bool IsTrailByte(char c)
-{
+bool IsTrailByte(char c) {
     auto b = static_cast<unsigned char>(c);
     return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
 }
@@ -80,29 +79,34 @@ bool IsTrailByte(char c)
 // Bytes of the character at text[pos]. Every byte below 0x40 is a character of its own and
 // never the second byte of one, so line ends, blanks and most marks are found byte-wise;
 // "[", "]", "`", "_", "|" and "@" can be second bytes and are looked for character-wise.
-std::size_t CharLength(std::string_view text, std::size_t pos)
-{
+std::size_t CharLength(std::string_view text, std::size_t pos) {
     return IsLeadByte(text[pos]) && pos + 1 < text.size() ? 2 : 1;
 }
 
-template <class F>
-void ForEachChar(std::string_view text, F&& f)
-{
-    for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) f(i, text[i]);
+template <class F> void ForEachChar(std::string_view text, F&& f) {
+    for (std::size_t i = 0; i < text.size(); i += CharLength(text, i))
+        f(i, text[i]);
 }
 
 bool IsSpace(char c) // \s
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsListMark(char c) { return c == '*' || c == '+' || c == '-'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool IsListMark(char c) {
+    return c == '*' || c == '+' || c == '-';
+}
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
-bool EqualsNoCase(std::string_view a, std::string_view b)
-{
+bool EqualsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
         if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
@@ -110,69 +114,82 @@ bool EqualsNoCase(std::string_view a, std::string_view b)
 }
 
 // First position of c in [from, to), or npos.
-std::size_t FindIn(std::string_view text, char c, std::size_t from, std::size_t to)
-{
+std::size_t FindIn(std::string_view text, char c, std::size_t from, std::size_t to) {
     if (from >= to) return npos;
     const void* p = std::memchr(text.data() + from, c, to - from);
     return p ? static_cast<std::size_t>(static_cast<const char*>(p) - text.data()) : npos;
 }
 
 // End of the line holding `from`: its LF, or the end of the text.
-std::size_t LineEnd(std::string_view text, std::size_t from)
-{
+std::size_t LineEnd(std::string_view text, std::size_t from) {
     std::size_t p = from < text.size() ? text.find('\n', from) : npos;
     return p == npos ? text.size() : p;
 }
 
-std::size_t FirstAtOrAfter(const std::vector<std::size_t>& positions, std::size_t from)
-{
+std::size_t FirstAtOrAfter(const std::vector<std::size_t>& positions, std::size_t from) {
     auto it = std::lower_bound(positions.begin(), positions.end(), from);
     return it == positions.end() ? npos : *it;
 }
 
-std::size_t LineEndAt(const std::vector<std::size_t>& newlines, std::size_t from, std::size_t size)
-{
+std::size_t LineEndAt(const std::vector<std::size_t>& newlines, std::size_t from,
+                      std::size_t size) {
     std::size_t p = FirstAtOrAfter(newlines, from);
     return p == npos ? size : p;
 }
 
-bool HasPipe(std::string_view text, std::size_t from, std::size_t to)
-{
+bool HasPipe(std::string_view text, std::size_t from, std::size_t to) {
     for (std::size_t i = from; i < to; i += CharLength(text, i))
         if (text[i] == '|') return true;
     return false;
 }
 
 // The same pattern tried at one position only: "\A(?:...)".
-std::string Anchored(std::string_view pattern)
-{
+std::string Anchored(std::string_view pattern) {
     std::size_t open = pattern.find('/');
     std::size_t close = pattern.rfind('/');
-    return std::string(pattern.substr(0, open + 1)) + "\\A(?:" +
-           std::string(pattern.substr(open + 1, close - open - 1)) + ")" +
-           std::string(pattern.substr(close));
+    std::string out(pattern.substr(0, open + 1));
+    out += "\\A(?:";
+    out += pattern.substr(open + 1, close - open - 1);
+    out += ')';
+    out += pattern.substr(close);
+    return out;
 }
 
-const std::string& AnchoredCodeSpan() { static const std::string p = Anchored(markdown::kCodeSpan); return p; }
-const std::string& AnchoredLink() { static const std::string p = Anchored(markdown::kLink); return p; }
-const std::string& AnchoredStrong() { static const std::string p = Anchored(markdown::kStrong); return p; }
-const std::string& AnchoredEmphasis() { static const std::string p = Anchored(markdown::kEmphasis); return p; }
-const std::string& AnchoredHeadingTag() { static const std::string p = Anchored(markdown::kHeadingTag); return p; }
+const std::string& AnchoredCodeSpan() {
+    static const std::string p = Anchored(markdown::kCodeSpan);
+    return p;
+}
+const std::string& AnchoredLink() {
+    static const std::string p = Anchored(markdown::kLink);
+    return p;
+}
+const std::string& AnchoredStrong() {
+    static const std::string p = Anchored(markdown::kStrong);
+    return p;
+}
+const std::string& AnchoredEmphasis() {
+    static const std::string p = Anchored(markdown::kEmphasis);
+    return p;
+}
+const std::string& AnchoredHeadingTag() {
+    static const std::string p = Anchored(markdown::kHeadingTag);
+    return p;
+}
 
 // The tags of held HTML blocks, in the order the pattern tries them ("pre" before "p").
-constexpr std::string_view kBlockTags[] = {"address", "blockquote", "center", "div", "dl",
-                                           "fieldset", "form", "h1", "h2", "h3", "h4", "h5", "h6",
-                                           "hr", "noframes", "ol", "pre", "p", "table", "ul"};
+constexpr std::string_view kBlockTags[] = {
+    "address", "blockquote", "center", "div", "dl",       "fieldset", "form", "h1", "h2",    "h3",
+    "h4",      "h5",         "h6",     "hr",  "noframes", "ol",       "pre",  "p",  "table", "ul"};
 constexpr std::size_t kBlockTagCount = std::size(kBlockTags);
 
 // The tag whose closing "</tag>" stands at text[pos], or npos.
-std::size_t ClosingTagAt(std::string_view text, std::size_t pos)
-{
+std::size_t ClosingTagAt(std::string_view text, std::size_t pos) {
     if (pos + 3 >= text.size() || text[pos + 1] != '/') return npos;
     for (std::size_t tag = 0; tag < kBlockTagCount; ++tag) {
         std::string_view name = kBlockTags[tag];
         std::size_t close = pos + 2 + name.size();
-        if (close < text.size() && text[close] == '>' && EqualsNoCase(text.substr(pos + 2, name.size()), name))
+        if (close < text.size() && text[close] == '>' &&
+            EqualsNoCase(text.substr(pos + 2, name.size()), name))
             return tag;
     }
     return npos;
@@ -187,18 +204,19 @@ struct TListMarker {
     std::size_t content = npos;
 };
 
-TListMarker ListMarkerAt(std::string_view text, std::size_t at, std::size_t maxIndent)
-{
+TListMarker ListMarkerAt(std::string_view text, std::size_t at, std::size_t maxIndent) {
     const std::size_t n = text.size();
     std::size_t x = at;
-    while (x < n && x - at < maxIndent && text[x] == ' ') ++x;
+    while (x < n && x - at < maxIndent && text[x] == ' ')
+        ++x;
     if (x >= n) return {};
     std::size_t y;
     if (IsListMark(text[x])) {
         y = x + 1;
     } else if (IsDigit(text[x])) {
         y = x;
-        while (y < n && IsDigit(text[y])) ++y;
+        while (y < n && IsDigit(text[y]))
+            ++y;
         if (y >= n || text[y] != '.') return {};
         ++y;
     } else {
@@ -206,32 +224,36 @@ TListMarker ListMarkerAt(std::string_view text, std::size_t at, std::size_t maxI
     }
     if (y + 1 >= n || !IsBlank(text[y])) return {};
     std::size_t z = y;
-    while (z < n && IsBlank(text[z])) ++z;
+    while (z < n && IsBlank(text[z]))
+        ++z;
     return {y, z < n ? z : n - 1};
 }
 
 // "[ ]*([\*+\-]|[0-9]\.)[ \t]+." at `at`: a line that keeps a list going over one empty line.
-bool ContinuesList(std::string_view text, std::size_t at)
-{
+bool ContinuesList(std::string_view text, std::size_t at) {
     const std::size_t n = text.size();
     std::size_t x = at;
-    while (x < n && text[x] == ' ') ++x;
+    while (x < n && text[x] == ' ')
+        ++x;
     if (x >= n) return false;
     std::size_t y;
-    if (IsListMark(text[x])) y = x + 1;
-    else if (IsDigit(text[x]) && x + 1 < n && text[x + 1] == '.') y = x + 2;
-    else return false;
+    if (IsListMark(text[x]))
+        y = x + 1;
+    else if (IsDigit(text[x]) && x + 1 < n && text[x + 1] == '.')
+        y = x + 2;
+    else
+        return false;
     return y + 1 < n && IsBlank(text[y]) && text[y + 1] != '\n';
 }
 
 // "(?:[\*+\-]|[0-9]+\.)" at `at`: a line that starts the next list item.
-bool StartsItem(std::string_view text, std::size_t at)
-{
+bool StartsItem(std::string_view text, std::size_t at) {
     const std::size_t n = text.size();
     if (at >= n) return false;
     if (IsListMark(text[at])) return true;
     std::size_t d = at;
-    while (d < n && IsDigit(text[d])) ++d;
+    while (d < n && IsDigit(text[d]))
+        ++d;
     return d > at && d < n && text[d] == '.';
 }
 
@@ -242,12 +264,9 @@ namespace markdown {
 // --- TRuleMatch -----------------------------------------------------------------------------
 
 TRuleMatch::TRuleMatch(std::string_view text, int groups)
-    : text_(text), groups_(static_cast<std::size_t>(groups), {npos, npos})
-{
-}
+    : text_(text), groups_(static_cast<std::size_t>(groups), {npos, npos}) {}
 
-TRuleMatch TRuleMatch::FromRegex(std::string_view text, const RegexMatch& match)
-{
+TRuleMatch TRuleMatch::FromRegex(std::string_view text, const RegexMatch& match) {
     TRuleMatch result(text, match.GroupCount());
     for (int i = 0; i < match.GroupCount(); ++i) {
         if (!match.Matched(i)) continue;
@@ -258,21 +277,18 @@ TRuleMatch TRuleMatch::FromRegex(std::string_view text, const RegexMatch& match)
     return result;
 }
 
-bool TRuleMatch::Matched(int i) const
-{
+bool TRuleMatch::Matched(int i) const {
     return i >= 0 && static_cast<std::size_t>(i) < groups_.size() &&
            groups_[static_cast<std::size_t>(i)].first != npos;
 }
 
-std::string_view TRuleMatch::Group(int i) const
-{
+std::string_view TRuleMatch::Group(int i) const {
     if (!Matched(i)) return {};
     const auto& g = groups_[static_cast<std::size_t>(i)];
     return text_.substr(g.first, g.second - g.first);
 }
 
-void TRuleMatch::Set(int i, std::size_t begin, std::size_t end)
-{
+void TRuleMatch::Set(int i, std::size_t begin, std::size_t end) {
     groups_[static_cast<std::size_t>(i)] = {begin, end};
 }
 
@@ -283,18 +299,18 @@ void TRuleMatch::Set(int i, std::size_t begin, std::size_t end)
 // The closings are collected once, so an opening without one costs only its line.
 THtmlBlockMatcher::THtmlBlockMatcher(std::string_view text, bool greedy)
     : text_(text), greedy_(greedy), lastClosing_(kBlockTagCount, npos),
-      closings_(greedy ? 0 : kBlockTagCount)
-{
+      closings_(greedy ? 0 : kBlockTagCount) {
     for (std::size_t p = text.find("</"); p != npos; p = text.find("</", p + 1)) {
         std::size_t tag = ClosingTagAt(text, p);
         if (tag == npos) continue;
-        if (!greedy) closings_[tag].push_back(p);
-        else if (p > 0 && text[p - 1] == '\n') lastClosing_[tag] = p - 1;
+        if (!greedy)
+            closings_[tag].push_back(p);
+        else if (p > 0 && text[p - 1] == '\n')
+            lastClosing_[tag] = p - 1;
     }
 }
 
-TRuleMatch THtmlBlockMatcher::Find(std::size_t from) const
-{
+TRuleMatch THtmlBlockMatcher::Find(std::size_t from) const {
     for (std::size_t s = from; s < text_.size();) {
         if (text_[s] == '<') {
             if (TRuleMatch m = At(s); m.Found()) return m;
@@ -306,8 +322,7 @@ TRuleMatch THtmlBlockMatcher::Find(std::size_t from) const
     return {};
 }
 
-TRuleMatch THtmlBlockMatcher::At(std::size_t s) const
-{
+TRuleMatch THtmlBlockMatcher::At(std::size_t s) const {
     const std::size_t n = text_.size();
     const std::size_t eol = LineEnd(text_, s);
     for (std::size_t tag = 0; tag < kBlockTagCount; ++tag) {
@@ -337,8 +352,7 @@ TRuleMatch THtmlBlockMatcher::At(std::size_t s) const
 }
 
 // kLinkDefinition, line by line.
-TRuleMatch TLinkDefinitionMatcher::Find(std::size_t from) const
-{
+TRuleMatch TLinkDefinitionMatcher::Find(std::size_t from) const {
     for (std::size_t s = from; s < text_.size();) {
         if (text_[s] != '\x01') {
             if (TRuleMatch m = At(s); m.Found()) return m;
@@ -350,11 +364,11 @@ TRuleMatch TLinkDefinitionMatcher::Find(std::size_t from) const
     return {};
 }
 
-TRuleMatch TLinkDefinitionMatcher::At(std::size_t s) const
-{
+TRuleMatch TLinkDefinitionMatcher::At(std::size_t s) const {
     const std::size_t n = text_.size();
     std::size_t open = s;
-    while (open < n && open - s < 3 && text_[open] == ' ') ++open;
+    while (open < n && open - s < 3 && text_[open] == ' ')
+        ++open;
     if (open >= n || text_[open] != '[') return {};
     std::size_t nl = text_.find('\n', open);
     if (nl == npos) return {};
@@ -369,18 +383,21 @@ TRuleMatch TLinkDefinitionMatcher::At(std::size_t s) const
 }
 
 TRuleMatch TLinkDefinitionMatcher::Rest(std::size_t s, std::size_t idStart, std::size_t idEnd,
-                                        std::size_t nl) const
-{
+                                        std::size_t nl) const {
     // "[ \t]+<?(.+?)>?": at least one blank, then the address; the blanks and the "<" give
     // back one character when nothing else is left for the address.
     std::size_t r = idEnd + 2;
     std::size_t t = r;
-    while (t < nl && IsBlank(text_[t])) ++t;
+    while (t < nl && IsBlank(text_[t]))
+        ++t;
     if (t == r) return {};
     std::size_t url;
-    if (t < nl) url = text_[t] == '<' && t + 1 < nl ? t + 1 : t;
-    else if (t - r >= 2) url = t - 1;
-    else return {};
+    if (t < nl)
+        url = text_[t] == '<' && t + 1 < nl ? t + 1 : t;
+    else if (t - r >= 2)
+        url = t - 1;
+    else
+        return {};
 
     // The title '"(.*)"' runs to the last quote of the line.
     std::size_t lastQuote = npos;
@@ -397,7 +414,8 @@ TRuleMatch TLinkDefinitionMatcher::Rest(std::size_t s, std::size_t idStart, std:
         if (after < nl && IsBlank(text_[after])) {
             if (!(after >= blankFrom && after < blankTo)) {
                 blankFrom = blankTo = after;
-                while (blankTo < nl && IsBlank(text_[blankTo])) ++blankTo;
+                while (blankTo < nl && IsBlank(text_[blankTo]))
+                    ++blankTo;
             }
             f = blankTo;
         }
@@ -415,8 +433,7 @@ TRuleMatch TLinkDefinitionMatcher::Rest(std::size_t s, std::size_t idStart, std:
 
 // kTable. Only the longest run of body rows can be followed by an empty line, so the rows
 // are read once; the pattern itself tries every split of every row when a text line follows.
-TRuleMatch TTableMatcher::Find(std::size_t from) const
-{
+TRuleMatch TTableMatcher::Find(std::size_t from) const {
     for (std::size_t p = text_.find('\n', from); p != npos; p = text_.find('\n', p + 1)) {
         if (p == from) {
             if (TRuleMatch m = At(p, p + 1); m.Found()) return m;
@@ -428,8 +445,7 @@ TRuleMatch TTableMatcher::Find(std::size_t from) const
     return {};
 }
 
-TRuleMatch TTableMatcher::At(std::size_t p, std::size_t h) const
-{
+TRuleMatch TTableMatcher::At(std::size_t p, std::size_t h) const {
     const std::size_t n = text_.size();
     std::size_t headerEnd = h < n ? text_.find('\n', h) : npos;
     if (headerEnd == npos || !HasPipe(text_, h, headerEnd)) return {};
@@ -460,8 +476,7 @@ TRuleMatch TTableMatcher::At(std::size_t p, std::size_t h) const
 // kHashHeading. "\s" also takes line ends, so the heading text may start on a later line
 // and the match may swallow empty lines after it; the trailing "\s*#*$" is decided once per
 // run of blanks or "#" instead of once per position inside it.
-TRuleMatch THashHeadingMatcher::Find(std::size_t from) const
-{
+TRuleMatch THashHeadingMatcher::Find(std::size_t from) const {
     for (std::size_t s = from; s < text_.size();) {
         if (text_[s] == '#') return At(s);
         std::size_t nl = text_.find('\n', s);
@@ -471,13 +486,14 @@ TRuleMatch THashHeadingMatcher::Find(std::size_t from) const
     return {};
 }
 
-TRuleMatch THashHeadingMatcher::At(std::size_t s) const
-{
+TRuleMatch THashHeadingMatcher::At(std::size_t s) const {
     const std::size_t n = text_.size();
     std::size_t level = 0;
-    while (level < 6 && s + level < n && text_[s + level] == '#') ++level;
+    while (level < 6 && s + level < n && text_[s + level] == '#')
+        ++level;
     std::size_t a = s + level;
-    while (a < n && IsSpace(text_[a])) ++a;
+    while (a < n && IsSpace(text_[a]))
+        ++a;
     std::size_t e = a, end = n;
     while (e < n) {
         char c = text_[e];
@@ -487,7 +503,8 @@ TRuleMatch THashHeadingMatcher::At(std::size_t s) const
             for (; r < n && IsSpace(text_[r]); ++r)
                 if (text_[r] == '\n') lastLf = r;
             std::size_t h = r;
-            while (h < n && text_[h] == '#') ++h;
+            while (h < n && text_[h] == '#')
+                ++h;
             if (h == n || text_[h] == '\n') {
                 end = h;
                 break;
@@ -499,7 +516,8 @@ TRuleMatch THashHeadingMatcher::At(std::size_t s) const
             e = r;
         } else if (c == '#') {
             std::size_t h = e;
-            while (h < n && text_[h] == '#') ++h;
+            while (h < n && text_[h] == '#')
+                ++h;
             if (h == n || text_[h] == '\n') {
                 end = h;
                 break;
@@ -518,8 +536,7 @@ TRuleMatch THashHeadingMatcher::At(std::size_t s) const
 }
 
 // kUnderlinedHeading.
-TRuleMatch TUnderlinedHeadingMatcher::Find(std::size_t from) const
-{
+TRuleMatch TUnderlinedHeadingMatcher::Find(std::size_t from) const {
     const std::size_t n = text_.size();
     for (std::size_t s = from; s < n;) {
         std::size_t nl = text_.find('\n', s);
@@ -544,12 +561,12 @@ TRuleMatch TUnderlinedHeadingMatcher::Find(std::size_t from) const
 }
 
 // kRule. The pattern keeps a backtracking point per mark, which runs out on a long line.
-TRuleMatch TRuleLineMatcher::Find(std::size_t from) const
-{
+TRuleMatch TRuleLineMatcher::Find(std::size_t from) const {
     const std::size_t n = text_.size();
     for (std::size_t s = from; s < n;) {
         std::size_t t = s;
-        while (t < n && t - s < 3 && text_[t] == ' ') ++t;
+        while (t < n && t - s < 3 && text_[t] == ' ')
+            ++t;
         if (t < n && (text_[t] == '*' || text_[t] == '-' || text_[t] == '_')) {
             char mark = text_[t];
             std::size_t u = t, count = 0;
@@ -558,7 +575,8 @@ TRuleMatch TRuleLineMatcher::Find(std::size_t from) const
                 ++count;
                 if (u < n && text_[u] == ' ') ++u;
             }
-            while (u < n && IsBlank(text_[u])) ++u;
+            while (u < n && IsBlank(text_[u]))
+                ++u;
             if (count >= 3 && u < n && text_[u] == '\n') {
                 TRuleMatch m(text_, 1);
                 m.Set(0, s, u + 1);
@@ -574,8 +592,7 @@ TRuleMatch TRuleLineMatcher::Find(std::size_t from) const
 
 // kBlockQuote: a ">" line, then non-empty lines, and empty lines only before a ">" line
 // with text.
-TRuleMatch TBlockQuoteMatcher::Find(std::size_t from) const
-{
+TRuleMatch TBlockQuoteMatcher::Find(std::size_t from) const {
     for (std::size_t s = from; s < text_.size();) {
         if (text_[s] == '>') {
             if (TRuleMatch m = At(s); m.Found()) return m;
@@ -587,8 +604,7 @@ TRuleMatch TBlockQuoteMatcher::Find(std::size_t from) const
     return {};
 }
 
-TRuleMatch TBlockQuoteMatcher::At(std::size_t s) const
-{
+TRuleMatch TBlockQuoteMatcher::At(std::size_t s) const {
     const std::size_t n = text_.size();
     std::size_t nl = text_.find('\n', s);
     if (nl == npos) return {};
@@ -601,7 +617,8 @@ TRuleMatch TBlockQuoteMatcher::At(std::size_t s) const
             continue;
         }
         std::size_t v = u;
-        while (v < n && text_[v] == '\n') ++v;
+        while (v < n && text_[v] == '\n')
+            ++v;
         if (v >= n || text_[v] != '>') break;
         std::size_t e = text_.find('\n', v);
         if (e == npos || e < v + 2) break;
@@ -616,8 +633,7 @@ TRuleMatch TBlockQuoteMatcher::At(std::size_t s) const
 // kOuterList / kInnerList. The list runs lazily to the end of the text or to an empty line
 // that is not followed by another marker line; the pattern would keep a backtracking
 // point per byte of the list.
-TRuleMatch TListMatcher::Find(std::size_t from) const
-{
+TRuleMatch TListMatcher::Find(std::size_t from) const {
     const std::size_t n = text_.size();
     if (from > n) return {};
     std::size_t p = from;
@@ -628,7 +644,8 @@ TRuleMatch TListMatcher::Find(std::size_t from) const
     while (p != npos) {
         if (outermost_) {
             std::size_t r = p;
-            while (r < n && text_[r] == '\n') ++r;
+            while (r < n && text_[r] == '\n')
+                ++r;
             if (r - p >= 2) {
                 if (TRuleMatch m = At(p, r); m.Found()) return m;
             } else if (p == from) {
@@ -644,20 +661,21 @@ TRuleMatch TListMatcher::Find(std::size_t from) const
     return {};
 }
 
-TRuleMatch TListMatcher::At(std::size_t p, std::size_t marker) const
-{
+TRuleMatch TListMatcher::At(std::size_t p, std::size_t marker) const {
     const std::size_t n = text_.size();
     std::size_t content = ListMarkerAt(text_, marker, 3).content;
     if (content == npos) return {};
     std::size_t e = n;
-    for (std::size_t lf = text_.find('\n', content + 1); lf != npos; lf = text_.find('\n', lf + 1)) {
+    for (std::size_t lf = text_.find('\n', content + 1); lf != npos;
+         lf = text_.find('\n', lf + 1)) {
         if (lf + 1 == n) { // "\Z" before the final line end
             e = lf;
             break;
         }
         if (text_[lf + 1] != '\n') continue;
         std::size_t run = 2;
-        while (lf + run < n && text_[lf + run] == '\n') ++run;
+        while (lf + run < n && text_[lf + run] == '\n')
+            ++run;
         if (run >= 3 || !ContinuesList(text_, lf + 2)) {
             e = lf;
             break;
@@ -671,17 +689,18 @@ TRuleMatch TListMatcher::At(std::size_t p, std::size_t marker) const
 }
 
 // kListItem: an item runs to the next line that starts with a marker in column 1.
-TRuleMatch TListItemMatcher::Find(std::size_t from) const
-{
+TRuleMatch TListItemMatcher::Find(std::size_t from) const {
     const std::size_t n = text_.size();
     std::size_t p = from;
     while (p < n) {
         char c = text_[p];
         std::size_t indent = p, marker = p; // "\n*" then "[ ]*"
         if (c == '\n' || c == ' ') {
-            while (indent < n && text_[indent] == '\n') ++indent;
+            while (indent < n && text_[indent] == '\n')
+                ++indent;
             marker = indent;
-            while (marker < n && text_[marker] == ' ') ++marker;
+            while (marker < n && text_[marker] == ' ')
+                ++marker;
         } else if (!IsListMark(c) && !IsDigit(c)) {
             p += CharLength(text_, p);
             continue;
@@ -689,7 +708,8 @@ TRuleMatch TListItemMatcher::Find(std::size_t from) const
         TListMarker mark = ListMarkerAt(text_, marker, 0);
         if (mark.content != npos) {
             std::size_t e = n;
-            for (std::size_t lf = text_.find('\n', mark.content + 1); lf != npos; lf = text_.find('\n', lf + 1)) {
+            for (std::size_t lf = text_.find('\n', mark.content + 1); lf != npos;
+                 lf = text_.find('\n', lf + 1)) {
                 if (lf + 1 == n || StartsItem(text_, lf + 1)) {
                     e = lf;
                     break;
@@ -705,7 +725,8 @@ TRuleMatch TListItemMatcher::Find(std::size_t from) const
         if (marker > p) {
             p = marker;
         } else if (IsDigit(c)) {
-            while (p < n && IsDigit(text_[p])) ++p;
+            while (p < n && IsDigit(text_[p]))
+                ++p;
         } else {
             ++p;
         }
@@ -715,14 +736,12 @@ TRuleMatch TListItemMatcher::Find(std::size_t from) const
 
 // kFencedCode. The closing fences are collected once: an opening fence without one costs
 // only its line.
-TFencedCodeMatcher::TFencedCodeMatcher(std::string_view text) : text_(text)
-{
+TFencedCodeMatcher::TFencedCodeMatcher(std::string_view text) : text_(text) {
     for (std::size_t p = text.find("\n```\n"); p != npos; p = text.find("\n```\n", p + 1))
         if (p + 5 == text.size() || text[p + 5] == '\n') closings_.push_back(p);
 }
 
-TRuleMatch TFencedCodeMatcher::Find(std::size_t from) const
-{
+TRuleMatch TFencedCodeMatcher::Find(std::size_t from) const {
     for (std::size_t p = text_.find('\n', from); p != npos; p = text_.find('\n', p + 1)) {
         if (p == from) {
             if (TRuleMatch m = At(p, p + 1); m.Found()) return m;
@@ -734,14 +753,14 @@ TRuleMatch TFencedCodeMatcher::Find(std::size_t from) const
     return {};
 }
 
-TRuleMatch TFencedCodeMatcher::At(std::size_t p, std::size_t fence) const
-{
+TRuleMatch TFencedCodeMatcher::At(std::size_t p, std::size_t fence) const {
     const std::size_t n = text_.size();
     if (fence + 3 > n || text_.compare(fence, 3, "```") != 0) return {};
     std::size_t nl = text_.find('\n', fence + 3);
     if (nl == npos) return {};
     std::size_t code = nl;
-    while (code < n && text_[code] == '\n') ++code;
+    while (code < n && text_[code] == '\n')
+        ++code;
     std::size_t close = FirstAtOrAfter(closings_, code);
     if (close == npos) {
         // Giving back one of the empty lines lets an empty block close at once.
@@ -759,8 +778,7 @@ TRuleMatch TFencedCodeMatcher::At(std::size_t p, std::size_t fence) const
 
 // kParagraph. A run of lines that is not followed by an empty line fails for every line
 // in it, so the search goes on at the line that stopped the run.
-TRuleMatch TParagraphMatcher::Find(std::size_t from) const
-{
+TRuleMatch TParagraphMatcher::Find(std::size_t from) const {
     const std::size_t n = text_.size();
     std::size_t s = from;
     while (s < n) {
@@ -793,10 +811,11 @@ TRuleMatch TParagraphMatcher::Find(std::size_t from) const
 }
 
 // kIndentedCode.
-TRuleMatch TIndentedCodeMatcher::Find(std::size_t from) const
-{
+TRuleMatch TIndentedCodeMatcher::Find(std::size_t from) const {
     const std::size_t n = text_.size();
-    auto indented = [&](std::size_t at) { return text_[at] == '\t' || text_.compare(at, 4, "    ") == 0; };
+    auto indented = [&](std::size_t at) {
+        return text_[at] == '\t' || text_.compare(at, 4, "    ") == 0;
+    };
     for (std::size_t s = from; s < n;) {
         if (indented(s)) {
             std::size_t u = s;
@@ -821,8 +840,7 @@ TRuleMatch TIndentedCodeMatcher::Find(std::size_t from) const
 // kCodeSpan. The closing run must be as long as the opening one, on the same line (or on
 // the next, when the code starts with a line end). For each line the longest run from
 // every run onwards is known, so an opening without a closing is refused at once.
-TCodeSpanMatcher::TCodeSpanMatcher(std::string_view text) : text_(text)
-{
+TCodeSpanMatcher::TCodeSpanMatcher(std::string_view text) : text_(text) {
     std::vector<std::size_t> runLine;
     std::size_t line = 0;
     ForEachChar(text, [&](std::size_t i, char c) {
@@ -847,8 +865,7 @@ TCodeSpanMatcher::TCodeSpanMatcher(std::string_view text) : text_(text)
     }
 }
 
-TRuleMatch TCodeSpanMatcher::Find(std::size_t from) const
-{
+TRuleMatch TCodeSpanMatcher::Find(std::size_t from) const {
     const std::size_t n = text_.size();
     auto first = std::lower_bound(runStart_.begin(), runStart_.end(), from);
     std::size_t r = static_cast<std::size_t>(first - runStart_.begin());
@@ -873,20 +890,22 @@ TRuleMatch TCodeSpanMatcher::Find(std::size_t from) const
 }
 
 // kLink. "<scheme:...>" is cheap to try; "[[" needs a "]]" further on its line.
-TLinkMatcher::TLinkMatcher(std::string_view text) : text_(text)
-{
+TLinkMatcher::TLinkMatcher(std::string_view text) : text_(text) {
     ForEachChar(text, [&](std::size_t i, char c) {
         bool doubled = i + 1 < text.size() && text[i + 1] == c;
-        if (c == '\n') newlines_.push_back(i);
-        else if (c == '<' || (c == '[' && doubled)) candidates_.push_back(i);
-        else if (c == ']' && doubled) closings_.push_back(i);
+        if (c == '\n')
+            newlines_.push_back(i);
+        else if (c == '<' || (c == '[' && doubled))
+            candidates_.push_back(i);
+        else if (c == ']' && doubled)
+            closings_.push_back(i);
     });
 }
 
-TRuleMatch TLinkMatcher::Find(std::size_t from) const
-{
+TRuleMatch TLinkMatcher::Find(std::size_t from) const {
     const std::size_t n = text_.size();
-    for (auto it = std::lower_bound(candidates_.begin(), candidates_.end(), from); it != candidates_.end(); ++it) {
+    for (auto it = std::lower_bound(candidates_.begin(), candidates_.end(), from);
+         it != candidates_.end(); ++it) {
         std::size_t i = *it;
         if (text_[i] == '[') {
             std::size_t name = i + 2;
@@ -902,21 +921,28 @@ TRuleMatch TLinkMatcher::Find(std::size_t from) const
 
 // kEmail: "<", optionally "mailto:", at least one character, "@", at least one character,
 // ">", on one line. The first "@" decides: if no ">" follows it, none follows a later one.
-TEmailMatcher::TEmailMatcher(std::string_view text) : text_(text)
-{
+TEmailMatcher::TEmailMatcher(std::string_view text) : text_(text) {
     ForEachChar(text, [&](std::size_t i, char c) {
         switch (c) {
-        case '<': less_.push_back(i); break;
-        case '@': at_.push_back(i); break;
-        case '>': greater_.push_back(i); break;
-        case '\n': newlines_.push_back(i); break;
-        default: break;
+        case '<':
+            less_.push_back(i);
+            break;
+        case '@':
+            at_.push_back(i);
+            break;
+        case '>':
+            greater_.push_back(i);
+            break;
+        case '\n':
+            newlines_.push_back(i);
+            break;
+        default:
+            break;
         }
     });
 }
 
-TRuleMatch TEmailMatcher::Find(std::size_t from) const
-{
+TRuleMatch TEmailMatcher::Find(std::size_t from) const {
     const std::size_t n = text_.size();
     for (auto it = std::lower_bound(less_.begin(), less_.end(), from); it != less_.end(); ++it) {
         std::size_t i = *it;
@@ -929,8 +955,7 @@ TRuleMatch TEmailMatcher::Find(std::size_t from) const
     return {};
 }
 
-TRuleMatch TEmailMatcher::Try(std::size_t start, std::size_t inner, std::size_t lineEnd) const
-{
+TRuleMatch TEmailMatcher::Try(std::size_t start, std::size_t inner, std::size_t lineEnd) const {
     std::size_t at = FirstAtOrAfter(at_, inner + 1);
     if (at == npos || at >= lineEnd) return {};
     std::size_t gt = FirstAtOrAfter(greater_, at + 2);
@@ -944,13 +969,15 @@ TRuleMatch TEmailMatcher::Try(std::size_t start, std::size_t inner, std::size_t 
 // kInlineImage / kInlineLink: "[text](" then the address up to the first place where an
 // optional '"title"' and ")" close it. Only the first "](" can succeed, and only when a
 // ")" follows on the line.
-TInlineLinkMatcher::TInlineLinkMatcher(std::string_view text, bool image) : text_(text), image_(image)
-{
+TInlineLinkMatcher::TInlineLinkMatcher(std::string_view text, bool image)
+    : text_(text), image_(image) {
     const std::size_t n = text.size();
     ForEachChar(text, [&](std::size_t i, char c) {
         char next = i + 1 < n ? text[i + 1] : '\0';
         switch (c) {
-        case '\n': newlines_.push_back(i); break;
+        case '\n':
+            newlines_.push_back(i);
+            break;
         case '[':
             if (!image) candidates_.push_back(i);
             break;
@@ -960,24 +987,26 @@ TInlineLinkMatcher::TInlineLinkMatcher(std::string_view text, bool image) : text
         case ']':
             if (next == '(') bracketParen_.push_back(i);
             break;
-        case ')': parens_.push_back(i); break;
+        case ')':
+            parens_.push_back(i);
+            break;
         case '"':
             if (next == ')') quoteParens_.push_back(i);
             break;
-        default: break;
+        default:
+            break;
         }
     });
 }
 
-TRuleMatch TInlineLinkMatcher::Find(std::size_t from) const
-{
-    for (auto it = std::lower_bound(candidates_.begin(), candidates_.end(), from); it != candidates_.end(); ++it)
+TRuleMatch TInlineLinkMatcher::Find(std::size_t from) const {
+    for (auto it = std::lower_bound(candidates_.begin(), candidates_.end(), from);
+         it != candidates_.end(); ++it)
         if (TRuleMatch m = At(*it); m.Found()) return m;
     return {};
 }
 
-TRuleMatch TInlineLinkMatcher::At(std::size_t i) const
-{
+TRuleMatch TInlineLinkMatcher::At(std::size_t i) const {
     const std::size_t n = text_.size();
     std::size_t label = i + (image_ ? 2 : 1);
     if (label >= n) return {};
@@ -994,7 +1023,8 @@ TRuleMatch TInlineLinkMatcher::At(std::size_t i) const
         if (text_[e] == ' ') {
             if (!(e >= blankFrom && e < blankTo)) {
                 blankFrom = blankTo = e;
-                while (blankTo < lineEnd && text_[blankTo] == ' ') ++blankTo;
+                while (blankTo < lineEnd && text_[blankTo] == ' ')
+                    ++blankTo;
             }
             f = blankTo;
         }
@@ -1021,8 +1051,8 @@ TRuleMatch TInlineLinkMatcher::At(std::size_t i) const
 }
 
 // kReferenceImage / kReferenceLink: "[text]", an optional blank, "[id]" on one line.
-TReferenceMatcher::TReferenceMatcher(std::string_view text, bool image) : text_(text), image_(image)
-{
+TReferenceMatcher::TReferenceMatcher(std::string_view text, bool image)
+    : text_(text), image_(image) {
     const std::size_t n = text.size();
     ForEachChar(text, [&](std::size_t i, char c) {
         char next = i + 1 < n ? text[i + 1] : '\0';
@@ -1034,15 +1064,16 @@ TReferenceMatcher::TReferenceMatcher(std::string_view text, bool image) : text_(
             if (image && next == '[') candidates_.push_back(i);
         } else if (c == ']') {
             brackets_.push_back(i);
-            if (next == '[' || (next == ' ' && i + 2 < n && text[i + 2] == '[')) idClosings_.push_back(i);
+            if (next == '[' || (next == ' ' && i + 2 < n && text[i + 2] == '['))
+                idClosings_.push_back(i);
         }
     });
 }
 
-TRuleMatch TReferenceMatcher::Find(std::size_t from) const
-{
+TRuleMatch TReferenceMatcher::Find(std::size_t from) const {
     const std::size_t n = text_.size();
-    for (auto it = std::lower_bound(candidates_.begin(), candidates_.end(), from); it != candidates_.end(); ++it) {
+    for (auto it = std::lower_bound(candidates_.begin(), candidates_.end(), from);
+         it != candidates_.end(); ++it) {
         std::size_t i = *it;
         std::size_t label = i + (image_ ? 2 : 1);
         if (label >= n) continue;
@@ -1064,8 +1095,8 @@ TRuleMatch TReferenceMatcher::Find(std::size_t from) const
 // kStrong / kEmphasis: the mark, a non-blank, and the same mark after a non-blank further
 // on the line. Closing marks are collected once, so a long run of marks or many marks
 // without a partner cost one binary search each.
-TEmphasisMatcher::TEmphasisMatcher(std::string_view text, bool strong) : text_(text), strong_(strong)
-{
+TEmphasisMatcher::TEmphasisMatcher(std::string_view text, bool strong)
+    : text_(text), strong_(strong) {
     ForEachChar(text, [&](std::size_t i, char c) {
         if (c == '\n') {
             newlines_.push_back(i);
@@ -1078,11 +1109,11 @@ TEmphasisMatcher::TEmphasisMatcher(std::string_view text, bool strong) : text_(t
     });
 }
 
-TRuleMatch TEmphasisMatcher::Find(std::size_t from) const
-{
+TRuleMatch TEmphasisMatcher::Find(std::size_t from) const {
     const std::size_t n = text_.size();
     const std::size_t width = strong_ ? 2 : 1;
-    for (auto it = std::lower_bound(openers_.begin(), openers_.end(), from); it != openers_.end(); ++it) {
+    for (auto it = std::lower_bound(openers_.begin(), openers_.end(), from); it != openers_.end();
+         ++it) {
         std::size_t i = *it;
         std::size_t body = i + width;
         if (body >= n || IsSpace(text_[body])) continue;
@@ -1096,8 +1127,7 @@ TRuleMatch TEmphasisMatcher::Find(std::size_t from) const
 }
 
 // kHeadingTag: "<hN>" and a closing "</hN" further on its line.
-THeadingTagMatcher::THeadingTagMatcher(std::string_view text) : text_(text)
-{
+THeadingTagMatcher::THeadingTagMatcher(std::string_view text) : text_(text) {
     const std::size_t n = text.size();
     auto isLevel = [](char c) { return c >= '1' && c <= '6'; };
     ForEachChar(text, [&](std::size_t i, char c) {
@@ -1112,10 +1142,10 @@ THeadingTagMatcher::THeadingTagMatcher(std::string_view text) : text_(text)
     });
 }
 
-TRuleMatch THeadingTagMatcher::Find(std::size_t from) const
-{
+TRuleMatch THeadingTagMatcher::Find(std::size_t from) const {
     const std::size_t n = text_.size();
-    for (auto it = std::lower_bound(openers_.begin(), openers_.end(), from); it != openers_.end(); ++it) {
+    for (auto it = std::lower_bound(openers_.begin(), openers_.end(), from); it != openers_.end();
+         ++it) {
         std::size_t i = *it;
         std::size_t c = FirstAtOrAfter(closings_, i + 4);
         if (c == npos || c >= LineEndAt(newlines_, i, n)) continue;
@@ -1130,9 +1160,7 @@ TRuleMatch THeadingTagMatcher::Find(std::size_t from) const
 namespace {
 
 // Calls f(line, lineEnd) for each line; lineEnd includes the LF when there is one.
-template <class F>
-void ForEachLine(std::string_view text, F&& f)
-{
+template <class F> void ForEachLine(std::string_view text, F&& f) {
     std::size_t s = 0;
     while (s < text.size()) {
         std::size_t nl = text.find('\n', s);
@@ -1144,33 +1172,33 @@ void ForEachLine(std::string_view text, F&& f)
 
 } // namespace
 
-std::string StripQuoteMarks(std::string_view text)
-{
+std::string StripQuoteMarks(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     ForEachLine(text, [&](std::string_view line, std::string_view lf) {
-        if (!line.empty() && line[0] == '>') line.remove_prefix(line.size() > 1 && line[1] == ' ' ? 2 : 1);
+        if (!line.empty() && line[0] == '>')
+            line.remove_prefix(line.size() > 1 && line[1] == ' ' ? 2 : 1);
         out += line;
         out += lf;
     });
     return out;
 }
 
-std::string StripCodeIndent(std::string_view text)
-{
+std::string StripCodeIndent(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     ForEachLine(text, [&](std::string_view line, std::string_view lf) {
-        if (line.substr(0, 4) == "    ") line.remove_prefix(4);
-        else if (!line.empty() && line[0] == '\t') line.remove_prefix(1);
+        if (line.substr(0, 4) == "    ")
+            line.remove_prefix(4);
+        else if (!line.empty() && line[0] == '\t')
+            line.remove_prefix(1);
         out += line;
         out += lf;
     });
     return out;
 }
 
-std::string Outdent(std::string_view text)
-{
+std::string Outdent(std::string_view text) {
     // One tab or up to four blanks, as long as one character is left; a line of blanks
     // only keeps its last one.
     std::string out;
@@ -1180,9 +1208,12 @@ std::string Outdent(std::string_view text)
             if (line.size() >= 2) line.remove_prefix(1);
         } else if (!line.empty() && line[0] == ' ') {
             std::size_t k = 1;
-            while (k < 4 && k < line.size() && line[k] == ' ') ++k;
-            if (line.size() > k) line.remove_prefix(k);
-            else if (k >= 2) line.remove_prefix(k - 1);
+            while (k < 4 && k < line.size() && line[k] == ' ')
+                ++k;
+            if (line.size() > k)
+                line.remove_prefix(k);
+            else if (k >= 2)
+                line.remove_prefix(k - 1);
         }
         out += line;
         out += lf;
@@ -1190,16 +1221,36 @@ std::string Outdent(std::string_view text)
     return out;
 }
 
-std::string CleanPageText(std::string_view text)
-{
+std::vector<std::string> SplitTableCells(std::string_view line) {
+    std::vector<std::string> cells;
+    if (!line.empty() && line[0] == '|') line.remove_prefix(1);
+    std::size_t pos = 0;
+    while (pos < line.size()) {
+        std::size_t bar = pos;
+        while (bar < line.size() && line[bar] != '|')
+            bar += CharLength(line, bar);
+        std::string_view cell = line.substr(pos, bar - pos);
+        while (!cell.empty() && static_cast<unsigned char>(cell.front()) <= ' ')
+            cell.remove_prefix(1);
+        while (!cell.empty() && static_cast<unsigned char>(cell.back()) <= ' ')
+            cell.remove_suffix(1);
+        cells.emplace_back(cell);
+        pos = bar < line.size() ? bar + 1 : bar;
+    }
+    return cells;
+}
+
+std::string CleanPageText(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (char c : text)
         if (c < '\x01' || c > '\x05') out += c;
     for (std::size_t i = 0; i < out.size(); ++i) {
         if (!IsLeadByte(out[i])) continue;
-        if (i + 1 < out.size() && IsTrailByte(out[i + 1])) ++i;
-        else out[i] = '?';
+        if (i + 1 < out.size() && IsTrailByte(out[i + 1]))
+            ++i;
+        else
+            out[i] = '?';
     }
     return out;
 }
@@ -1212,15 +1263,10 @@ namespace {
 
 using markdown::TRuleMatch;
 
-// The "&" rule with its runs made atomic: a shorter run is always followed by another
-// letter, never by ";", so giving letters back cannot help and the result is the same.
-const char* const kStrayAmpersandAtomic = R"rx(m/&(?!(#[xX]?)?(?:(?>[0-9a-fA-F]+)|(?>[a-z]+));)/k)rx";
-
 // One left-to-right pass of a rule's matcher: the text between matches is copied, each
 // match is replaced, and the search goes on after it.
 template <class Matcher, class Replace>
-std::string ScanRule(std::string_view text, const Matcher& matcher, Replace&& replace)
-{
+std::string ScanRule(std::string_view text, const Matcher& matcher, Replace&& replace) {
     std::string out;
     std::size_t pos = 0;
     while (pos < text.size()) {
@@ -1240,6 +1286,19 @@ std::string ScanRule(std::string_view text, const Matcher& matcher, Replace&& re
     return out;
 }
 
+// Joins pieces into one string. (Used instead of chains of "literal" + string, for which
+// GCC 12 at -O3 warns of overlapping copies that cannot happen.)
+std::string Concat(std::initializer_list<std::string_view> parts) {
+    std::size_t size = 0;
+    for (std::string_view part : parts)
+        size += part.size();
+    std::string out;
+    out.reserve(size);
+    for (std::string_view part : parts)
+        out += part;
+    return out;
+}
+
 struct TDepthGuard {
     explicit TDepthGuard(int& depth) : depth_(depth) { ++depth_; }
     ~TDepthGuard() { --depth_; }
@@ -1249,19 +1308,19 @@ struct TDepthGuard {
 };
 
 // Upper-cases the ASCII letters of a Shift_JIS text; second bytes are left alone.
-std::string UpperCase(std::string_view text)
-{
+std::string UpperCase(std::string_view text) {
     std::string out(text);
     for (std::size_t i = 0; i < out.size(); ++i) {
-        if (IsLeadByte(out[i])) ++i;
-        else if (out[i] >= 'a' && out[i] <= 'z') out[i] = static_cast<char>(out[i] - 'a' + 'A');
+        if (IsLeadByte(out[i]))
+            ++i;
+        else if (out[i] >= 'a' && out[i] <= 'z')
+            out[i] = static_cast<char>(out[i] - 'a' + 'A');
     }
     return out;
 }
 
 // Every LF followed by a line mark.
-std::string MarkLines(std::string_view text)
-{
+std::string MarkLines(std::string_view text) {
     std::string out;
     out.reserve(text.size() + text.size() / 16);
     for (char c : text) {
@@ -1271,47 +1330,23 @@ std::string MarkLines(std::string_view text)
     return out;
 }
 
-std::string_view TrimControl(std::string_view s)
-{
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
-    return s;
-}
-
-// The cells of a table line: a leading "|" is dropped, then each cell runs to the next
-// "|" or the end (kTableCell), trimmed. A line ending in "|" has no empty last cell.
-std::vector<std::string> SplitCells(std::string_view line)
-{
-    std::vector<std::string> cells;
-    if (!line.empty() && line[0] == '|') line.remove_prefix(1);
-    std::size_t pos = 0;
-    while (pos < line.size()) {
-        std::size_t bar = pos;
-        while (bar < line.size() && line[bar] != '|') bar += IsLeadByte(line[bar]) && bar + 1 < line.size() ? 2 : 1;
-        cells.emplace_back(TrimControl(line.substr(pos, bar - pos)));
-        pos = bar < line.size() ? bar + 1 : bar;
-    }
-    return cells;
-}
-
-std::string AlignmentClass(std::string_view cell)
-{
+std::string AlignmentClass(std::string_view cell) {
     if (cell.empty() || cell.back() != ':') return {};
     return cell.front() == ':' ? " class=\"center\"" : " class=\"right\"";
 }
 
 // T(x): a title attribute, or nothing for an empty title.
-std::string TitleAttribute(std::string_view title)
-{
+std::string TitleAttribute(std::string_view title) {
     if (title.empty()) return {};
-    return " title=\"" + TWikiDocumentConverter::EscapeHtml(title) + "\"";
+    return Concat({" title=\"", TWikiDocumentConverter::EscapeHtml(title), "\""});
 }
 
-std::string Reference(std::size_t index) { return "\x04" + std::to_string(index) + "\x05"; }
+std::string Reference(std::size_t index) {
+    return Concat({"\x04", std::to_string(index), "\x05"});
+}
 
 // The escaped characters put back: 0x02 N 0x03 becomes the byte N.
-std::string RestoreEscapes(std::string_view text)
-{
+std::string RestoreEscapes(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     std::size_t pos = 0;
@@ -1319,7 +1354,8 @@ std::string RestoreEscapes(std::string_view text)
         out.append(text.substr(pos, p - pos));
         std::size_t d = p + 1;
         unsigned value = 0;
-        while (d < text.size() && d - p <= 3 && text[d] >= '0' && text[d] <= '9') value = value * 10 + unsigned(text[d++] - '0');
+        while (d < text.size() && d - p <= 3 && text[d] >= '0' && text[d] <= '9')
+            value = value * 10 + unsigned(text[d++] - '0');
         if (d > p + 1 && d < text.size() && text[d] == '\x03' && value <= 255) {
             out += static_cast<char>(value);
             pos = d + 1;
@@ -1336,21 +1372,20 @@ std::string RestoreEscapes(std::string_view text)
 
 TMarkdownDocumentConverter::TMarkdownDocumentConverter()
     : random_(static_cast<std::mt19937::result_type>(
-          std::chrono::system_clock::now().time_since_epoch().count()))
-{
+          std::chrono::system_clock::now().time_since_epoch().count())) {}
+
+std::string TMarkdownDocumentConverter::LinkPattern() {
+    return markdown::kLink;
 }
 
-std::string TMarkdownDocumentConverter::LinkPattern() { return markdown::kLink; }
-
-std::string TMarkdownDocumentConverter::ConvertLink(std::string_view Match)
-{
+std::string TMarkdownDocumentConverter::ConvertLink(std::string_view Match) {
     if (LinkMode == 0) return std::string(Match);
     std::string_view url = Match;
     if (!url.empty() && url.front() == '<' && url.size() >= 2) url = url.substr(1, url.size() - 2);
     if (IsUrl(url)) {
         std::string u(url);
-        if (IsImageFile(u)) return Hold("<a href=\"" + u + "\"><img src=\"" + u + "\"></a>");
-        return Hold("<a href=\"" + u + "\">" + EscapeHtml(u) + "</a>");
+        if (IsImageFile(u)) return Hold(Concat({"<a href=\"", u, "\"><img src=\"", u, "\"></a>"}));
+        return Hold(Concat({"<a href=\"", u, "\">", EscapeHtml(u), "</a>"}));
     }
     bool bracketed = !Match.empty() && Match.front() == '[' && Match.size() >= 4;
     if (LinkMode == 1) return std::string(bracketed ? Match.substr(2, Match.size() - 4) : Match);
@@ -1359,8 +1394,7 @@ std::string TMarkdownDocumentConverter::ConvertLink(std::string_view Match)
     return Hold(MakePageLink(PageFileOf(page), page, true));
 }
 
-std::string TMarkdownDocumentConverter::ConvertBlocks(std::string_view Text)
-{
+std::string TMarkdownDocumentConverter::ConvertBlocks(std::string_view Text) {
     std::string text = markdown::CleanPageText(Text);
     if (text.size() < 2 || text.compare(text.size() - 2, 2, "\n\n") != 0) text += '\n';
     LinkDefinitions.clear();
@@ -1385,8 +1419,7 @@ std::string TMarkdownDocumentConverter::ConvertBlocks(std::string_view Text)
     return text;
 }
 
-std::string TMarkdownDocumentConverter::HoldHtmlBlocks(std::string text)
-{
+std::string TMarkdownDocumentConverter::HoldHtmlBlocks(std::string text) {
     for (bool greedy : {true, false}) {
         markdown::THtmlBlockMatcher matcher(text, greedy);
         text = ScanRule(text, matcher, [this](const TRuleMatch& m, std::string& out) {
@@ -1398,25 +1431,23 @@ std::string TMarkdownDocumentConverter::HoldHtmlBlocks(std::string text)
     return text;
 }
 
-std::string TMarkdownDocumentConverter::ReadLinkDefinitions(const std::string& text)
-{
+std::string TMarkdownDocumentConverter::ReadLinkDefinitions(const std::string& text) {
     markdown::TLinkDefinitionMatcher matcher(text);
     return ScanRule(text, matcher, [this](const TRuleMatch& m, std::string& out) {
-        TLinkDefinition definition{UpperCase(m.Group(1)), TLink{std::string(m.Group(3)), std::string(m.Group(2))}};
+        TLinkDefinition definition{UpperCase(m.Group(1)),
+                                   TLink{std::string(m.Group(3)), std::string(m.Group(2))}};
         linkIndex_.try_emplace(definition.Id, LinkDefinitions.size());
         LinkDefinitions.push_back(std::move(definition));
         out += '\n';
     });
 }
 
-const TLink* TMarkdownDocumentConverter::FindLink(std::string_view id) const
-{
+const TLink* TMarkdownDocumentConverter::FindLink(std::string_view id) const {
     auto it = linkIndex_.find(UpperCase(id));
     return it == linkIndex_.end() ? nullptr : &LinkDefinitions[it->second].Link;
 }
 
-std::string TMarkdownDocumentConverter::Hold(std::string html)
-{
+std::string TMarkdownDocumentConverter::Hold(std::string html) {
     Fragments.push_back(std::move(html));
     return Reference(Fragments.size() - 1);
 }
@@ -1424,8 +1455,7 @@ std::string TMarkdownDocumentConverter::Hold(std::string html)
 // Fragments nest, and each reference points to a fragment held before the text that holds
 // the reference, so following references only backwards always ends. Expanding with a
 // stack instead of recursion keeps deep nests off the call stack.
-std::string TMarkdownDocumentConverter::RestoreFragments(std::string_view text) const
-{
+std::string TMarkdownDocumentConverter::RestoreFragments(std::string_view text) const {
     struct Frame {
         std::string_view text;
         std::size_t pos;
@@ -1446,8 +1476,10 @@ std::string TMarkdownDocumentConverter::RestoreFragments(std::string_view text) 
         std::size_t d = p + 1, index = 0;
         bool small = true;
         while (d < frame.text.size() && frame.text[d] >= '0' && frame.text[d] <= '9') {
-            if (index > Fragments.size()) small = false;
-            else index = index * 10 + static_cast<std::size_t>(frame.text[d] - '0');
+            if (index > Fragments.size())
+                small = false;
+            else
+                index = index * 10 + static_cast<std::size_t>(frame.text[d] - '0');
             ++d;
         }
         if (d == p + 1 || d >= frame.text.size() || frame.text[d] != '\x05') {
@@ -1461,8 +1493,7 @@ std::string TMarkdownDocumentConverter::RestoreFragments(std::string_view text) 
     return out;
 }
 
-std::string TMarkdownDocumentConverter::AnchorHeadings(const std::string& text)
-{
+std::string TMarkdownDocumentConverter::AnchorHeadings(const std::string& text) {
     ResetAnchorIds();
     Contents.Clear();
     markdown::THeadingTagMatcher matcher(text);
@@ -1481,8 +1512,7 @@ std::string TMarkdownDocumentConverter::AnchorHeadings(const std::string& text)
 
 // --- Block passes ---------------------------------------------------------------------------
 
-std::string TMarkdownDocumentConverter::BlockPasses(std::string_view Text)
-{
+std::string TMarkdownDocumentConverter::BlockPasses(std::string_view Text) {
     if (blockDepth_ >= kMaxNesting) return SpanPasses(Text);
     TDepthGuard depth(blockDepth_);
     using namespace markdown;
@@ -1491,9 +1521,9 @@ std::string TMarkdownDocumentConverter::BlockPasses(std::string_view Text)
 
     auto heading = [this](std::size_t level, std::string_view text, std::string& out) {
         std::string n = std::to_string(level);
-        out += "\x01<h" + n + ">";
+        out += Concat({"\x01<h", n, ">"});
         out += SpanPasses(text);
-        out += "</h" + n + ">\n";
+        out += Concat({"</h", n, ">\n"});
     };
     if (t.find('#') != npos)
         t = ScanRule(t, THashHeadingMatcher(t), [&](const TRuleMatch& m, std::string& out) {
@@ -1502,7 +1532,8 @@ std::string TMarkdownDocumentConverter::BlockPasses(std::string_view Text)
     t = ScanRule(t, TUnderlinedHeadingMatcher(t), [&](const TRuleMatch& m, std::string& out) {
         heading(m.Group(2) == "=" ? 1 : 2, m.Group(1), out);
     });
-    t = ScanRule(t, TRuleLineMatcher(t), [](const TRuleMatch&, std::string& out) { out += "\x01<hr />\n"; });
+    t = ScanRule(t, TRuleLineMatcher(t),
+                 [](const TRuleMatch&, std::string& out) { out += "\x01<hr />\n"; });
     if (t.find('>') != npos)
         t = ScanRule(t, TBlockQuoteMatcher(t), [this](const TRuleMatch& m, std::string& out) {
             std::string body = BlockPasses(StripQuoteMarks(m.Group(1)));
@@ -1533,31 +1564,32 @@ std::string TMarkdownDocumentConverter::BlockPasses(std::string_view Text)
     if (t.find('<') != npos)
         t = ScanReplace(kStrayLess, t, [](const RegexMatch&, std::string& out) { out += "&lt;"; });
     if (t.find('&') != npos)
-        t = ScanReplace(kStrayAmpersandAtomic, t, [](const RegexMatch&, std::string& out) { out += "&amp;"; });
+        t = ScanReplace(kStrayAmpersandAtomic, t,
+                        [](const RegexMatch&, std::string& out) { out += "&amp;"; });
 
     if (t == Text) return SpanPasses(t);
     return t;
 }
 
-std::string TMarkdownDocumentConverter::TablePass(const std::string& text)
-{
+std::string TMarkdownDocumentConverter::TablePass(const std::string& text) {
     if (text.find('|') == npos) return text;
     markdown::TTableMatcher matcher(text);
     return ScanRule(text, matcher, [this](const TRuleMatch& m, std::string& out) {
         std::vector<std::string> alignments;
-        for (const std::string& cell : SplitCells(m.Group(2))) alignments.push_back(AlignmentClass(cell));
+        for (const std::string& cell : markdown::SplitTableCells(m.Group(2)))
+            alignments.push_back(AlignmentClass(cell));
         std::string html = "<table>\r\n<thead>\r\n<tr>\r\n";
-        for (const std::string& cell : SplitCells(m.Group(1))) {
-            html += Hold("  <th>" + SpanPasses(cell) + "</th>");
+        for (const std::string& cell : markdown::SplitTableCells(m.Group(1))) {
+            html += Hold(Concat({"  <th>", SpanPasses(cell), "</th>"}));
             html += CRLF;
         }
         html += "</tr>\r\n</thead>\r\n<tbody>\r\n";
         for (std::string_view row : SplitLines(m.Group(3))) {
             html += "<tr>";
-            std::vector<std::string> cells = SplitCells(row);
+            std::vector<std::string> cells = markdown::SplitTableCells(row);
             for (std::size_t i = 0; i < cells.size(); ++i) {
                 std::string align = i < alignments.size() ? alignments[i] : std::string();
-                html += Hold("  <td" + align + ">" + SpanPasses(cells[i]) + "</td>");
+                html += Hold(Concat({"  <td", align, ">", SpanPasses(cells[i]), "</td>"}));
                 html += CRLF;
             }
             html += "</tr>\r\n";
@@ -1570,15 +1602,15 @@ std::string TMarkdownDocumentConverter::TablePass(const std::string& text)
     });
 }
 
-std::string TMarkdownDocumentConverter::ListPass(const std::string& text)
-{
+std::string TMarkdownDocumentConverter::ListPass(const std::string& text) {
     TDepthGuard level(ListLevel);
     markdown::TListMatcher matcher(text, ListLevel == 1);
     return ScanRule(text, matcher, [this](const TRuleMatch& m, std::string& out) {
         std::string_view list = m.Group(2);
         // The first marker decides: "[ ]{0,3}[0-9]" makes an ordered list.
         std::size_t x = 0;
-        while (x < 3 && x < list.size() && list[x] == ' ') ++x;
+        while (x < 3 && x < list.size() && list[x] == ' ')
+            ++x;
         const char* type = x < list.size() && list[x] >= '0' && list[x] <= '9' ? "ol" : "ul";
         std::string items = MarkLines(ListItems(std::string(list)));
         out += m.Group(1);
@@ -1592,8 +1624,7 @@ std::string TMarkdownDocumentConverter::ListPass(const std::string& text)
     });
 }
 
-std::string TMarkdownDocumentConverter::ListItems(const std::string& list)
-{
+std::string TMarkdownDocumentConverter::ListItems(const std::string& list) {
     // Once an item ends with an empty line (its content then forms paragraphs), the
     // following items of the list get one too.
     bool previousEnded = false;
@@ -1605,7 +1636,7 @@ std::string TMarkdownDocumentConverter::ListItems(const std::string& list)
         previousEnded = ended;
         std::string level = std::to_string(ListLevel);
         std::string body = BlockPasses(markdown::Outdent(content));
-        out += "\x01<li class=\"li-" + level + "\">";
+        out += Concat({"\x01<li class=\"li-", level, "\">"});
         out += body;
         out += "</li>\n";
     });
@@ -1613,8 +1644,7 @@ std::string TMarkdownDocumentConverter::ListItems(const std::string& list)
 
 // --- Span passes ----------------------------------------------------------------------------
 
-std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text)
-{
+std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text) {
     if (spanDepth_ >= kMaxNesting) return std::string(Text);
     TDepthGuard depth(spanDepth_);
     using namespace markdown;
@@ -1622,10 +1652,11 @@ std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text)
     std::string t(Text);
     if (t.find('`') != npos)
         t = ScanRule(t, TCodeSpanMatcher(t), [this](const TRuleMatch& m, std::string& out) {
-            out += Hold("<code>" + EscapeHtml(m.Group(2)) + "</code>");
+            out += Hold(Concat({"<code>", EscapeHtml(m.Group(2)), "</code>"}));
         });
     if (t.find("  \n") != npos || t.find("  \r\n") != npos)
-        t = ScanReplace(kHardBreak, t, [](const RegexMatch&, std::string& out) { out += "<br />\n\x01"; });
+        t = ScanReplace(kHardBreak, t,
+                        [](const RegexMatch&, std::string& out) { out += "<br />\n\x01"; });
     if (t.find('<') != npos || t.find("[[") != npos)
         t = ScanRule(t, TLinkMatcher(t), [this](const TRuleMatch& m, std::string& out) {
             out += ConvertLink(m.Group(1));
@@ -1706,15 +1737,15 @@ std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text)
     return t;
 }
 
-std::string TMarkdownDocumentConverter::EncodeAddress(std::string_view text)
-{
+std::string TMarkdownDocumentConverter::EncodeAddress(std::string_view text) {
     std::bernoulli_distribution decimal(0.5);
     std::string out;
     out.reserve(text.size() * 7);
     for (char c : text) {
         auto b = static_cast<unsigned char>(c);
         char buffer[16];
-        std::snprintf(buffer, sizeof buffer, decimal(random_) ? "&#%d;" : "&#x%x;", static_cast<int>(b));
+        std::snprintf(buffer, sizeof buffer, decimal(random_) ? "&#%d;" : "&#x%x;",
+                      static_cast<int>(b));
         out += buffer;
     }
     return out;

@@ -120,6 +120,10 @@ inline constexpr const char* kIndentedCode = R"rx(m/^((?:(?: {4}|\t).*?(?:\n|\Z)
 inline constexpr const char* kCodeIndent = R"rx(m/^(?: {4}|\t)(.*?(?:\n|\Z))/mk)rx";
 inline constexpr const char* kStrayLess = R"rx(m/<(?![a-z!\/])/ki)rx";
 inline constexpr const char* kStrayAmpersand = R"rx(m/&(?!(#[xX]?)?(?:[0-9a-fA-F]+|[a-z]+);)/k)rx";
+// The same with its runs atomic: a shorter run is always followed by another letter, never
+// by ";", so giving letters back cannot help; it only cost a retry per letter.
+inline constexpr const char* kStrayAmpersandAtomic =
+    R"rx(m/&(?!(#[xX]?)?(?:(?>[0-9a-fA-F]+)|(?>[a-z]+));)/k)rx";
 
 // Span passes.
 inline constexpr const char* kCodeSpan = R"rx(m/(`+)([^`].*?)\1/k)rx";
@@ -167,7 +171,7 @@ private:
     TRuleMatch At(std::size_t start) const;
     std::string_view text_;
     bool greedy_;
-    std::vector<std::size_t> lastClosing_;            // per tag: last "\n</tag>" (greedy)
+    std::vector<std::size_t> lastClosing_;           // per tag: last "\n</tag>" (greedy)
     std::vector<std::vector<std::size_t>> closings_; // per tag: every "</tag>" (lazy)
 };
 
@@ -178,7 +182,8 @@ public:
 
 private:
     TRuleMatch At(std::size_t start) const;
-    TRuleMatch Rest(std::size_t start, std::size_t idStart, std::size_t idEnd, std::size_t lineEnd) const;
+    TRuleMatch Rest(std::size_t start, std::size_t idStart, std::size_t idEnd,
+                    std::size_t lineEnd) const;
     std::string_view text_;
 };
 
@@ -358,6 +363,11 @@ private:
     std::string_view text_;
     std::vector<std::size_t> openers_, closings_, newlines_;
 };
+
+// The cells of a table line: a leading "|" is dropped, then each cell runs to the next
+// "|" or the end (kTableCell) and is trimmed of bytes up to 0x20. A line ending in "|"
+// has no empty last cell; blanks after the last "|" make one.
+std::vector<std::string> SplitTableCells(std::string_view line);
 
 // The line rewrites inside a block (the scan loop of kQuoteMark, kCodeIndent, kOutdent).
 std::string StripQuoteMarks(std::string_view text);
