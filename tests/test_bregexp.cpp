@@ -127,8 +127,13 @@ TEST(BRegExp, ScanLoopAlwaysAdvancesOnEmptyMatches)
     EXPECT_EQ(Replace("m/x*/k", kHiraA, "-"), "-" + kHiraA + "-") << "steps a whole character";
     EXPECT_EQ(Replace("m/$/km", "a\nb", "."), "a.\nb.");
     EXPECT_EQ(Replace("m/a/k", "", "x"), "");
-    // A lead byte at the very end is one character, not two.
+    // A lead byte at the very end is one character, not two, and no match reaches past it.
     EXPECT_EQ(Replace("m//k", "\x82", "-"), "-\x82-");
+    const std::string cut = ",a\x82";
+    auto m = Search("m/,([^,]*)/k", cut);
+    ASSERT_TRUE(m.Found());
+    EXPECT_LE(m.End(), cut.size());
+    EXPECT_EQ(m.Group(1), "a\x82");
 }
 
 TEST(BRegExp, MatcherObjectKeepsOneResult)

@@ -136,3 +136,16 @@ TEST(YukiWiki, HostileInputEndsCleanly)
         EXPECT_FALSE(html.empty());
     }
 }
+
+TEST(YukiWiki, UnclosedCallsAndStrayTableTextAreSafe)
+{
+    std::string calls;
+    for (int i = 0; i < 5000; ++i) calls += "&a(";
+    std::string html;
+    ASSERT_NO_THROW(html = Convert(calls + "''b'')"));
+    EXPECT_NE(html.find("<b>b</b>"), std::string::npos);
+    // A decoration across the last ")" is still one piece of text.
+    EXPECT_EQ(Convert("''a)b''"), "<p>\r\n<b>a)b</b></p>\r\n");
+    EXPECT_EQ(Convert(",\"a\"<i>"), "<table>\r\n<tr>\r\n  <td>a</td>\r\n&lt;i&gt;</tr>\r\n</table>\r\n");
+    EXPECT_NO_THROW(Convert(",a\x82"));
+}

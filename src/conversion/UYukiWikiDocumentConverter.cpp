@@ -149,13 +149,22 @@ std::string TYukiWikiDocumentConverter::ConvertBlocks(std::string_view Text)
 std::string TYukiWikiDocumentConverter::ConvertInline(std::string_view Text)
 {
     // Inline plug-in calls, &name(arguments); the text around them is plain inline text.
-    return ScanReplace(
-        "m/^(.*?)(&[^\\x00-\\x20()<>\\x7F-\\xFF]+?\\(.*?\\))/k", Text,
-        [this](const RegexMatch& m, std::string& out) {
-            out += ConvertInlinePlain(m.Group(1));
-            out += ConvertInlinePlugin(m.Group(2));
-        },
-        [this](std::string_view plain, std::string& out) { out += ConvertInlinePlain(plain); });
+    // The pattern anchors at the resume point, so each match carries the plain text before
+    // the call in group 1. No call ends after the last ")": calls are looked for only up to
+    // there (a line of many unclosed calls would otherwise make the lazy groups try every
+    // pair of positions), and the rest of the line after the last call is one plain piece.
+    std::size_t close = Text.rfind(')');
+    std::string_view calls = close == std::string_view::npos ? std::string_view() : Text.substr(0, close + 1);
+    std::string html;
+    std::size_t pos = 0;
+    while (pos < calls.size()) {
+        RegexMatch m = Search("m/^(.*?)(&[^\\x00-\\x20()<>\\x7F-\\xFF]+?\\(.*?\\))/k", calls, pos);
+        if (!m.Found()) break;
+        html += ConvertInlinePlain(m.Group(1));
+        html += ConvertInlinePlugin(m.Group(2));
+        pos = m.End();
+    }
+    return html + ConvertInlinePlain(Text.substr(pos));
 }
 
 std::string TYukiWikiDocumentConverter::ConvertInlinePlain(std::string_view Text)
@@ -247,7 +256,8 @@ std::string TYukiWikiDocumentConverter::ConvertTableRow(std::string_view Line)
         html += "<td></td>";
         html += CRLF;
     }
-    if (pos < Line.size()) html += Line.substr(pos);
+    // Text after the last cell (after a closing quote) stays, escaped like all page text.
+    if (pos < Line.size()) html += EscapeHtml(Line.substr(pos));
     html += "</tr>";
     html += CRLF;
     return html;

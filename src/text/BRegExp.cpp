@@ -145,11 +145,15 @@ RegexMatch CompiledPattern::Search(std::string_view text, std::size_t from) cons
     if (r < 0) throw EBRegExpError(OnigMessage(r, nullptr));
     result.text_ = text;
     result.groups_.reserve(region->num_regs);
+    // A text that ends in a lone Shift_JIS lead byte is stepped over as a whole character,
+    // so a match can be reported one byte past the end: such ends are held to the text.
+    const std::size_t size = text.size();
+    auto clamp = [size](std::size_t p) { return p < size ? p : size; };
     for (int i = 0; i < region->num_regs; ++i) {
         if (region->beg[i] < 0)
             result.groups_.emplace_back(std::string_view::npos, std::string_view::npos);
         else
-            result.groups_.emplace_back(from + region->beg[i], from + region->end[i]);
+            result.groups_.emplace_back(clamp(from + region->beg[i]), clamp(from + region->end[i]));
     }
     return result;
 }
