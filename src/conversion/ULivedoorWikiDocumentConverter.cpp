@@ -67,7 +67,8 @@ bool StartsWith(std::string_view s, std::string_view prefix)
 int MarkDepth(std::string_view line, char mark)
 {
     int depth = 0;
-    while (depth < 3 && static_cast<std::size_t>(depth) < line.size() && line[depth] == mark) ++depth;
+    while (depth < 3 && static_cast<std::size_t>(depth) < line.size() && line[depth] == mark)
+        ++depth;
     return depth;
 }
 
@@ -79,7 +80,8 @@ std::size_t TableEnd(const std::vector<std::string_view>& lines, std::size_t i)
     const char mark = lines[i][0];
     const char* pattern = mark == ',' ? kCommaRowPattern : kPipeRowPattern;
     std::size_t end = i;
-    while (end < lines.size() && !lines[end].empty() && lines[end][0] == mark && Search(pattern, lines[end]).Found())
+    while (end < lines.size() && !lines[end].empty() && lines[end][0] == mark &&
+           Search(pattern, lines[end]).Found())
         ++end;
     return end;
 }
@@ -122,7 +124,8 @@ std::string TLivedoorWikiDocumentConverter::ConvertBlocks(std::string_view Text)
             std::string tag = "h" + std::to_string(level + 1);
             std::string id = NewAnchorId();
             html += CloseBlock("", current);
-            html += "<" + tag + "><a name=\"" + id + "\">" + ConvertInline(text) + "</a></" + tag + ">";
+            html += "<" + tag + "><a name=\"" + id + "\">" + ConvertInline(text);
+            html += "</a></" + tag + ">";
             html += CRLF;
             Contents.Add(std::string(text), id, level);
         } else if (StartsWith(line, ">") || StartsWith(line, " ")) {
@@ -143,9 +146,11 @@ std::string TLivedoorWikiDocumentConverter::ConvertBlocks(std::string_view Text)
                                                lines.begin() + static_cast<std::ptrdiff_t>(end));
             html += CloseBlock("table", current);
             html += OpenBlock("table", current);
-            html += ConvertTable(rows, comma ? kCommaCellPattern : kPipeCellPattern, comma ? "," : "|");
+            html += comma ? ConvertTable(rows, kCommaCellPattern, ",")
+                          : ConvertTable(rows, kPipeCellPattern, "|");
             i = end - 1;
-        } else if (RegexMatch m = StartsWith(line, ":") ? Search(kDefinitionPattern, line) : RegexMatch();
+        } else if (RegexMatch m = StartsWith(line, ":") ? Search(kDefinitionPattern, line)
+                                                         : RegexMatch();
                    m.Found()) {
             html += CloseBlock("dl", current);
             html += OpenBlock("dl", current);
@@ -162,7 +167,8 @@ std::string TLivedoorWikiDocumentConverter::ConvertBlocks(std::string_view Text)
             html += CloseBlock(tag, current);
             NestTag = tag;
             html += OpenBlock(tag, current, "list" + std::to_string(depth));
-            html += "  <li>" + ConvertInline(line.substr(static_cast<std::size_t>(depth))) + "</li>";
+            html += "  <li>" + ConvertInline(line.substr(static_cast<std::size_t>(depth)));
+            html += "</li>";
             html += CRLF;
             Depth = depth;
         } else if (line.empty()) {
@@ -262,7 +268,8 @@ std::string TLivedoorWikiDocumentConverter::ConvertInline(std::string_view Text)
 std::string TLivedoorWikiDocumentConverter::ConvertInlinePlain(std::string_view Text)
 {
     if (Text.empty()) return {};
-    std::string html = ConvertLinksGuarded(*this, EscapeHtml(Text), kLinkPattern, kLinkPatternNoBracket);
+    std::string html =
+        ConvertLinksGuarded(*this, EscapeHtml(Text), kLinkPattern, kLinkPatternNoBracket);
     html = ConvertEmphasis(html);
     html = ConvertStrong(html);
     html = ConvertInserted(html);
@@ -279,7 +286,8 @@ std::string TLivedoorWikiDocumentConverter::ConvertLink(std::string_view Match)
 
 std::string TLivedoorWikiDocumentConverter::ConvertInlinePlugin(std::string_view Call)
 {
-    std::optional<TCallMatch> call = TCallScanner(Call, TCallScanner::TNotation::Livedoor).ParseCall();
+    std::optional<TCallMatch> call =
+        TCallScanner(Call, TCallScanner::TNotation::Livedoor).ParseCall();
     if (!call) return ConvertInlinePlain(Call);
     std::string arguments(call->Arguments);
     if (!call->Body.empty()) {

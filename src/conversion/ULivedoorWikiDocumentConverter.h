@@ -32,8 +32,8 @@ public:
     virtual std::string ConvertTable(const std::vector<std::string_view>& Rows,
                                      const char* CellPattern, std::string_view Separator);
     // One row; RowIndex is its index in the table and RowSpans the table's row spans.
-    virtual std::string ConvertTableRowEx(std::string_view Row, int RowIndex, const char* CellPattern,
-                                          const TRowSpans& RowSpans);
+    virtual std::string ConvertTableRowEx(std::string_view Row, int RowIndex,
+                                          const char* CellPattern, const TRowSpans& RowSpans);
     // "~~" breaks the line.
     virtual std::string ConvertBreakMarks(std::string_view Text);
     // __subscript__

@@ -83,7 +83,8 @@ bool EndsWith(std::string_view s, std::string_view suffix)
 int MarkDepth(std::string_view line, char mark)
 {
     int depth = 0;
-    while (depth < 3 && static_cast<std::size_t>(depth) < line.size() && line[depth] == mark) ++depth;
+    while (depth < 3 && static_cast<std::size_t>(depth) < line.size() && line[depth] == mark)
+        ++depth;
     return depth;
 }
 
@@ -234,11 +235,13 @@ std::optional<TCallMatch> TCallScanner::NextInline(std::size_t From)
     for (std::size_t a = From; a < text_.size(); a += CharLength(text_, a)) {
         if (text_[a] != '&') continue;
         if (a + 1 >= text_.size()) return std::nullopt;
-        for (std::size_t q = a + 1 + CharLength(text_, a + 1); q < text_.size(); q += CharLength(text_, q)) {
+        std::size_t q = a + 1 + CharLength(text_, a + 1);
+        for (; q < text_.size(); q += CharLength(text_, q)) {
             if (puki && text_[q] == ';') return TCallMatch{a, q + 1, {}, {}, {}};
             if (text_[q] == '(') {
                 std::size_t close = Closer(q + 1);
-                if (close != std::string_view::npos) return TCallMatch{a, CallEnd(close, nullptr), {}, {}, {}};
+                if (close != std::string_view::npos)
+                    return TCallMatch{a, CallEnd(close, nullptr), {}, {}, {}};
                 // No later "(" can be closed either; PukiWiki may still meet a ";".
                 if (!puki) return std::nullopt;
             }
@@ -262,7 +265,8 @@ std::optional<TCallMatch> TCallScanner::ParseCall()
         if (run > a + 1) {
             if (puki) {
                 for (std::size_t q = a + 2; q < run; ++q)
-                    if (text_[q] == ';') return TCallMatch{a, q + 1, text_.substr(a + 1, q - a - 1), {}, {}};
+                    if (text_[q] == ';')
+                        return TCallMatch{a, q + 1, text_.substr(a + 1, q - a - 1), {}, {}};
             }
             if (run < text_.size() && text_[run] == '(') {
                 Build();
@@ -343,13 +347,15 @@ std::string TPukiWikiDocumentConverter::ConvertBlocks(std::string_view Text)
             THeading heading = SplitHeading(text);
             std::string_view title = heading.Title;
             std::string anchor;
-            if (!heading.Anchor.empty()) anchor = (MenuBarMode ? "m" : "") + std::string(heading.Anchor);
+            if (!heading.Anchor.empty())
+                anchor = (MenuBarMode ? "m" : "") + std::string(heading.Anchor);
             // An explicit anchor still uses up an anchor number.
             std::string id = NewAnchorId();
             if (anchor.empty()) anchor = id;
             std::string tag = "h" + std::to_string(level + 1);
             html += CloseBlock("", current);
-            html += "<" + tag + "><a name=\"" + anchor + "\">" + ConvertInline(title) + "</a></" + tag + ">";
+            html += "<" + tag + "><a name=\"" + anchor + "\">" + ConvertInline(title);
+            html += "</a></" + tag + ">";
             html += CRLF;
             Contents.Add(std::string(title), anchor, level);
         } else if (StartsWith(line, " ") && current != "ul" && current != "ol") {
@@ -385,7 +391,8 @@ std::string TPukiWikiDocumentConverter::ConvertBlocks(std::string_view Text)
             html += CloseBlock("table", current);
             html += OpenBlock("table", current);
             html += ConvertTableRow(line);
-        } else if (RegexMatch m = StartsWith(line, ":") ? Search(kDefinitionPattern, line) : RegexMatch();
+        } else if (RegexMatch m = StartsWith(line, ":") ? Search(kDefinitionPattern, line)
+                                                         : RegexMatch();
                    m.Found()) {
             html += CloseBlock("dl", current);
             html += OpenBlock("dl", current);
@@ -402,10 +409,12 @@ std::string TPukiWikiDocumentConverter::ConvertBlocks(std::string_view Text)
             html += CloseBlock(tag, current);
             NestTag = tag;
             html += OpenBlock(tag, current, "list" + std::to_string(depth));
-            html += "  <li>" + ConvertInline(line.substr(static_cast<std::size_t>(depth))) + "</li>";
+            html += "  <li>" + ConvertInline(line.substr(static_cast<std::size_t>(depth)));
+            html += "</li>";
             html += CRLF;
             Depth = depth;
-        } else if (StartsWith(line, "RIGHT:") || StartsWith(line, "CENTER:") || StartsWith(line, "LEFT:")) {
+        } else if (StartsWith(line, "RIGHT:") || StartsWith(line, "CENTER:") ||
+                   StartsWith(line, "LEFT:")) {
             std::size_t colon = line.find(':');
             std::string align(line.substr(0, colon));
             for (char& c : align) c = static_cast<char>(c - 'A' + 'a');
@@ -413,7 +422,8 @@ std::string TPukiWikiDocumentConverter::ConvertBlocks(std::string_view Text)
             html += OpenBlock("div", current, align);
             html += ConvertInline(line.substr(colon + 1));
             html += CRLF;
-        } else if (const TPlugin* plugin = StartsWith(line, "#") ? FindBlockPlugin(line) : nullptr) {
+        } else if (const TPlugin* plugin = StartsWith(line, "#") ? FindBlockPlugin(line) : nullptr;
+                   plugin) {
             blockPlugin = plugin;
             blockBody.clear();
         } else if (line.empty()) {
@@ -465,12 +475,14 @@ TPukiWikiDocumentConverter::THeading TPukiWikiDocumentConverter::SplitHeading(st
     // run of blanks).
     auto isSpace = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
     auto isWord = [](char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '_';
     };
     std::vector<std::size_t> starts = CharacterStarts(Text);
     if (starts.empty()) return THeading{Text, {}};
     // A lead byte at the very end is half a character: "." cannot take it, nothing matches.
-    if (IsShiftJisLeadByte(Text.back()) && starts.back() == Text.size() - 1) return THeading{Text, {}};
+    if (IsShiftJisLeadByte(Text.back()) && starts.back() == Text.size() - 1)
+        return THeading{Text, {}};
     std::size_t first = starts.size() > 1 ? starts[1] : Text.size(); // end of the first character
 
     // k: index in `starts` of the first of the trailing blanks.
@@ -488,7 +500,8 @@ TPukiWikiDocumentConverter::THeading TPukiWikiDocumentConverter::SplitHeading(st
             while (b > 0 && isSpace(Text[starts[b - 1]])) --b;
             std::size_t titleEnd = std::max(starts[b], first);
             if (titleEnd <= starts[bracket])
-                return THeading{Text.substr(0, titleEnd), Text.substr(starts[j], starts[k - 1] - starts[j])};
+                return THeading{Text.substr(0, titleEnd),
+                                Text.substr(starts[j], starts[k - 1] - starts[j])};
         }
     }
     return THeading{Text.substr(0, std::max(end, first)), {}};
@@ -522,7 +535,8 @@ std::string TPukiWikiDocumentConverter::ConvertInline(std::string_view Text)
 std::string TPukiWikiDocumentConverter::ConvertInlinePlain(std::string_view Text)
 {
     if (Text.empty()) return {};
-    std::string html = ConvertLinksGuarded(*this, EscapeHtml(Text), kLinkPattern, kLinkPatternNoBracket);
+    std::string html =
+        ConvertLinksGuarded(*this, EscapeHtml(Text), kLinkPattern, kLinkPatternNoBracket);
     html = ConvertEmphasis(html);
     html = ConvertStrong(html);
     html = ConvertDeleted(html);
@@ -536,7 +550,8 @@ std::string TPukiWikiDocumentConverter::ConvertLink(std::string_view Match)
 
 std::string TPukiWikiDocumentConverter::ConvertInlinePlugin(std::string_view Call)
 {
-    std::optional<TCallMatch> call = TCallScanner(Call, TCallScanner::TNotation::PukiWiki).ParseCall();
+    std::optional<TCallMatch> call =
+        TCallScanner(Call, TCallScanner::TNotation::PukiWiki).ParseCall();
     if (!call) return ConvertInlinePlain(Call);
     std::string arguments(call->Arguments);
     if (!call->Body.empty()) {
@@ -621,7 +636,8 @@ std::string TPukiWikiDocumentConverter::ConvertTableRow(std::string_view Line)
         // Resume after the match, so text between a closing quote and the next comma is
         // passed over rather than found again as a cell.
         pos = m.End();
-        std::string raw = !m.Group(1).empty() ? ReplaceAll(m.Group(1), "\"\"", "\"") : std::string(m.Group(4));
+        std::string raw = !m.Group(1).empty() ? ReplaceAll(m.Group(1), "\"\"", "\"")
+                                              : std::string(m.Group(4));
         std::string_view trimmed = Trim(raw);
         if (trimmed == "==") {
             ++span;
@@ -658,7 +674,8 @@ std::string TPukiWikiDocumentConverter::ConvertPipeTable(const std::vector<std::
     TildeBreak = false;
     TRowSpans spans = TableRowSpans(Rows, kPipeSyntax);
     std::string html;
-    for (std::size_t i = 0; i < Rows.size(); ++i) html += ConvertPipeRow(Rows[i], static_cast<int>(i), spans);
+    for (std::size_t i = 0; i < Rows.size(); ++i)
+        html += ConvertPipeRow(Rows[i], static_cast<int>(i), spans);
     TildeBreak = tildeBreak;
     return html;
 }
@@ -690,7 +707,8 @@ std::vector<std::string_view> TableCells(std::string_view Row, const char* CellP
 TRowSpans TableRowSpans(const std::vector<std::string>& Rows, const TTableSyntax& Syntax)
 {
     int columns = 0;
-    for (const std::string& row : Rows) columns = std::max(columns, CountCharacter(row, Syntax.Separator) - 1);
+    for (const std::string& row : Rows)
+        columns = std::max(columns, CountCharacter(row, Syntax.Separator) - 1);
     TRowSpans spans(Rows.size(), std::vector<int>(static_cast<std::size_t>(columns), 1));
     // From the last row up to the second: a covered cell hands its span, plus one, to the
     // cell above it, so a run of covered cells adds up in the cell at its top.
@@ -775,7 +793,8 @@ TCellFormat SplitCellFormat(std::string_view Cell, bool LowerCase)
     const std::vector<std::size_t> starts = CharacterStarts(Cell);
     // A lead byte at the very end is half a character, which "." does not take.
     std::size_t usable = Cell.size();
-    if (!Cell.empty() && IsShiftJisLeadByte(Cell.back()) && starts.back() == Cell.size() - 1) usable = starts.back();
+    if (!Cell.empty() && IsShiftJisLeadByte(Cell.back()) && starts.back() == Cell.size() - 1)
+        usable = starts.back();
     std::vector<std::size_t> closes; // ")" followed by ":"
     for (std::size_t i : starts)
         if (Cell[i] == ')' && i + 1 < usable && Cell[i + 1] == ':') closes.push_back(i);
@@ -791,7 +810,9 @@ TCellFormat SplitCellFormat(std::string_view Cell, bool LowerCase)
                 break;
             }
             if (Cell[q] == '(' && n + 1 < starts.size() && starts[n + 1] < usable) {
-                std::size_t close = FirstFrom(closes, starts[n + 1] + CharLength(Cell, starts[n + 1]));
+                // the value takes at least the character after the "("
+                std::size_t valueEnd = starts[n + 1] + CharLength(Cell, starts[n + 1]);
+                std::size_t close = FirstFrom(closes, valueEnd);
                 if (close != std::string_view::npos) {
                     prefixEnd = close + 2;
                     value = Cell.substr(q + 1, close - q - 1);
@@ -811,7 +832,8 @@ TCellFormat SplitCellFormat(std::string_view Cell, bool LowerCase)
         else if (StartsWith(prefix, size)) style += "font-size:" + v + "pt; ";
         else break; // not a format: it stays in front of the text
         // Prefixes end in ":", a single byte, so the next front is a character start.
-        base = static_cast<std::size_t>(std::lower_bound(starts.begin(), starts.end(), prefixEnd) - starts.begin());
+        auto next = std::lower_bound(starts.begin(), starts.end(), prefixEnd);
+        base = static_cast<std::size_t>(next - starts.begin());
     }
     std::string_view rest = Cell.substr(base < starts.size() ? starts[base] : Cell.size());
     if (!style.empty()) style.pop_back();
@@ -835,7 +857,8 @@ std::string ConvertAliasLink(TWikiDocumentConverter& Converter, std::string_view
     std::string inner = match.substr(2, match.size() - 4);
     // The line was escaped before links were matched: the alias mark ">" is "&gt;".
     std::size_t mark = inner.find("&gt;");
-    if (mark == std::string::npos) return Converter.MakePageLink(Converter.PageFileOf(inner), inner, true);
+    if (mark == std::string::npos)
+        return Converter.MakePageLink(Converter.PageFileOf(inner), inner, true);
 
     std::string alias = inner.substr(0, mark);
     std::string target = inner.substr(mark + 4);
@@ -857,12 +880,13 @@ std::string ConvertFootnoteMarks(TWikiDocumentConverter& Converter, std::string_
     std::size_t last = Text.rfind("))");
     if (last == std::string_view::npos) return std::string(Text);
     std::string_view head = Text.substr(0, last + 2);
-    std::string html = ScanReplace(kFootnotePattern, head, [&Converter](const RegexMatch& m, std::string& out) {
+    auto mark = [&Converter](const RegexMatch& m, std::string& out) {
         out += m.Group(1);
         std::string note(Trim(m.Group(2)));
         out += Converter.FootnoteRef(note);
         Converter.AddFootnote(note);
-    });
+    };
+    std::string html = ScanReplace(kFootnotePattern, head, mark);
     html += Text.substr(last + 2);
     return html;
 }

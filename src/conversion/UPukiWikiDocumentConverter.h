@@ -52,7 +52,8 @@ public:
     // The pending pipe rows of one table ("|a|b|", "|a|b|h", ...) as a run of "tr" elements.
     virtual std::string ConvertPipeTable(const std::vector<std::string>& Rows);
     // One pipe row; RowIndex is its index in the table and RowSpans the table's row spans.
-    virtual std::string ConvertPipeRow(std::string_view Row, int RowIndex, const TRowSpans& RowSpans);
+    virtual std::string ConvertPipeRow(std::string_view Row, int RowIndex,
+                                       const TRowSpans& RowSpans);
 
 private:
     // The loaded plug-in that a line "#name(){{" opens (the name compared with case), or
