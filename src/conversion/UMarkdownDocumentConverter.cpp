@@ -1753,6 +1753,8 @@ std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text)
     if (t.find("  \n") != npos || t.find("  \r\n") != npos)
         t = ScanReplace(kHardBreak, t,
                         [](const RegexMatch&, std::string& out) { out += "<br />\n\x01"; });
+    // What the base class's ConvertLinks does (LinkPattern, each group 1 through ConvertLink),
+    // with the "[[" that have no "]]" further on their line passed over at once.
     if (t.find('<') != npos || t.find("[[") != npos)
         t = ScanRule(t, TLinkMatcher(t), [this](const TRuleMatch& m, std::string& out) {
             out += ConvertLink(m.Group(1));
