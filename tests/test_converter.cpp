@@ -5,6 +5,7 @@
 #include "plugins/UPluginShelf.h"
 #include "storage/UWikiFileList.h"
 #include "text/BRegExp.h"
+#include "text/jconvert.h"
 #include "TestFolder.h"
 
 #include <gtest/gtest.h>
@@ -312,4 +313,16 @@ TEST(Links, ManyUnclosedBracketsAndAngleBracketsStayLinear)
     std::string angles(200000, '<');
     EXPECT_TRUE(TWikiDocumentConverter::StripTags("x>" + angles) == "x>" + angles);
     EXPECT_EQ(TWikiDocumentConverter::StripTags(angles + "<b>x"), "x") << "the first < runs to the >";
+}
+
+TEST(Converter, BrokenDoubleBytePairsBecomeQuestionMarks)
+{
+    // A lead byte before a line end would otherwise swallow the line end into a character.
+    // (EUC-JP 0x8E 0x81 is a broken half-width pair; its second byte is a Shift_JIS lead.)
+    TYukiWikiDocumentConverter c;
+    c.Convert("/w/41.txt", "*a\x8E\x81\n-b\n");
+    EXPECT_EQ(c.Html, "<h2><a name=\"i0\">a?</a></h2>\r\n<ul>\r\n  <li>b</li>\r\n</ul>\r\n");
+    EXPECT_EQ(RepairShiftJis("\x82\xA0\x81\n\x82"), "\x82\xA0?\n?");
+    FootnoteConverter f;
+    EXPECT_NE(f.FootnoteRef(std::string("ab\0cd", 5)).find(std::string("title=\"ab\0cd\"", 13)), std::string::npos);
 }

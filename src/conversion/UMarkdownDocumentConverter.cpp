@@ -50,6 +50,7 @@
 #include "conversion/UMarkdownDocumentConverter.h"
 
 #include "text/BRegExp.h"
+#include "text/jconvert.h"
 
 #include <algorithm>
 #include <chrono>
@@ -70,12 +71,6 @@ bool IsLeadByte(char c)
 {
     auto b = static_cast<unsigned char>(c);
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
-bool IsTrailByte(char c)
-{
-    auto b = static_cast<unsigned char>(c);
-    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
 }
 
 // Bytes of the character at text[pos]. Every byte below 0x40 is a character of its own and
@@ -1317,14 +1312,7 @@ std::string CleanPageText(std::string_view text)
     out.reserve(text.size());
     for (char c : text)
         if (c < '\x01' || c > '\x05') out += c;
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        if (!IsLeadByte(out[i])) continue;
-        if (i + 1 < out.size() && IsTrailByte(out[i + 1]))
-            ++i;
-        else
-            out[i] = '?';
-    }
-    return out;
+    return RepairShiftJis(out);
 }
 
 } // namespace markdown

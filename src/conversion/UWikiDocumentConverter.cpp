@@ -63,7 +63,9 @@ std::vector<std::string_view> SplitLines(std::string_view text)
 void TWikiDocumentConverter::Convert(const std::string& fileName, std::string_view text)
 {
     FileName = fileName;
-    std::string display = EucJpToShiftJis(text);
+    // Broken double-byte pairs become "?" so that no rule sees a line end or a mark
+    // swallowed into a character.
+    std::string display = RepairShiftJis(EucJpToShiftJis(text));
     Html = ConvertBlocks(display);
     Title = DecodeFileName(FileName, Utf8FileNames);
 }
@@ -97,11 +99,9 @@ std::string TWikiDocumentConverter::FootnotesHtml()
 
 std::string TWikiDocumentConverter::FootnoteRef(const std::string& Text)
 {
-    int n = Footnotes.NextNumber();
-    return "<span class=\"footnote\">" +
-           Format("<a class=\"footnote\" title=\"%s\" href=\"%s#f%d\" name=\"fn%d\">*%d</a>",
-                  StripTags(Text).c_str(), InnerLinkPrefix().c_str(), n, n, n) +
-           "</span>";
+    const std::string n = std::to_string(Footnotes.NextNumber());
+    return "<span class=\"footnote\"><a class=\"footnote\" title=\"" + StripTags(Text) + "\" href=\"" +
+           InnerLinkPrefix() + "#f" + n + "\" name=\"fn" + n + "\">*" + n + "</a></span>";
 }
 
 std::string TWikiDocumentConverter::LinkPattern()

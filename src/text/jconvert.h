@@ -46,6 +46,12 @@ LineBreak DetectLineBreak(std::string_view text);
 // Replaces every occurrence of the detected line-break kind by the target's sequence.
 std::string ConvertLineBreaks(std::string_view text, LineBreak target);
 
+// Display-form text whose every lead byte has a valid second byte: a lead byte (0x81-0x9F,
+// 0xE0-0xFC) not followed by 0x40-0x7E or 0x80-0xFC becomes "?". The pattern matcher steps
+// over a lead byte and whatever follows as one character, so a broken pair would swallow a
+// line end or a mark.
+std::string RepairShiftJis(std::string_view text);
+
 // The UTF-8 rule: display form (code page 932) to UTF-8 and back. A character without a
 // Shift_JIS form becomes "?"; malformed UTF-8 input yields the empty text.
 std::string ShiftJisToUtf8(std::string_view text);
