@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -123,6 +124,22 @@ TEST_F(SessionTest, AWikiNamingANotationSwitchesToItAndTheSettingsEndWithTheLast
     std::string settings = root.Read("settings.ini");
     EXPECT_NE(settings.find("Notation=1"), std::string::npos) << settings;
     EXPECT_NE(settings.find("Extension=.pwk"), std::string::npos) << settings;
+}
+
+TEST_F(SessionTest, ChoosingADesignShowsThePageAgainInIt)
+{
+    Start();
+    EXPECT_FALSE(session.SetDesign("dark").has_value()) << "no page open yet";
+    std::vector<std::string> designs = session.Designs().Designs();
+    EXPECT_NE(std::find(designs.begin(), designs.end(), "dark"), designs.end());
+    std::string page = Page(Wiki("a"), "P", "text\n");
+    session.ShowDocument(page);
+    auto shown = session.SetDesign("sepia");
+    ASSERT_TRUE(shown && shown->Filled);
+    EXPECT_TRUE(shown->SamePage);
+    EXPECT_NE(shown->Html.find("css/sepia/wiki.css"), std::string::npos);
+    session.Close();
+    EXPECT_NE(root.Read("a/Wiki.ini").find("CssName=sepia"), std::string::npos);
 }
 
 TEST_F(SessionTest, MissingMainTemplateFallsBackToTheStandardOneAndKeepsIt)

@@ -217,6 +217,12 @@ TShownPage TWikiSession::FillMainTemplate()
     return shown;
 }
 
+std::optional<TShownPage> TWikiSession::SetDesign(const std::string& design)
+{
+    settings_.CssName = design;
+    return ReshowDocument();
+}
+
 std::string TWikiSession::WindowTitle() const
 {
     return FormatOne(LangText(language_, "Main.Title.Format"),

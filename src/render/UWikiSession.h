@@ -10,6 +10,7 @@
 
 #include "conversion/UWikiDocumentConverterMaker.h"
 #include "plugins/UPluginShelf.h"
+#include "render/UDesignList.h"
 #include "render/UTemplateLib.h"
 #include "settings/ULanguage.h"
 #include "settings/UTarnelReg.h"
@@ -69,6 +70,16 @@ public:
     std::string TmpFilePath(const std::string& fileName) const;
     // Writes the HTML there (creating the folder) and returns the file:// address.
     std::string WriteTmpFile(const std::string& fileName, const std::string& html) const;
+
+    // Shows the current page again (reload, a template or design chosen, the page saved).
+    std::optional<TShownPage> ReshowDocument() { return ShowDocument(documentFileName_); }
+
+    // --- Designs --------------------------------------------------------------------------
+    // The designs beside the program (css/).
+    TDesignList Designs() const { return TDesignList(appFolder_ + "css/"); }
+    // Takes a design: the CSSPath and CSSFile tags follow it from now on, and the current
+    // page is shown again in it (nothing is shown when no page is open).
+    std::optional<TShownPage> SetDesign(const std::string& design);
 
     // --- Notation -------------------------------------------------------------------------
     TWikiNotation Notation() const { return notation_; }
