@@ -29,6 +29,7 @@
 
 #include "plugins/UPluginShelf.h"
 #include "text/BRegExp.h"
+#include "text/ShiftJisText.h"
 
 #include <algorithm>
 #include <vector>
@@ -58,54 +59,12 @@ const char* const kAddressPattern = "m/(((http|https|ftp|mailto|file):(" FSW_NAM
 const char* const kCellPattern = "m/,\"([^\"]*((\"\")+[^\"]*)*)\"|,([^,]*)/k";
 const char* const kDefinitionPattern = "m/^:(.*?):(.*)$/k";
 
-bool StartsWith(std::string_view s, std::string_view prefix)
-{
-    return s.substr(0, prefix.size()) == prefix;
-}
-
-// Under the k flag the matcher steps over a Shift_JIS lead byte and the byte after it as
-// one character, whatever that second byte is.
-bool IsLeadByte(char c)
-{
-    auto u = static_cast<unsigned char>(c);
-    return (u >= 0x81 && u <= 0x9F) || (u >= 0xE0 && u <= 0xFC);
-}
-
-std::size_t CharLength(std::string_view text, std::size_t i)
-{
-    return IsLeadByte(text[i]) && i + 1 < text.size() ? 2 : 1;
-}
-
 // Where the characters of a text start, as the matcher steps through it.
 std::vector<bool> CharStarts(std::string_view text)
 {
     std::vector<bool> starts(text.size(), false);
     for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) starts[i] = true;
     return starts;
-}
-
-// End of the last occurrence of an ASCII token that the matcher sees as characters of
-// their own (not inside a double-byte character); npos when there is none. Closing marks
-// are reached by stepping from where a match began, and that stepping agrees with this
-// reading from the start of the text within a byte.
-std::size_t EndOfLast(std::string_view text, std::string_view token)
-{
-    if (text.find(token) == npos) return npos; // most texts hold no such mark at all
-    std::size_t last = npos;
-    for (std::size_t i = 0; i < text.size(); i += CharLength(text, i))
-        if (text[i] == token[0] && text.compare(i, token.size(), token) == 0) last = i + token.size();
-    return last;
-}
-
-// The scan loop over text[0, end) only; the rest, where no match can start or end, is
-// copied. `end` npos means that no match is possible at all.
-std::string ScanUpTo(std::string_view pattern, std::string_view text, std::size_t end,
-                     const ScanReplacer& replace)
-{
-    if (end == npos) return std::string(text);
-    std::string out = ScanReplace(pattern, text.substr(0, end), replace);
-    out += text.substr(end);
-    return out;
 }
 
 // Bytes the pattern \s matches (ASCII only).
@@ -117,15 +76,6 @@ bool IsSpaceByte(char c)
 bool IsWordByte(char c)
 {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-}
-
-// Trims blanks and control bytes from both ends. Such bytes are never the second byte of a
-// double-byte character, so a byte-wise trim is safe.
-std::string_view Trim(std::string_view s)
-{
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
-    return s;
 }
 
 std::string Element(const char* name, std::string_view content)
@@ -154,9 +104,9 @@ struct HeadingSource {
 HeadingSource SplitHeading(std::string_view source)
 {
     std::vector<bool> starts = CharStarts(source);
-    if (!source.empty() && starts.back() && IsLeadByte(source.back())) return {source, {}};
+    if (!source.empty() && starts.back() && IsShiftJisLeadByte(source.back())) return {source, {}};
     // A blank or mark character counts only where the matcher sees a character of its own.
-    auto single = [&](std::size_t i) { return starts[i] && !IsLeadByte(source[i]); };
+    auto single = [&](std::size_t i) { return starts[i] && !IsShiftJisLeadByte(source[i]); };
     auto skipBlanks = [&](std::size_t end) {
         while (end > 0 && single(end - 1) && IsSpaceByte(source[end - 1])) --end;
         return end;

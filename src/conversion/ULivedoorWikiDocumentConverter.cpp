@@ -32,6 +32,7 @@
 
 #include "plugins/UPluginShelf.h"
 #include "text/BRegExp.h"
+#include "text/ShiftJisText.h"
 
 #include <optional>
 
@@ -57,11 +58,6 @@ const char* const kInsertedPattern = "m/%%%([^%]*?)%%%/k";
 const char* const kDeletedPattern = "m/%%([^%]*?)%%/k";
 const char* const kBreakMarkPattern = "m/(.*?)~~/k";
 const char* const kSubscriptPattern = "m/__([^_]*?)__/k";
-
-bool StartsWith(std::string_view s, std::string_view prefix)
-{
-    return s.substr(0, prefix.size()) == prefix;
-}
 
 // Number of leading marks, at most three.
 int MarkDepth(std::string_view line, char mark)

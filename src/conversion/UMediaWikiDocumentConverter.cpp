@@ -29,6 +29,7 @@
 
 #include "plugins/UPluginShelf.h"
 #include "text/BRegExp.h"
+#include "text/ShiftJisText.h"
 
 namespace tarnel {
 
@@ -63,36 +64,12 @@ const THeadingRule kHeadingRules[] = {
 // blank), but the matcher no longer walks every blank run once for each of its blanks.
 const char* const kDefinitionPattern = "m/^;\\s*(|.*?\\S)\\s* :\\s*(.*)$/k";
 
-bool StartsWith(std::string_view s, std::string_view prefix)
-{
-    return s.substr(0, prefix.size()) == prefix;
-}
-
 // Number of leading marks, at most three.
 int MarkDepth(std::string_view line, char mark)
 {
     int depth = 0;
     while (depth < 3 && static_cast<std::size_t>(depth) < line.size() && line[depth] == mark) ++depth;
     return depth;
-}
-
-// Bytes of the character at text[i], read as the pattern matcher reads Shift_JIS: a lead
-// byte takes the byte after it whatever that is; a lead byte at the very end stands alone.
-std::size_t CharLength(std::string_view text, std::size_t i)
-{
-    auto c = static_cast<unsigned char>(text[i]);
-    bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-    return lead && i + 1 < text.size() ? 2 : 1;
-}
-
-// Where the last occurrence of the ASCII text `what` ends, counting only occurrences made of
-// whole characters (a trail byte that looks like "|" or "}" is not one); npos when none.
-std::size_t EndOfLast(std::string_view text, std::string_view what)
-{
-    std::size_t end = npos;
-    for (std::size_t i = 0; i < text.size(); i += CharLength(text, i))
-        if (text[i] == what[0] && text.compare(i, what.size(), what) == 0) end = i + what.size();
-    return end;
 }
 
 bool EndsWith(std::string_view text, std::string_view what)
@@ -106,26 +83,6 @@ std::size_t FindChar(std::string_view text, char c)
     for (std::size_t i = 0; i < text.size(); i += CharLength(text, i))
         if (text[i] == c) return i;
     return npos;
-}
-
-// The scan loop of an anchored rule "^(.*?)(OPEN ... CLOSE)" whose every match ends at or
-// before `bound`, the end of the last CLOSE. The matcher sees the text only up to there:
-// otherwise each OPEN without a CLOSE after it would walk to the end of the text again,
-// and a long line of OPENs would take quadratic time. The text after the last match goes
-// to `plain` in one piece, exactly as the scan over the whole text would hand it on.
-std::string ScanUpTo(std::string_view pattern, std::string_view text, std::size_t bound,
-                     const ScanReplacer& replace, const ScanPlain& plain)
-{
-    if (bound == npos) bound = 0;
-    std::size_t rest = bound;
-    std::string out = ScanReplace(pattern, text.substr(0, bound), replace,
-                                  [&](std::string_view piece, std::string& o) {
-                                      auto at = static_cast<std::size_t>(piece.data() - text.data());
-                                      if (at + piece.size() == bound) rest = at;
-                                      else plain(piece, o);
-                                  });
-    if (rest < text.size()) plain(text.substr(rest), out);
-    return out;
 }
 
 } // namespace

@@ -38,6 +38,7 @@
 
 #include "plugins/UPluginShelf.h"
 #include "text/BRegExp.h"
+#include "text/ShiftJisText.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -69,11 +70,6 @@ const char* const kFootnotePattern = "m/^(.*?)\\(\\((.*?)\\)\\)/k";
 
 const TTableSyntax kPipeSyntax{"m/([^|]*)\\|/k", '|', "~", false, false};
 
-bool StartsWith(std::string_view s, std::string_view prefix)
-{
-    return s.substr(0, prefix.size()) == prefix;
-}
-
 bool EndsWith(std::string_view s, std::string_view suffix)
 {
     return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
@@ -88,25 +84,11 @@ int MarkDepth(std::string_view line, char mark)
     return depth;
 }
 
-std::string_view Trim(std::string_view s)
-{
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
-    return s;
-}
-
 std::string Format(const char* format, int value)
 {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, format, value);
     return buffer;
-}
-
-// Bytes of the character at text[pos]: 2 for a lead byte with a byte after it. This is
-// how the pattern matcher steps through Shift_JIS text.
-std::size_t CharLength(std::string_view text, std::size_t pos)
-{
-    return IsShiftJisLeadByte(text[pos]) && pos + 1 < text.size() ? 2 : 1;
 }
 
 // Sorted positions of the single-byte character c on character boundaries.
@@ -150,12 +132,6 @@ int SpanAt(const TRowSpans& spans, int row, std::size_t column)
 } // namespace
 
 // --- Shift_JIS bookkeeping -------------------------------------------------------------------
-
-bool IsShiftJisLeadByte(char c)
-{
-    auto u = static_cast<unsigned char>(c);
-    return (u >= 0x81 && u <= 0x9F) || (u >= 0xE0 && u <= 0xFC);
-}
 
 bool EndsWithCharacters(std::string_view Text, std::string_view Suffix)
 {

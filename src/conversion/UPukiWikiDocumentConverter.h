@@ -8,6 +8,7 @@
 #pragma once
 
 #include "conversion/UWikiDocumentConverter.h"
+#include "text/ShiftJisText.h"
 
 #include <optional>
 #include <string>
@@ -146,9 +147,6 @@ private:
     std::vector<std::size_t> parens_;  // every ")"
 };
 
-// Shift_JIS character bookkeeping for the rules that look at bytes.
-// Whether the byte starts a double-byte character.
-bool IsShiftJisLeadByte(char c);
 // Whether Text ends with Suffix and the suffix begins on a character boundary (its first
 // byte is not the second byte of a double-byte character).
 bool EndsWithCharacters(std::string_view Text, std::string_view Suffix);

@@ -32,6 +32,7 @@
 
 #include "plugins/UPluginShelf.h"
 #include "text/BRegExp.h"
+#include "text/ShiftJisText.h"
 
 #include <algorithm>
 
@@ -73,24 +74,6 @@ const Phrase kCitation{"??", "cite", "m/(^| )\\?{2}(.*?)\\?{2}( |$)/k", "m/\\[\\
 const Phrase kCode{"@", "code", "m/(^| )@(.*?)@( |$)/k", "m/\\[@(.*?)@\\]/k"};
 const Phrase kDeleted{"-", "del", "m/(^| )-(.*?)-( |$)/k", "m/\\[-(.*?)-\\]/k"};
 
-bool StartsWith(std::string_view s, std::string_view prefix)
-{
-    return s.substr(0, prefix.size()) == prefix;
-}
-
-// Under the k flag the matcher steps over a Shift_JIS lead byte and the byte after it as
-// one character, whatever that second byte is.
-bool IsLeadByte(char c)
-{
-    auto u = static_cast<unsigned char>(c);
-    return (u >= 0x81 && u <= 0x9F) || (u >= 0xE0 && u <= 0xFC);
-}
-
-std::size_t CharLength(std::string_view text, std::size_t i)
-{
-    return IsLeadByte(text[i]) && i + 1 < text.size() ? 2 : 1;
-}
-
 // Closing and middle marks are reached by stepping from where a match began, and that
 // stepping agrees with the reading from the start of the text within a byte. But when it
 // looks for a place to begin a match, the matcher may also take a byte that cannot be the
@@ -98,7 +81,7 @@ std::size_t CharLength(std::string_view text, std::size_t i)
 // own; where opening marks are counted, both readings count.
 std::size_t StepForOpening(std::string_view text, std::size_t i)
 {
-    if (!IsLeadByte(text[i]) || i + 1 >= text.size()) return 1;
+    if (!IsShiftJisLeadByte(text[i]) || i + 1 >= text.size()) return 1;
     auto next = static_cast<unsigned char>(text[i + 1]);
     return (next >= 0x40 && next <= 0x7E) || (next >= 0x80 && next <= 0xFC) ? 2 : 1;
 }
@@ -129,12 +112,6 @@ std::size_t LastToken(std::string_view text, std::string_view token, bool follow
         if (!followedByBlank || after == text.size() || text[after] == ' ') last = i;
     }
     return last;
-}
-
-std::size_t EndOfLast(std::string_view text, std::string_view token)
-{
-    std::size_t last = LastToken(text, token);
-    return last == npos ? npos : last + token.size();
 }
 
 // Where a phrase between blanks can end at the latest: after the blank that follows the
@@ -193,30 +170,10 @@ std::string ScanTwoPart(std::string_view pattern, std::string_view text, std::st
     return out;
 }
 
-// The scan loop over text[0, end) only; the rest, where no match can start or end, is
-// copied. `end` npos means that no match is possible at all.
-std::string ScanUpTo(std::string_view pattern, std::string_view text, std::size_t end,
-                     const ScanReplacer& replace)
-{
-    if (end == npos) return std::string(text);
-    std::string out = ScanReplace(pattern, text.substr(0, end), replace);
-    out += text.substr(end);
-    return out;
-}
-
 // Bytes the pattern \s matches (ASCII only).
 bool IsSpaceByte(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// Trims blanks and control bytes from both ends. Such bytes are never the second byte of a
-// double-byte character, so a byte-wise trim is safe.
-std::string_view Trim(std::string_view s)
-{
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
-    return s;
 }
 
 // The text of a heading line, as group 1 of "m/^h[123456]\.\s+(.+?)\s*$/k" (empty when it
@@ -229,7 +186,7 @@ std::string_view HeadingText(std::string_view line)
     // The pattern does not match a line that ends in half a double-byte character.
     std::size_t last = 0;
     for (std::size_t i = 0; i < line.size(); i += CharLength(line, i)) last = i;
-    if (last + 1 == line.size() && IsLeadByte(line[last])) return {};
+    if (last + 1 == line.size() && IsShiftJisLeadByte(line[last])) return {};
     std::size_t start = 3;
     while (start < line.size() && IsSpaceByte(line[start])) ++start;
     if (start == 3) return {};

@@ -16,15 +16,11 @@
 
 #include "plugins/UPluginShelf.h"
 #include "text/BRegExp.h"
+#include "text/ShiftJisText.h"
 
 namespace tarnel {
 
 namespace {
-
-bool StartsWith(std::string_view s, std::string_view prefix)
-{
-    return s.substr(0, prefix.size()) == prefix;
-}
 
 // Number of leading marks, at most three.
 int MarkDepth(std::string_view line, char mark)
@@ -32,13 +28,6 @@ int MarkDepth(std::string_view line, char mark)
     int depth = 0;
     while (depth < 3 && static_cast<std::size_t>(depth) < line.size() && line[depth] == mark) ++depth;
     return depth;
-}
-
-std::string_view Trim(std::string_view s)
-{
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
-    return s;
 }
 
 } // namespace
