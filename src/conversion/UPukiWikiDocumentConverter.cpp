@@ -61,7 +61,6 @@ const char* const kLinkPatternNoBracket =
 const char* const kPipeRowPattern = "m/^\\|(.*)\\|(h|f|c)?$/k";
 const char* const kDefinitionPattern = "m/^:(.*?)\\|(.*)$/k";
 const char* const kBlockPluginPattern = "m/^#(\\w+)\\(\\){{$/k";
-const char* const kCsvCellPattern = "m/,\"([^\"]*((\"\")+[^\"]*)*)\"|,([^,]*)/k";
 
 const char* const kEmphasisPattern = "m/'''([^']*?)'''/k";
 const char* const kStrongPattern = "m/''([^']*?)''/k";
@@ -590,57 +589,7 @@ std::string TPukiWikiDocumentConverter::ConvertFootnotes(std::string_view Text)
 
 std::string TPukiWikiDocumentConverter::ConvertTableRow(std::string_view Line)
 {
-    // A CSV row. Each cell starts with a comma and may be quoted ("a,b" keeps its comma;
-    // "" is a quote). A cell "==" widens the cell to its left by one column. A blank
-    // before the text aligns right, blanks on both sides centre.
-    std::string html = "<tr>";
-    html += CRLF;
-    bool pending = false;
-    std::string pendingText;
-    std::string pendingAlign;
-    int span = 1;
-    auto emit = [&] {
-        std::string spanText = span == 1 ? std::string() : Format(" colspan=\"%d\"", span);
-        html += "  <td" + pendingAlign + spanText + ">" + ConvertInline(pendingText) + "</td>";
-        html += CRLF;
-    };
-
-    std::size_t pos = 0;
-    while (pos < Line.size()) {
-        RegexMatch m = Search(kCsvCellPattern, Line, pos);
-        if (!m.Found()) break;
-        // Resume after the match, so text between a closing quote and the next comma is
-        // passed over rather than found again as a cell.
-        pos = m.End();
-        std::string raw = !m.Group(1).empty() ? ReplaceAll(m.Group(1), "\"\"", "\"")
-                                              : std::string(m.Group(4));
-        std::string_view trimmed = Trim(raw);
-        if (trimmed == "==") {
-            ++span;
-            continue;
-        }
-        if (pending) {
-            emit();
-            span = 1;
-        }
-        pending = true;
-        pendingText = std::string(trimmed);
-        if (raw.empty() || raw.front() != ' ') pendingAlign.clear();
-        else if (raw.back() != ' ') pendingAlign = " class=\"right\"";
-        else pendingAlign = " class=\"center\"";
-    }
-    if (pending && !pendingText.empty()) {
-        emit();
-    } else {
-        html += "<td></td>";
-        html += CRLF;
-    }
-    // What no cell took (text after a closing quote at the end of the row) is shown as
-    // text, escaped like everything else.
-    if (pos < Line.size()) html += EscapeHtml(Line.substr(pos));
-    html += "</tr>";
-    html += CRLF;
-    return html;
+    return ConvertCsvRow(Line); // a comma-separated row, as in YukiWiki
 }
 
 std::string TPukiWikiDocumentConverter::ConvertPipeTable(const std::vector<std::string>& Rows)

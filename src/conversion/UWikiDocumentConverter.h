@@ -110,6 +110,8 @@ public:
     std::string OpenBlock(const std::string& Tag, std::string& CurrentTag,
                           std::string_view ClassName = {}, std::string_view Attributes = {});
     std::string CloseBlock(const std::string& NewTag, std::string& CurrentTag);
+    // A comma-separated table row (YukiWiki and PukiWiki): "<tr>", one "td" per cell, "</tr>".
+    std::string ConvertCsvRow(std::string_view Line);
 
     // --- Anchors, links, contents -----------------------------------------------------------
     std::string NewAnchorId();

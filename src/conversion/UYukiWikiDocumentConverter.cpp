@@ -196,60 +196,7 @@ std::string TYukiWikiDocumentConverter::ConvertDefinition(std::string_view Term,
 
 std::string TYukiWikiDocumentConverter::ConvertTableRow(std::string_view Line)
 {
-    // Each cell starts with a comma and may be quoted ("a,b" keeps its comma; "" is a
-    // quote). A cell "==" widens the cell to its left by one column. A blank before the
-    // text aligns right, blanks on both sides centre.
-    std::string html = "<tr>";
-    html += CRLF;
-    bool pending = false;
-    std::string pendingText;
-    std::string pendingAlign;
-    int span = 1;
-    auto emit = [&] {
-        std::string spanText = span == 1 ? std::string() : " colspan=\"" + std::to_string(span) + "\"";
-        html += "  <td" + pendingAlign + spanText + ">" + ConvertInline(pendingText) + "</td>";
-        html += CRLF;
-    };
-
-    std::size_t pos = 0;
-    while (pos < Line.size()) {
-        RegexMatch m = Search("m/,\"([^\"]*((\"\")+[^\"]*)*)\"|,([^,]*)/k", Line, pos);
-        if (!m.Found()) break;
-        // Resume after the match. (Text between a closing quote and the next comma is
-        // dropped rather than letting the same cell be found again.)
-        pos = m.End();
-        std::string raw;
-        if (!m.Group(1).empty()) {
-            raw = ReplaceAll(m.Group(1), "\"\"", "\"");
-        } else {
-            raw = std::string(m.Group(4));
-        }
-        std::string_view trimmed = Trim(raw);
-        if (trimmed == "==") {
-            ++span;
-            continue;
-        }
-        if (pending) {
-            emit();
-            span = 1;
-        }
-        pending = true;
-        pendingText = std::string(trimmed);
-        if (raw.empty() || raw.front() != ' ') pendingAlign.clear();
-        else if (raw.back() != ' ') pendingAlign = " class=\"right\"";
-        else pendingAlign = " class=\"center\"";
-    }
-    if (pending && !pendingText.empty()) {
-        emit();
-    } else {
-        html += "<td></td>";
-        html += CRLF;
-    }
-    // Text after the last cell (after a closing quote) stays, escaped like all page text.
-    if (pos < Line.size()) html += EscapeHtml(Line.substr(pos));
-    html += "</tr>";
-    html += CRLF;
-    return html;
+    return ConvertCsvRow(Line);
 }
 
 std::string TYukiWikiDocumentConverter::ConvertStrong(std::string_view Text)
