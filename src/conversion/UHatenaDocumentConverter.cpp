@@ -46,9 +46,6 @@ constexpr std::size_t npos = std::string_view::npos;
 
 const char* const kLinkPattern =
     "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\]))/k";
-// The link pattern without bracketed names, for text in which no "]]" follows.
-const char* const kAddressPattern =
-    "m/((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)/k";
 
 // Number of leading marks, at most three.
 int MarkDepth(std::string_view line, char mark)
@@ -274,36 +271,6 @@ std::string THatenaDocumentConverter::ConvertInlinePlain(std::string_view Text)
 }
 
 std::string THatenaDocumentConverter::LinkPattern() { return kLinkPattern; }
-
-std::string THatenaDocumentConverter::ConvertLinks(std::string_view Text)
-{
-    // The scan loop of LinkPattern, in two parts so that it stays linear: up to the end of
-    // the last "]]" with the whole pattern, after it without bracketed names (none can
-    // match there, and each "[[" would otherwise search to the end of the text again).
-    // An address that ends right at that "]]" may run on after it: the second part takes
-    // it up again from its start.
-    auto link = [this](const RegexMatch& m, std::string& out) { out += ConvertLink(m.Group(1)); };
-    std::size_t bound = EndOfLast(Text, "]]");
-    if (bound == npos) return ScanReplace(kAddressPattern, Text, link);
-
-    std::size_t tail = bound;
-    std::size_t lastStart = 0, lastEnd = 0, lastOut = 0;
-    bool lastIsAddress = false;
-    std::string pattern = LinkPattern();
-    std::string out = ScanReplace(pattern, Text.substr(0, bound), [&](const RegexMatch& m, std::string& o) {
-        lastStart = m.Position();
-        lastEnd = m.End();
-        lastOut = o.size();
-        lastIsAddress = m.Matched(2);
-        link(m, o);
-    });
-    if (lastIsAddress && lastEnd == bound && bound < Text.size()) {
-        out.resize(lastOut);
-        tail = lastStart;
-    }
-    if (tail < Text.size()) out += ScanReplace(kAddressPattern, Text.substr(tail), link);
-    return out;
-}
 
 std::string THatenaDocumentConverter::ConvertLink(std::string_view Match)
 {

@@ -10,7 +10,6 @@ class THatenaDocumentConverter : public TWikiDocumentConverter {
 public:
     std::string FootnoteRef(const std::string& Text) override;
     std::string LinkPattern() override;
-    std::string ConvertLinks(std::string_view Text) override;
     std::string ConvertInline(std::string_view Text) override;
     std::string ConvertInlinePlain(std::string_view Text) override;
     std::string ConvertLink(std::string_view Match) override;

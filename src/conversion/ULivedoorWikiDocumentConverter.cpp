@@ -43,8 +43,6 @@ namespace {
 // Addresses and bracketed names only.
 const char* const kLinkPattern =
     "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\]))/k";
-const char* const kLinkPatternNoBracket =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*))/k";
 
 const char* const kCommaRowPattern = "m/^,(.*),(h|f)?$/k";
 const char* const kPipeRowPattern = "m/^\\|(.*)\\|(h|f)?$/k";
@@ -264,8 +262,7 @@ std::string TLivedoorWikiDocumentConverter::ConvertInline(std::string_view Text)
 std::string TLivedoorWikiDocumentConverter::ConvertInlinePlain(std::string_view Text)
 {
     if (Text.empty()) return {};
-    std::string html =
-        ConvertLinksGuarded(*this, EscapeHtml(Text), kLinkPattern, kLinkPatternNoBracket);
+    std::string html = ConvertLinks(EscapeHtml(Text));
     html = ConvertEmphasis(html);
     html = ConvertStrong(html);
     html = ConvertInserted(html);

@@ -41,10 +41,6 @@ constexpr std::size_t npos = std::string_view::npos;
 const char* const kLinkPattern =
     "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\])|"
     "(\\b([A-Z][a-z]+([A-Z][a-z]+)+)\\b))/k";
-// The link pattern without bracketed names, for text in which no "]]" follows.
-const char* const kLinkTailPattern =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|"
-    "(\\b([A-Z][a-z]+([A-Z][a-z]+)+)\\b))/k";
 
 // Headings, the longest run of "=" first. Each group 1 is greedy, so blanks before the
 // closing run stay in the heading text.
@@ -193,36 +189,6 @@ std::string TMediaWikiDocumentConverter::ConvertInlinePlain(std::string_view Tex
 }
 
 std::string TMediaWikiDocumentConverter::LinkPattern() { return kLinkPattern; }
-
-std::string TMediaWikiDocumentConverter::ConvertLinks(std::string_view Text)
-{
-    // The scan loop of LinkPattern, in two parts so that it stays linear: up to the end of
-    // the last "]]" with the whole pattern, after it without bracketed names (none can
-    // match there, and each "[[" would otherwise search to the end of the text again).
-    // An address that ends right at that "]]" may run on after it: the second part takes
-    // it up again from its start. (A WikiName cannot end there, "]" is not a letter.)
-    auto link = [this](const RegexMatch& m, std::string& out) { out += ConvertLink(m.Group(1)); };
-    std::size_t bound = EndOfLast(Text, "]]");
-    if (bound == npos) return ScanReplace(kLinkTailPattern, Text, link);
-
-    std::size_t tail = bound;
-    std::size_t lastStart = 0, lastEnd = 0, lastOut = 0;
-    bool lastIsAddress = false;
-    std::string pattern = LinkPattern();
-    std::string out = ScanReplace(pattern, Text.substr(0, bound), [&](const RegexMatch& m, std::string& o) {
-        lastStart = m.Position();
-        lastEnd = m.End();
-        lastOut = o.size();
-        lastIsAddress = m.Matched(2);
-        link(m, o);
-    });
-    if (lastIsAddress && lastEnd == bound && bound < Text.size()) {
-        out.resize(lastOut);
-        tail = lastStart;
-    }
-    if (tail < Text.size()) out += ScanReplace(kLinkTailPattern, Text.substr(tail), link);
-    return out;
-}
 
 std::string TMediaWikiDocumentConverter::ConvertLink(std::string_view Match)
 {

@@ -9,7 +9,6 @@ namespace tarnel {
 class TMediaWikiDocumentConverter : public TWikiDocumentConverter {
 public:
     std::string LinkPattern() override;
-    std::string ConvertLinks(std::string_view Text) override;
     std::string ConvertInline(std::string_view Text) override;
     std::string ConvertInlinePlain(std::string_view Text) override;
     std::string ConvertLink(std::string_view Match) override;

@@ -54,9 +54,6 @@ namespace {
 const char* const kLinkPattern =
     "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\])|"
     "(\\b([A-Z][a-z]+([A-Z][a-z]+)+)\\b))/k";
-const char* const kLinkPatternNoBracket =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|"
-    "(\\b([A-Z][a-z]+([A-Z][a-z]+)+)\\b))/k";
 
 const char* const kPipeRowPattern = "m/^\\|(.*)\\|(h|f|c)?$/k";
 const char* const kDefinitionPattern = "m/^:(.*?)\\|(.*)$/k";
@@ -510,8 +507,7 @@ std::string TPukiWikiDocumentConverter::ConvertInline(std::string_view Text)
 std::string TPukiWikiDocumentConverter::ConvertInlinePlain(std::string_view Text)
 {
     if (Text.empty()) return {};
-    std::string html =
-        ConvertLinksGuarded(*this, EscapeHtml(Text), kLinkPattern, kLinkPatternNoBracket);
+    std::string html = ConvertLinks(EscapeHtml(Text));
     html = ConvertEmphasis(html);
     html = ConvertStrong(html);
     html = ConvertDeleted(html);
@@ -813,30 +809,6 @@ std::string ConvertFootnoteMarks(TWikiDocumentConverter& Converter, std::string_
     };
     std::string html = ScanReplace(kFootnotePattern, head, mark);
     html += Text.substr(last + 2);
-    return html;
-}
-
-std::string ConvertLinksGuarded(TWikiDocumentConverter& Converter, std::string_view Text,
-                                const char* Pattern, const char* NoBracketPattern)
-{
-    // Start of the last "]]" on character boundaries ("]" is also a second byte).
-    std::size_t lastClose = std::string_view::npos;
-    for (std::size_t i = 0; i + 1 < Text.size(); i += CharLength(Text, i))
-        if (Text[i] == ']' && Text[i + 1] == ']') lastClose = i;
-
-    std::string html;
-    html.reserve(Text.size() + Text.size() / 8);
-    std::size_t pos = 0;
-    // The scan loop; every alternative of the link patterns takes at least one character.
-    while (pos < Text.size()) {
-        bool bracketAhead = lastClose != std::string_view::npos && lastClose >= pos;
-        RegexMatch m = Search(bracketAhead ? Pattern : NoBracketPattern, Text, pos);
-        if (!m.Found() || m.Length() == 0) break;
-        html.append(Text.substr(pos, m.Position() - pos));
-        html += Converter.ConvertLink(m.Group(1));
-        pos = m.End();
-    }
-    if (pos < Text.size()) html.append(Text.substr(pos));
     return html;
 }
 

@@ -104,13 +104,6 @@ std::string ConvertAliasLink(TWikiDocumentConverter& Converter, std::string_view
 // trimmed text joins the page's footnotes.
 std::string ConvertFootnoteMarks(TWikiDocumentConverter& Converter, std::string_view Text);
 
-// Links in escaped text, as TWikiDocumentConverter::ConvertLinks with Pattern. The pattern
-// is Pattern until no "]]" is left further on, then NoBracketPattern (Pattern without its
-// bracketed-name alternative, which can no longer match there): an opening "[[" with no
-// closing "]]" would otherwise be followed to the end of the line from every "[[", and a
-// long run of them takes quadratic time.
-std::string ConvertLinksGuarded(TWikiDocumentConverter& Converter, std::string_view Text,
-                                const char* Pattern, const char* NoBracketPattern);
 
 // Plug-in calls in a line, found exactly where the call patterns of the two notations
 // find them (the patterns are listed with the scanner in the .cpp), in linear time: the

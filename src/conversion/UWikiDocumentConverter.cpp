@@ -30,6 +30,21 @@ const char* const kStrictLinkPatternNoBrackets =
 const char* const kLooseLinkPatternNoBrackets =
     "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|"
     "(\\b([A-Z]([A-Za-z])*[A-Z]([A-Za-z])*)\\b))/k";
+// Notations without WikiNames (Hatena, livedoor Wiki) link addresses and bracketed names.
+const char* const kAddressLinkPattern =
+    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\]))/k";
+const char* const kAddressLinkPatternNoBrackets =
+    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*))/k";
+
+// The link pattern without its bracketed form, for the known link patterns (group 1 the
+// candidate, group 2 an address); nullptr for any other pattern.
+const char* PatternWithoutBrackets(const std::string& pattern)
+{
+    if (pattern == kStrictLinkPattern) return kStrictLinkPatternNoBrackets;
+    if (pattern == kLooseLinkPattern) return kLooseLinkPatternNoBrackets;
+    if (pattern == kAddressLinkPattern) return kAddressLinkPatternNoBrackets;
+    return nullptr;
+}
 
 [[noreturn]] void Abstract(const char* slot)
 {
@@ -113,9 +128,7 @@ std::string TWikiDocumentConverter::LinkPattern()
 std::string TWikiDocumentConverter::ConvertLinks(std::string_view Text)
 {
     const std::string pattern = LinkPattern();
-    const char* tailPattern = pattern == kStrictLinkPattern ? kStrictLinkPatternNoBrackets
-                              : pattern == kLooseLinkPattern ? kLooseLinkPatternNoBrackets
-                                                             : nullptr;
+    const char* tailPattern = PatternWithoutBrackets(pattern);
     auto link = [this](const RegexMatch& m, std::string& out) { out += ConvertLink(m.Group(1)); };
     if (!tailPattern) return ScanReplace(pattern, Text, link);
 
