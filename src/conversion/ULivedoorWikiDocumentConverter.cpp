@@ -279,19 +279,7 @@ std::string TLivedoorWikiDocumentConverter::ConvertLink(std::string_view Match)
 
 std::string TLivedoorWikiDocumentConverter::ConvertInlinePlugin(std::string_view Call)
 {
-    std::optional<TCallMatch> call =
-        TCallScanner(Call, TCallScanner::TNotation::Livedoor).ParseCall();
-    if (!call) return ConvertInlinePlain(Call);
-    std::string arguments(call->Arguments);
-    if (!call->Body.empty()) {
-        arguments += ',';
-        arguments += call->Body;
-    }
-    const TPlugin* plugin = FindPlugin(call->Name, false);
-    if (!plugin) return ConvertInlinePlain(Call);
-    // Text of the call outside the part that names the plug-in is kept as text.
-    return ConvertInlinePlain(Call.substr(0, call->Begin)) + CallPlugin(*plugin, arguments) +
-           ConvertInlinePlain(Call.substr(call->End));
+    return ConvertCallOf(*this, Call, TCallScanner::TNotation::Livedoor);
 }
 
 std::string TLivedoorWikiDocumentConverter::ConvertEmphasis(std::string_view Text)

@@ -521,20 +521,7 @@ std::string TPukiWikiDocumentConverter::ConvertLink(std::string_view Match)
 
 std::string TPukiWikiDocumentConverter::ConvertInlinePlugin(std::string_view Call)
 {
-    std::optional<TCallMatch> call =
-        TCallScanner(Call, TCallScanner::TNotation::PukiWiki).ParseCall();
-    if (!call) return ConvertInlinePlain(Call);
-    std::string arguments(call->Arguments);
-    if (!call->Body.empty()) {
-        arguments += ',';
-        arguments += call->Body;
-    }
-    const TPlugin* plugin = FindPlugin(call->Name, false);
-    if (!plugin) return ConvertInlinePlain(Call);
-    // Text of the call before and after the part that names the plug-in (as in
-    // "&x &br;", where a blank cannot be in a name) is kept as text.
-    return ConvertInlinePlain(Call.substr(0, call->Begin)) + CallPlugin(*plugin, arguments) +
-           ConvertInlinePlain(Call.substr(call->End));
+    return ConvertCallOf(*this, Call, TCallScanner::TNotation::PukiWiki);
 }
 
 std::string TPukiWikiDocumentConverter::ConvertDefinition(std::string_view Term,
@@ -761,7 +748,25 @@ TCellFormat SplitCellFormat(std::string_view Cell, bool LowerCase)
     return TCellFormat{style, rest};
 }
 
-// --- Links and footnotes, shared ----------------------------------------------------------------
+// --- Plug-in calls, links and footnotes, shared ------------------------------------------------
+
+std::string ConvertCallOf(TWikiDocumentConverter& Converter, std::string_view Call,
+                          TCallScanner::TNotation Notation)
+{
+    std::optional<TCallMatch> call = TCallScanner(Call, Notation).ParseCall();
+    if (!call) return Converter.ConvertInlinePlain(Call);
+    std::string arguments(call->Arguments);
+    if (!call->Body.empty()) {
+        arguments += ',';
+        arguments += call->Body;
+    }
+    const TPlugin* plugin = Converter.FindPlugin(call->Name, false);
+    if (!plugin) return Converter.ConvertInlinePlain(Call);
+    // Text of the call before and after the part that names the plug-in (as in
+    // "&x &br;", where a blank cannot be in a name) is kept as text.
+    return Converter.ConvertInlinePlain(Call.substr(0, call->Begin)) +
+           Converter.CallPlugin(*plugin, arguments) + Converter.ConvertInlinePlain(Call.substr(call->End));
+}
 
 std::string ConvertAliasLink(TWikiDocumentConverter& Converter, std::string_view Match,
                              bool DropDoubledGt)

@@ -140,6 +140,13 @@ private:
     std::vector<std::size_t> parens_;  // every ")"
 };
 
+// One inline plug-in call, "&name(arguments){body};" (PukiWiki) or its livedoor Wiki form:
+// the named plug-in's HTML, with the call's text before and after the part that names the
+// plug-in kept as inline text; a call that does not parse, or names no loaded plug-in,
+// stays inline text. Looks plug-ins up without case.
+std::string ConvertCallOf(TWikiDocumentConverter& Converter, std::string_view Call,
+                          TCallScanner::TNotation Notation);
+
 // Whether Text ends with Suffix and the suffix begins on a character boundary (its first
 // byte is not the second byte of a double-byte character).
 bool EndsWithCharacters(std::string_view Text, std::string_view Suffix);
