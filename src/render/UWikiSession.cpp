@@ -80,10 +80,10 @@ void TWikiSession::Close()
     settings_.Save();
 }
 
-std::unique_ptr<TWikiDocumentConverter> TWikiSession::MakeConverter(TWikiNotation notation) const
+std::unique_ptr<TWikiDocumentConverter> TWikiSession::MakeConverter(TWikiNotation notation)
 {
     auto converter = TWikiDocumentConverterMaker::GetWikiDocumentConverter(
-        notation, const_cast<TPluginShelf*>(&plugins_), templates_.TemplateFolder(),
+        notation, &plugins_, templates_.TemplateFolder(),
         settings_.NoWikiNameLink ? 3 : 4, settings_.Extension, settings_.NameEncodingUTF8,
         settings_.LineBreak);
     converter->LooseWikiName = settings_.LooseWikiName;

@@ -113,7 +113,7 @@ public:
     TWikiTemplateNames TemplateNames() const;
 
 private:
-    std::unique_ptr<TWikiDocumentConverter> MakeConverter(TWikiNotation notation) const;
+    std::unique_ptr<TWikiDocumentConverter> MakeConverter(TWikiNotation notation);
     // Leaves the open wiki and opens the one in `folder`; a Wiki.ini that cannot be written
     // becomes a message.
     void ChangeWiki(const std::string& folder, std::vector<std::string>& messages);
