@@ -14,10 +14,10 @@ namespace tarnel::bench {
 
 constexpr int kPages = 10000;
 
-inline const std::string& GeneratedWiki()
-{
+inline const std::string& GeneratedWiki() {
     static const std::string folder = [] {
-        std::string dir = (std::filesystem::temp_directory_path() / "tarnel-bench-search/").string();
+        std::string dir =
+            (std::filesystem::temp_directory_path() / "tarnel-bench-search/").string();
         std::filesystem::create_directories(dir);
         // Shift_JIS prose turned into the stored EUC-JP form.
         const std::string ja = ShiftJisToEucJp(
@@ -27,7 +27,8 @@ inline const std::string& GeneratedWiki()
             std::string text;
             while (text.size() < 4000) {
                 text += "*Heading " + std::to_string(text.size()) + "\n";
-                text += "Some words about topic " + std::to_string(i % 97) + " and FrontPage " + ja + "\n";
+                text += "Some words about topic " + std::to_string(i % 97) + " and FrontPage " +
+                        ja + "\n";
                 text += "-item one\n-item two with more words " + ja + ja + "\n";
             }
             if (i % 100 == 0) text += "The rare needle word appears here.\n";

@@ -14,15 +14,13 @@ namespace {
 
 const char* const kAppFolder = TARNEL_BENCH_APP_DIR;
 
-TExportOptions Options(const std::string& folder)
-{
+TExportOptions Options(const std::string& folder) {
     TExportOptions options;
     options.folder = folder;
     return options;
 }
 
-void BM_ExportFirstRun(benchmark::State& state)
-{
+void BM_ExportFirstRun(benchmark::State& state) {
     const std::string& wiki = bench::GeneratedWiki();
     std::string out = (std::filesystem::temp_directory_path() / "tarnel-bench-export/").string();
     TWikiSession session(kAppFolder);
@@ -35,13 +33,12 @@ void BM_ExportFirstRun(benchmark::State& state)
         state.ResumeTiming();
         ExportHtml(session, Options(out));
     }
-    state.counters["pages/s"] = benchmark::Counter(static_cast<double>(bench::kPages) * state.iterations(),
-                                                   benchmark::Counter::kIsRate);
+    state.counters["pages/s"] = benchmark::Counter(
+        static_cast<double>(bench::kPages) * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ExportFirstRun)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
-void BM_ExportUnchanged(benchmark::State& state)
-{
+void BM_ExportUnchanged(benchmark::State& state) {
     const std::string& wiki = bench::GeneratedWiki();
     std::string out = (std::filesystem::temp_directory_path() / "tarnel-bench-export/").string();
     TWikiSession session(kAppFolder);
@@ -49,9 +46,10 @@ void BM_ExportUnchanged(benchmark::State& state)
     session.OpenWiki(wiki);
     std::filesystem::create_directories(out);
     ExportHtml(session, Options(out));
-    for (auto _ : state) ExportHtml(session, Options(out));
-    state.counters["pages/s"] = benchmark::Counter(static_cast<double>(bench::kPages) * state.iterations(),
-                                                   benchmark::Counter::kIsRate);
+    for (auto _ : state)
+        ExportHtml(session, Options(out));
+    state.counters["pages/s"] = benchmark::Counter(
+        static_cast<double>(bench::kPages) * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ExportUnchanged)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 

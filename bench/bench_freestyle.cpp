@@ -16,14 +16,14 @@ namespace {
 // A page as people write them: headings with and without anchor names, paragraphs of
 // Japanese and ASCII text with decorations, bracketed links, addresses, plug-in calls,
 // comments, quotations, lists, definitions, tables and pre lines.
-std::string MakePage(std::size_t bytes)
-{
+std::string MakePage(std::size_t bytes) {
     static const char* const kBlock[] = {
         "!!!日記 [#diary]",
         "今日は http://example.com/diary を見て [[FrontPage]] と [表紙|FrontPage] を直した。",
         "'''太字''' と ''斜体'' と ==取り消し== と __挿入__、{{color red,赤い文字}} も使う。",
         "// 書きかけのメモはコメントにしておく",
-        "まだない [[新しいページ]] や [画像|http://example.com/a.png] もある。<b>タグ</b> は文字のまま。",
+        "まだない [[新しいページ]] や [画像|http://example.com/a.png] もある。<b>タグ</b> "
+        "は文字のまま。",
         "",
         "!!箇条書き",
         "*一つ目の項目 [はじめに]",
@@ -49,8 +49,7 @@ std::string MakePage(std::size_t bytes)
     return ShiftJisToEucJp(page);
 }
 
-void BM_FreeStyleWikiPage(benchmark::State& state)
-{
+void BM_FreeStyleWikiPage(benchmark::State& state) {
     std::string page = MakePage(static_cast<std::size_t>(state.range(0)));
     TFreeStyleWikiDocumentConverter converter;
     TPluginShelf none;
@@ -59,7 +58,8 @@ void BM_FreeStyleWikiPage(benchmark::State& state)
         converter.Convert("/nonexistent/wiki/46726F6E7450616765.txt", page);
         benchmark::DoNotOptimize(converter.Html);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(page.size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(page.size()));
 }
 BENCHMARK(BM_FreeStyleWikiPage)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond);
 

@@ -14,12 +14,12 @@ namespace {
 
 // A page as people write them: headings, paragraphs of Japanese and ASCII text with tags,
 // links, footnotes and bracket calls, lists, a quotation, a table and verbatim blocks.
-std::string MakePage(std::size_t bytes)
-{
+std::string MakePage(std::size_t bytes) {
     static const char* const kBlock[] = {
         "*日記 ((見出しの脚注))",
         "今日は http://example.com/diary を見て [[FrontPage]] を直した。<b>太字</b>も使える。",
-        "Hatena 記法では <a href=\"http://example.com/\">タグ</a> がそのまま通り、[color:red] は呼び出し。",
+        "Hatena 記法では <a href=\"http://example.com/\">タグ</a> がそのまま通り、[color:red] "
+        "は呼び出し。",
         "脚注は((括弧二つで書く http://example.com/note))と本文の末尾に並ぶ。",
         "",
         "**箇条書き",
@@ -52,8 +52,7 @@ std::string MakePage(std::size_t bytes)
     return ShiftJisToEucJp(page);
 }
 
-void BM_HatenaPage(benchmark::State& state)
-{
+void BM_HatenaPage(benchmark::State& state) {
     std::string page = MakePage(static_cast<std::size_t>(state.range(0)));
     THatenaDocumentConverter converter;
     TPluginShelf none;
@@ -62,7 +61,8 @@ void BM_HatenaPage(benchmark::State& state)
         converter.Convert("/nonexistent/wiki/46726F6E7450616765.txt", page);
         benchmark::DoNotOptimize(converter.Html);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(page.size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(page.size()));
 }
 BENCHMARK(BM_HatenaPage)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond);
 

@@ -15,12 +15,12 @@ namespace {
 // A page as people write them: headings, paragraphs of Japanese and ASCII text with links,
 // decorations, line breaks, footnotes and plug-in calls, lists, quotations, pipe and comma
 // tables with spans and header rows, definitions, and ascii-art and verbatim blocks.
-std::string MakePage(std::size_t bytes)
-{
+std::string MakePage(std::size_t bytes) {
     static const char* const kBlock[] = {
         "* 今日の作業",
         "// この行はコメント",
-        "[[はじめに]] から http://example.com/diary?a=1&b=2 を見て [[トップ>>FrontPage]] を直した。",
+        "[[はじめに]] から http://example.com/diary?a=1&b=2 を見て [[トップ>>FrontPage]] "
+        "を直した。",
         "''強調'' と '''斜体''' と %%%挿入%%% と %%取り消し%% と __下付き__、注釈((注釈の本文))。",
         "行の途中で~~改行し、&color(red){赤い字} と &size(20){大きい字} を使う。",
         "",
@@ -60,8 +60,7 @@ std::string MakePage(std::size_t bytes)
     return ShiftJisToEucJp(page);
 }
 
-void BM_LivedoorPage(benchmark::State& state)
-{
+void BM_LivedoorPage(benchmark::State& state) {
     std::string page = MakePage(static_cast<std::size_t>(state.range(0)));
     TLivedoorWikiDocumentConverter converter;
     TPluginShelf none; // plug-in calls stay text
@@ -70,8 +69,13 @@ void BM_LivedoorPage(benchmark::State& state)
         converter.Convert("/nonexistent/wiki/46726F6E7450616765.txt", page);
         benchmark::DoNotOptimize(converter.Html);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(page.size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(page.size()));
 }
-BENCHMARK(BM_LivedoorPage)->Arg(100 << 10)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LivedoorPage)
+    ->Arg(100 << 10)
+    ->Arg(1 << 20)
+    ->Arg(10 << 20)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -81,13 +81,11 @@ const char* const kSection[] = {
     "",
 };
 
-std::string StoredForm(const std::string& shiftJis)
-{
+std::string StoredForm(const std::string& shiftJis) {
     return ShiftJisToEucJp(shiftJis);
 }
 
-std::string MakePage(std::size_t bytes)
-{
+std::string MakePage(std::size_t bytes) {
     std::string section;
     for (const char* line : kSection) {
         section += Utf8ToShiftJis(line);
@@ -100,8 +98,7 @@ std::string MakePage(std::size_t bytes)
     return StoredForm(page);
 }
 
-std::string Repeat(const std::string& piece, std::size_t bytes)
-{
+std::string Repeat(const std::string& piece, std::size_t bytes) {
     std::string text;
     text.reserve(bytes + piece.size());
     while (text.size() < bytes)
@@ -109,8 +106,7 @@ std::string Repeat(const std::string& piece, std::size_t bytes)
     return text;
 }
 
-void ConvertPage(benchmark::State& state, const std::string& page)
-{
+void ConvertPage(benchmark::State& state, const std::string& page) {
     TMarkdownDocumentConverter converter;
     for (auto _ : state) {
         converter.Convert(kPageFile, page);
@@ -120,8 +116,7 @@ void ConvertPage(benchmark::State& state, const std::string& page)
                             static_cast<int64_t>(page.size()));
 }
 
-void BM_MarkdownPage(benchmark::State& state)
-{
+void BM_MarkdownPage(benchmark::State& state) {
     std::string page = MakePage(static_cast<std::size_t>(state.range(0)));
     std::size_t japanese = 0;
     for (char c : EucJpToShiftJis(page))
@@ -137,16 +132,14 @@ BENCHMARK(BM_MarkdownPage)
     ->Unit(benchmark::kMillisecond);
 
 // Block openings at line starts whose closing tag comes only before them.
-void BM_MarkdownUnclosedHtml(benchmark::State& state)
-{
+void BM_MarkdownUnclosedHtml(benchmark::State& state) {
     ConvertPage(state, "</div>\n" + Repeat("<div>\n<pre class=\"x\">\ntext\n",
                                            static_cast<std::size_t>(state.range(0))));
 }
 BENCHMARK(BM_MarkdownUnclosedHtml)->Arg(100 << 10)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
 
 // Fences that never close, and "[[", "`", "**" and "<...@" that never close.
-void BM_MarkdownUnclosedSpans(benchmark::State& state)
-{
+void BM_MarkdownUnclosedSpans(benchmark::State& state) {
     auto half = static_cast<std::size_t>(state.range(0)) / 2;
     ConvertPage(state, Repeat("\n\n```\ncode\n", half) +
                            Repeat("text **a [[b `c <d@e *f _g ", half) + "\n");
@@ -154,8 +147,7 @@ void BM_MarkdownUnclosedSpans(benchmark::State& state)
 BENCHMARK(BM_MarkdownUnclosedSpans)->Arg(100 << 10)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
 
 // Long runs of "*" and "_" inside paragraph lines, and lines of them alone.
-void BM_MarkdownMarkRuns(benchmark::State& state)
-{
+void BM_MarkdownMarkRuns(benchmark::State& state) {
     auto quarter = static_cast<std::size_t>(state.range(0)) / 4;
     std::string page = "a " + std::string(quarter, '*') + " b\n\n" + "a " +
                        std::string(quarter, '_') + " b\n\n" + std::string(quarter, '*') + "\n\n" +
@@ -165,8 +157,7 @@ void BM_MarkdownMarkRuns(benchmark::State& state)
 BENCHMARK(BM_MarkdownMarkRuns)->Arg(100 << 10)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
 
 // 10,000 and 100,000 list items in one list, with nested items among them.
-void BM_MarkdownListItems(benchmark::State& state)
-{
+void BM_MarkdownListItems(benchmark::State& state) {
     std::string page;
     for (int64_t i = 0; i < state.range(0); ++i)
         page += i % 5 == 4 ? "    * nested item\n" : "* list item\n";
@@ -174,8 +165,7 @@ void BM_MarkdownListItems(benchmark::State& state)
 }
 BENCHMARK(BM_MarkdownListItems)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-void BM_MarkdownFile(benchmark::State& state, const std::string& path)
-{
+void BM_MarkdownFile(benchmark::State& state, const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::string page((std::istreambuf_iterator<char>(in)), {});
     if (page.empty()) {

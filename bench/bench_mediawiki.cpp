@@ -14,12 +14,13 @@ namespace {
 
 // A page as people write them: headings, paragraphs of Japanese and ASCII text with
 // decorations, links, WikiNames, tags and templates, lists, definitions and pre lines.
-std::string MakePage(std::size_t bytes)
-{
+std::string MakePage(std::size_t bytes) {
     static const char* const kBlock[] = {
         "== 日記 ==",
-        "今日は http://example.com/diary を見て [[FrontPage|表紙]] を直した。'''太字''' と ''斜体''。",
-        "MediaWiki 記法では <span class=\"x\">タグ</span> がそのまま通り、{{color|red|赤}} は呼び出し。",
+        "今日は http://example.com/diary を見て [[FrontPage|表紙]] を直した。'''太字''' と "
+        "''斜体''。",
+        "MediaWiki 記法では <span class=\"x\">タグ</span> がそのまま通り、{{color|red|赤}} "
+        "は呼び出し。",
         "WikiName も [[はじめに]] もリンクになり、http://example.com/a.png は画像になる。",
         "",
         "=== 箇条書き ===",
@@ -45,8 +46,7 @@ std::string MakePage(std::size_t bytes)
     return ShiftJisToEucJp(page);
 }
 
-void BM_MediaWikiPage(benchmark::State& state)
-{
+void BM_MediaWikiPage(benchmark::State& state) {
     std::string page = MakePage(static_cast<std::size_t>(state.range(0)));
     TMediaWikiDocumentConverter converter;
     TPluginShelf none;
@@ -55,7 +55,8 @@ void BM_MediaWikiPage(benchmark::State& state)
         converter.Convert("/nonexistent/wiki/46726F6E7450616765.txt", page);
         benchmark::DoNotOptimize(converter.Html);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(page.size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(page.size()));
 }
 BENCHMARK(BM_MediaWikiPage)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond);
 

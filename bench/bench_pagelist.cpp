@@ -8,25 +8,25 @@ using namespace tarnel;
 
 namespace {
 
-void BM_WikiFileListUpdate(benchmark::State& state)
-{
+void BM_WikiFileListUpdate(benchmark::State& state) {
     TWikiFileList list;
     list.folder = bench::GeneratedWiki();
-    for (auto _ : state) list.Update();
-    state.counters["pages/s"] = benchmark::Counter(static_cast<double>(list.Count()) * state.iterations(),
-                                                   benchmark::Counter::kIsRate);
+    for (auto _ : state)
+        list.Update();
+    state.counters["pages/s"] = benchmark::Counter(
+        static_cast<double>(list.Count()) * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_WikiFileListUpdate)->Unit(benchmark::kMillisecond);
 
-void BM_PageNamesOfList(benchmark::State& state)
-{
+void BM_PageNamesOfList(benchmark::State& state) {
     TWikiFileList list;
     list.folder = bench::GeneratedWiki();
     list.Update();
     for (auto _ : state)
-        for (int i = 0; i < list.Count(); ++i) benchmark::DoNotOptimize(list.PageName(i));
-    state.counters["pages/s"] = benchmark::Counter(static_cast<double>(list.Count()) * state.iterations(),
-                                                   benchmark::Counter::kIsRate);
+        for (int i = 0; i < list.Count(); ++i)
+            benchmark::DoNotOptimize(list.PageName(i));
+    state.counters["pages/s"] = benchmark::Counter(
+        static_cast<double>(list.Count()) * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_PageNamesOfList)->Unit(benchmark::kMillisecond);
 

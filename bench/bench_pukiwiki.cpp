@@ -15,8 +15,7 @@ namespace {
 // A page as people write them: headings with anchors, paragraphs of Japanese and ASCII text
 // with links, decorations, footnotes and plug-in calls, lists with a pre block inside, a
 // quotation, an aligned block, pipe and CSV tables, definitions and a block plug-in.
-std::string MakePage(std::size_t bytes)
-{
+std::string MakePage(std::size_t bytes) {
     static const char* const kBlock[] = {
         "* 今日の作業 [#work]",
         "// この行はコメント",
@@ -58,8 +57,7 @@ std::string MakePage(std::size_t bytes)
     return ShiftJisToEucJp(page);
 }
 
-void BM_PukiWikiPage(benchmark::State& state)
-{
+void BM_PukiWikiPage(benchmark::State& state) {
     std::string page = MakePage(static_cast<std::size_t>(state.range(0)));
     TPukiWikiDocumentConverter converter;
     TPluginShelf none; // plug-in calls stay text
@@ -68,8 +66,13 @@ void BM_PukiWikiPage(benchmark::State& state)
         converter.Convert("/nonexistent/wiki/46726F6E7450616765.txt", page);
         benchmark::DoNotOptimize(converter.Html);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(page.size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(page.size()));
 }
-BENCHMARK(BM_PukiWikiPage)->Arg(100 << 10)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PukiWikiPage)
+    ->Arg(100 << 10)
+    ->Arg(1 << 20)
+    ->Arg(10 << 20)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

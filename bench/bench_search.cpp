@@ -1,9 +1,9 @@
 // Search over a generated wiki of 10,000 pages of about 4 KB each (EUC-JP, as Tarnel
 // stores them), with one term and with three, beside `grep -rliF` of the same term over
 // the same folder in the same run.
+#include "GeneratedWiki.h"
 #include "storage/UDocumentSearching.h"
 #include "storage/UWikiFileList.h"
-#include "GeneratedWiki.h"
 
 #include <benchmark/benchmark.h>
 
@@ -16,32 +16,32 @@ using tarnel::bench::kPages;
 
 namespace {
 
-void BM_SearchOneTerm(benchmark::State& state)
-{
+void BM_SearchOneTerm(benchmark::State& state) {
     const std::string& folder = GeneratedWiki();
     TWikiFileList results;
-    for (auto _ : state) RunSearch("needle", folder, ".txt", results, {});
+    for (auto _ : state)
+        RunSearch("needle", folder, ".txt", results, {});
     state.counters["pages/s"] = benchmark::Counter(static_cast<double>(kPages) * state.iterations(),
                                                    benchmark::Counter::kIsRate);
     state.counters["found"] = results.Count();
 }
 BENCHMARK(BM_SearchOneTerm)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_SearchThreeTerms(benchmark::State& state)
-{
+void BM_SearchThreeTerms(benchmark::State& state) {
     const std::string& folder = GeneratedWiki();
     TWikiFileList results;
-    for (auto _ : state) RunSearch("needle rare WORD", folder, ".txt", results, {});
+    for (auto _ : state)
+        RunSearch("needle rare WORD", folder, ".txt", results, {});
     state.counters["pages/s"] = benchmark::Counter(static_cast<double>(kPages) * state.iterations(),
                                                    benchmark::Counter::kIsRate);
     state.counters["found"] = results.Count();
 }
 BENCHMARK(BM_SearchThreeTerms)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_GrepOneTerm(benchmark::State& state)
-{
+void BM_GrepOneTerm(benchmark::State& state) {
     const std::string command = "grep -rliF needle " + GeneratedWiki() + " > /dev/null";
-    for (auto _ : state) benchmark::DoNotOptimize(std::system(command.c_str()));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(std::system(command.c_str()));
     state.counters["pages/s"] = benchmark::Counter(static_cast<double>(kPages) * state.iterations(),
                                                    benchmark::Counter::kIsRate);
 }

@@ -43,8 +43,7 @@ const char* const kMainTemplate = R"(<!DOCTYPE html>
 
 // A deterministic fragment of converter output: paragraphs, lists, tables and links
 // mixing ASCII markup with Japanese text, in display form.
-std::string MakeFragment(std::size_t bytes)
-{
+std::string MakeFragment(std::size_t bytes) {
     const std::vector<std::string> lines = {
         "<h2><a name=\"i0\">\xE8\xA6\x8B\xE5\x87\xBA\xE3\x81\x97</a></h2>",
         "<p>\xE3\x81\x93\xE3\x81\xAE\xE3\x82\xA6\xE3\x82\xA3\xE3\x82\xAD\xE3\x81\xAF "
@@ -59,7 +58,8 @@ std::string MakeFragment(std::size_t bytes)
         "<pre class=\"verbatim-hard\">code &lt;b&gt; \xE6\x95\xB4\xE5\xBD\xA2</pre>",
     };
     std::vector<std::string> display;
-    for (const std::string& line : lines) display.push_back(Utf8ToShiftJis(line) + "\r\n");
+    for (const std::string& line : lines)
+        display.push_back(Utf8ToShiftJis(line) + "\r\n");
     std::string out;
     out.reserve(bytes + 256);
     std::uint32_t state = 12345;
@@ -70,8 +70,7 @@ std::string MakeFragment(std::size_t bytes)
     return out;
 }
 
-void BM_FillMainTemplate(benchmark::State& state, bool utf8)
-{
+void BM_FillMainTemplate(benchmark::State& state, bool utf8) {
     TPageTags page;
     page.Html = MakeFragment(static_cast<std::size_t>(state.range(0)));
     page.Title = Utf8ToShiftJis("\xE3\x83\x9A\xE3\x83\xBC\xE3\x82\xB8 & <title>");
@@ -82,7 +81,9 @@ void BM_FillMainTemplate(benchmark::State& state, bool utf8)
     page.DesignName = "default";
     page.DocumentFolder = "/home/user/\xE3\x82\xA6\xE3\x82\xA3\xE3\x82\xAD/";
     page.TitleEncodingUTF8 = utf8;
-    page.MenuBar = [] { return std::string("<ul class=\"list1\">\r\n  <li>menu</li>\r\n</ul>\r\n"); };
+    page.MenuBar = [] {
+        return std::string("<ul class=\"list1\">\r\n  <li>menu</li>\r\n</ul>\r\n");
+    };
 
     TPageProducer producer;
     producer.OnHTMLTag = MainTagHandler(page);
@@ -106,8 +107,7 @@ BENCHMARK_CAPTURE(BM_FillMainTemplate, Utf8Tags, true)
     ->Unit(benchmark::kMicrosecond);
 
 // A template of many tags and much plain markup: the filler's own scanning speed.
-void BM_ScanLargeTemplate(benchmark::State& state)
-{
+void BM_ScanLargeTemplate(benchmark::State& state) {
     std::string templ;
     while (templ.size() < (1u << 20))
         templ += "<div class=\"row\">< # Title a='>' > <span>text &amp; more</span> a < b</div>\n";

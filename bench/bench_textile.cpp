@@ -16,13 +16,13 @@ namespace {
 // phrase modifiers in both forms, quoted and page links, styled spans, plug-in calls,
 // aligned blocks, quotations, lists, tables with cell prefixes, pre lines and a <pre>
 // block.
-std::string MakePage(std::size_t bytes)
-{
+std::string MakePage(std::size_t bytes) {
     static const char* const kBlock[] = {
         "h2. 日記",
         "今日は \"例のサイト\":http://example.com/diary を見て [[FrontPage|表紙]] を直した。",
         "*太字* と _強調_ と -削除- と +挿入+ と ??引用?? と @code@、単[*語*]の中も。",
-        "%{color:red}赤い文字% と {{color(red,赤)}} と [\"角括弧\":http://example.com/a] と [[新しいページ]]。",
+        "%{color:red}赤い文字% と {{color(red,赤)}} と [\"角括弧\":http://example.com/a] と "
+        "[[新しいページ]]。",
         "<b>タグ</b> は文字のまま、裸の http://example.com/ もそのまま。",
         "",
         "p=. 中央寄せの段落",
@@ -52,8 +52,7 @@ std::string MakePage(std::size_t bytes)
     return ShiftJisToEucJp(page);
 }
 
-void BM_TextilePage(benchmark::State& state)
-{
+void BM_TextilePage(benchmark::State& state) {
     std::string page = MakePage(static_cast<std::size_t>(state.range(0)));
     TTextileDocumentConverter converter;
     TPluginShelf none;
@@ -62,7 +61,8 @@ void BM_TextilePage(benchmark::State& state)
         converter.Convert("/nonexistent/wiki/46726F6E7450616765.txt", page);
         benchmark::DoNotOptimize(converter.Html);
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(page.size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(page.size()));
 }
 BENCHMARK(BM_TextilePage)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond);
 

@@ -20,17 +20,16 @@
 
 namespace tarnel::testing {
 
-inline std::string ReadBytes(const std::filesystem::path& path)
-{
+inline std::string ReadBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // The golden pages of tests/data/<folder>/: every NAME.txt whose name is not hex.
-inline std::vector<std::filesystem::path> GoldenInputs(const std::string& folder)
-{
+inline std::vector<std::filesystem::path> GoldenInputs(const std::string& folder) {
     std::vector<std::filesystem::path> inputs;
-    for (const auto& e : std::filesystem::directory_iterator(std::string(TARNEL_TEST_DATA) + "/" + folder)) {
+    for (const auto& e :
+         std::filesystem::directory_iterator(std::string(TARNEL_TEST_DATA) + "/" + folder)) {
         if (e.path().extension() != ".txt") continue;
         std::string stem = e.path().stem().string();
         bool hex = !stem.empty() && std::all_of(stem.begin(), stem.end(), [](char c) {
@@ -43,8 +42,7 @@ inline std::vector<std::filesystem::path> GoldenInputs(const std::string& folder
 }
 
 // Converts every golden page of the folder and compares it with its .html file.
-inline void ExpectGoldenPages(const std::string& folder, TWikiDocumentConverter& converter)
-{
+inline void ExpectGoldenPages(const std::string& folder, TWikiDocumentConverter& converter) {
     const bool update = std::getenv("TARNEL_UPDATE_GOLDEN") != nullptr;
     auto inputs = GoldenInputs(folder);
     ASSERT_FALSE(inputs.empty()) << "no golden pages in tests/data/" << folder;

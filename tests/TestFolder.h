@@ -10,14 +10,13 @@ namespace tarnel::testing {
 
 class TestFolder {
 public:
-    TestFolder()
-    {
-        std::string templ = (std::filesystem::temp_directory_path() / "tarnel-test-XXXXXX").string();
+    TestFolder() {
+        std::string templ =
+            (std::filesystem::temp_directory_path() / "tarnel-test-XXXXXX").string();
         path_ = mkdtemp(templ.data());
         path_ += '/';
     }
-    ~TestFolder()
-    {
+    ~TestFolder() {
         std::error_code ec;
         std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, ec);
@@ -28,13 +27,11 @@ public:
 
     // The folder, ending in "/".
     const std::string& Path() const { return path_; }
-    std::string Write(const std::string& name, const std::string& bytes) const
-    {
+    std::string Write(const std::string& name, const std::string& bytes) const {
         std::ofstream(path_ + name, std::ios::binary) << bytes;
         return path_ + name;
     }
-    std::string Read(const std::string& name) const
-    {
+    std::string Read(const std::string& name) const {
         std::ifstream in(path_ + name, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }

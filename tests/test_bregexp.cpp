@@ -9,21 +9,19 @@ using namespace tarnel;
 namespace {
 
 // Shift_JIS bytes used below.
-const std::string kPo = "\x83\x7C";      // katakana po: its trail byte is "|"
-const std::string kNi = "\x82\x6D";      // full-width N: its trail byte is "m"
-const std::string kHiraA = "\x82\xA0";   // hiragana a
-const std::string kKanji = "\x93\xFA";   // "day"
+const std::string kPo = "\x83\x7C";    // katakana po: its trail byte is "|"
+const std::string kNi = "\x82\x6D";    // full-width N: its trail byte is "m"
+const std::string kHiraA = "\x82\xA0"; // hiragana a
+const std::string kKanji = "\x93\xFA"; // "day"
 
-std::string Replace(const char* pattern, const std::string& text, const char* with)
-{
+std::string Replace(const char* pattern, const std::string& text, const char* with) {
     return ScanReplace(pattern, text, [&](const RegexMatch&, std::string& out) { out += with; });
 }
 
 } // namespace
 
 // The k flag keeps double-byte characters whole; without it every byte is a character.
-TEST(BRegExp, ShiftJisCharactersAreNeverSplit)
-{
+TEST(BRegExp, ShiftJisCharactersAreNeverSplit) {
     const std::string cellText = kPo + "|next";
     auto cell = Search("m/([^|]*)\\|/k", cellText);
     ASSERT_TRUE(cell.Found());
@@ -44,8 +42,7 @@ TEST(BRegExp, ShiftJisCharactersAreNeverSplit)
     EXPECT_EQ(dot.Group(1), kHiraA);
 }
 
-TEST(BRegExp, AddressClassStopsAtJapaneseCharacter)
-{
+TEST(BRegExp, AddressClassStopsAtJapaneseCharacter) {
     const char* address = "m/(http:([^\\x00-\\x20()<>\\x7F-\\xFF])*)/k";
     for (const std::string& japanese : {kHiraA, kKanji, kPo, std::string("\xB1")}) {
         std::string text = "see http://example.com/a" + japanese + "b";
@@ -57,8 +54,7 @@ TEST(BRegExp, AddressClassStopsAtJapaneseCharacter)
     EXPECT_EQ(m.Group(1), "http://x.org/p");
 }
 
-TEST(BRegExp, WordBoundaryTreatsJapaneseAsNonWord)
-{
+TEST(BRegExp, WordBoundaryTreatsJapaneseAsNonWord) {
     const char* wikiName = "m/(\\b([A-Z][a-z]+([A-Z][a-z]+)+)\\b)/k";
     const std::string beforeText = "FrontPage" + kHiraA;
     auto before = Search(wikiName, beforeText);
@@ -74,8 +70,7 @@ TEST(BRegExp, WordBoundaryTreatsJapaneseAsNonWord)
     EXPECT_FALSE(Search("m/\\s/k", "\x81\x40").Found()) << "the full-width space is not \\s";
 }
 
-TEST(BRegExp, FlagsIgnoreCaseAndMultiline)
-{
+TEST(BRegExp, FlagsIgnoreCaseAndMultiline) {
     EXPECT_TRUE(Search("m/^(ab)\\1$/i", "abAB").Found()) << "back-reference without case";
     EXPECT_FALSE(Search("m/^(ab)\\1$/", "abAB").Found());
     EXPECT_TRUE(Search("m/^(ab)\\1$/ki", "aBAb").Found());
@@ -88,8 +83,7 @@ TEST(BRegExp, FlagsIgnoreCaseAndMultiline)
     EXPECT_TRUE(Search("/^[ ]{0,3}[0-9]/k", "  7.").Found()) << "the leading m is optional";
 }
 
-TEST(BRegExp, DialectFeatures)
-{
+TEST(BRegExp, DialectFeatures) {
     auto lazy = Search("m/<(.*?)>/k", "<a><b>");
     EXPECT_EQ(lazy.Group(1), "a");
     EXPECT_EQ(Search("m/<(.*)>/k", "<a><b>").Group(1), "a><b");
@@ -105,24 +99,22 @@ TEST(BRegExp, DialectFeatures)
     EXPECT_EQ(alternative.Group(2), "y");
 }
 
-TEST(BRegExp, ScanLoopResumesWithAnchorsAtPreviousEnd)
-{
+TEST(BRegExp, ScanLoopResumesWithAnchorsAtPreviousEnd) {
     // "^" anchors where the previous match ended, as if the text before had been deleted.
     EXPECT_EQ(Replace("m/^a/k", "aaab", "x"), "xxxb");
     EXPECT_EQ(Replace("m/\\Aa/k", "aaba", "x"), "xxba");
     EXPECT_EQ(Replace("m/^(.*?)(&\\w+\\(.*?\\))/k", "x&a(1)y&b(2)z", "[]"), "[][]z");
     // Plain text between matches goes through the plain handler.
     std::string out = ScanReplace(
-        "m/<[^>]*>/k", "a<b>c<d>e",
-        [](const RegexMatch& m, std::string& o) { o += m.Group(0); },
+        "m/<[^>]*>/k", "a<b>c<d>e", [](const RegexMatch& m, std::string& o) { o += m.Group(0); },
         [](std::string_view plain, std::string& o) {
-            for (char c : plain) o += static_cast<char>(c - 32);
+            for (char c : plain)
+                o += static_cast<char>(c - 32);
         });
     EXPECT_EQ(out, "A<b>C<d>E");
 }
 
-TEST(BRegExp, ScanLoopAlwaysAdvancesOnEmptyMatches)
-{
+TEST(BRegExp, ScanLoopAlwaysAdvancesOnEmptyMatches) {
     EXPECT_EQ(Replace("m/x*/", "ax", "-"), "-a--");
     EXPECT_EQ(Replace("m/x*/k", kHiraA, "-"), "-" + kHiraA + "-") << "steps a whole character";
     EXPECT_EQ(Replace("m/$/km", "a\nb", "."), "a.\nb.");
@@ -136,8 +128,7 @@ TEST(BRegExp, ScanLoopAlwaysAdvancesOnEmptyMatches)
     EXPECT_EQ(m.Group(1), "a\x82");
 }
 
-TEST(BRegExp, MatcherObjectKeepsOneResult)
-{
+TEST(BRegExp, MatcherObjectKeepsOneResult) {
     TBRegExp re;
     EXPECT_THROW(re.MatchPos(), EBRegExpError);
     ASSERT_TRUE(re.Match("m/(b+)(x)?/k", "abbc"));
@@ -178,8 +169,7 @@ TEST(BRegExp, MatcherObjectKeepsOneResult)
     EXPECT_EQ(&SharedRegExp(), &SharedRegExp());
 }
 
-TEST(BRegExp, BadPatternsAndRunawayMatchesRaise)
-{
+TEST(BRegExp, BadPatternsAndRunawayMatchesRaise) {
     EXPECT_THROW(Search("m/(unclosed/k", "x"), EBRegExpError);
     EXPECT_THROW(Search("m/[z-a]/k", "x"), EBRegExpError);
     EXPECT_THROW(Search("m/abc", "x"), EBRegExpError);

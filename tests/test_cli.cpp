@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <filesystem>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <sys/wait.h>
 
@@ -18,8 +18,7 @@ struct CliRun {
 
 // Runs tarnel-cli with the arguments (already quoted for the shell); stderr joins stdout
 // when `withErrors`.
-CliRun Cli(const std::string& arguments, bool withErrors = false)
-{
+CliRun Cli(const std::string& arguments, bool withErrors = false) {
     // A settings file of the test's own: the user's settings must not change the results.
     static const tarnel::testing::TestFolder settings;
     std::string command = "TARNEL_CONFIG=" + settings.Path() + "settings.ini " +
@@ -30,7 +29,8 @@ CliRun Cli(const std::string& arguments, bool withErrors = false)
     if (!pipe) return run;
     std::array<char, 4096> buffer;
     std::size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.out.append(buffer.data(), n);
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        run.out.append(buffer.data(), n);
     int status = pclose(pipe);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
@@ -40,20 +40,21 @@ const std::string kSample = std::string(TARNEL_SOURCE_DIR) + "/examples/sample-w
 
 } // namespace
 
-TEST(Cli, ListsAndConvertsTheSampleWiki)
-{
+TEST(Cli, ListsAndConvertsTheSampleWiki) {
     CliRun list = Cli("list " + kSample);
     EXPECT_EQ(list.status, 0);
     EXPECT_NE(list.out.find("FrontPage\n"), std::string::npos);
-    EXPECT_NE(list.out.find("\xE3\x81\xAF\xE3\x81\x98\xE3\x82\x81\xE3\x81\xAB\n"), std::string::npos)
+    EXPECT_NE(list.out.find("\xE3\x81\xAF\xE3\x81\x98\xE3\x82\x81\xE3\x81\xAB\n"),
+              std::string::npos)
         << "Japanese page names come out in UTF-8";
 
     CliRun page = Cli("convert " + kSample + "/46726F6E7450616765.txt");
     EXPECT_EQ(page.status, 0);
     EXPECT_NE(page.out.find("<h2><a name=\"i0\">"), std::string::npos);
     EXPECT_EQ(Cli("convert --title " + kSample + "/46726F6E7450616765.txt").out, "FrontPage\n");
-    EXPECT_NE(Cli("convert --toc " + kSample + "/46726F6E7450616765.txt").out.find("<div class=\"toc\">"),
-              std::string::npos);
+    EXPECT_NE(
+        Cli("convert --toc " + kSample + "/46726F6E7450616765.txt").out.find("<div class=\"toc\">"),
+        std::string::npos);
     CliRun euc = Cli("convert --encoding euc " + kSample + "/A4CFA4B8A4E1A4CB.txt");
     EXPECT_NE(euc.out.find("\xA4\xCF\xA4\xB8\xA4\xE1\xA4\xCB"), std::string::npos);
 
@@ -62,8 +63,7 @@ TEST(Cli, ListsAndConvertsTheSampleWiki)
     EXPECT_NE(found.out.find("FrontPage\n"), std::string::npos);
 }
 
-TEST(Cli, ShowsTheWholePageAndWritesNoSettings)
-{
+TEST(Cli, ShowsTheWholePageAndWritesNoSettings) {
     tarnel::testing::TestFolder folder;
     std::string config = folder.Path() + "mine.ini";
     CliRun page = Cli("--config " + config + " show " + kSample + "/46726F6E7450616765.txt");
@@ -76,8 +76,7 @@ TEST(Cli, ShowsTheWholePageAndWritesNoSettings)
     EXPECT_EQ(Cli("show " + kSample + "/nothing.txt").status, 1);
 }
 
-TEST(Cli, ExitStatusTellsUsageFromFailure)
-{
+TEST(Cli, ExitStatusTellsUsageFromFailure) {
     EXPECT_EQ(Cli("").status, 2);
     EXPECT_EQ(Cli("frobnicate").status, 2);
     EXPECT_EQ(Cli("convert --notation klingon x.txt").status, 2);

@@ -1,12 +1,12 @@
 // The converter framework: blocks, escaping, anchors, links, footnotes, contents, the
 // factory and plug-in calls. YukiWiki serves as the concrete notation.
+#include "TestFolder.h"
 #include "conversion/UWikiDocumentConverterMaker.h"
 #include "conversion/UYukiWikiDocumentConverter.h"
 #include "plugins/UPluginShelf.h"
 #include "storage/UWikiFileList.h"
 #include "text/BRegExp.h"
 #include "text/jconvert.h"
-#include "TestFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -18,14 +18,16 @@ using tarnel::testing::TestFolder;
 namespace {
 
 // Converts display-form text directly, without the EUC-JP step of Convert.
-std::string Blocks(TWikiDocumentConverter& c, const std::string& text) { return c.ConvertBlocks(text); }
+std::string Blocks(TWikiDocumentConverter& c, const std::string& text) {
+    return c.ConvertBlocks(text);
+}
 
 struct Wiki {
     TestFolder folder;
     TYukiWikiDocumentConverter converter;
-    explicit Wiki(std::initializer_list<const char*> pages = {})
-    {
-        for (const char* page : pages) folder.Write(EncodePageName(page, false) + ".txt", "x\n");
+    explicit Wiki(std::initializer_list<const char*> pages = {}) {
+        for (const char* page : pages)
+            folder.Write(EncodePageName(page, false) + ".txt", "x\n");
         converter.FileName = folder.Path() + "46726F6E7450616765.txt";
     }
     std::string Links(const std::string& text) { return converter.ConvertLinks(text); }
@@ -33,16 +35,15 @@ struct Wiki {
 
 } // namespace
 
-TEST(Converter, EscapeHtmlEscapesFourCharactersAndExistingEntitiesAgain)
-{
+TEST(Converter, EscapeHtmlEscapesFourCharactersAndExistingEntitiesAgain) {
     EXPECT_EQ(TWikiDocumentConverter::EscapeHtml("a&b<c>d\"e'"), "a&amp;b&lt;c&gt;d&quot;e'");
     EXPECT_EQ(TWikiDocumentConverter::EscapeHtml("&amp;"), "&amp;amp;");
     EXPECT_EQ(TWikiDocumentConverter::EscapeHtml("\x83\x7C"), "\x83\x7C");
 }
 
-TEST(Converter, TextHelpers)
-{
-    EXPECT_EQ(TWikiDocumentConverter::StripTags("<a href=\"x\">link</a> and <b>b</b>"), "link and b");
+TEST(Converter, TextHelpers) {
+    EXPECT_EQ(TWikiDocumentConverter::StripTags("<a href=\"x\">link</a> and <b>b</b>"),
+              "link and b");
     EXPECT_EQ(TWikiDocumentConverter::ReplaceAll("a..b", "\\.", "-"), "a--b");
     EXPECT_EQ(TWikiDocumentConverter::ReplaceAll("x\"\"y", "\"\"", "\""), "x\"y");
     for (const char* image : {"http://x/a.png", "a.GIF", "b.jpeg", "c.JPG"})
@@ -54,8 +55,7 @@ TEST(Converter, TextHelpers)
     EXPECT_FALSE(TWikiDocumentConverter::IsUrl("gopher://a"));
 }
 
-TEST(Converter, SplitLinesAtEveryLineEnd)
-{
+TEST(Converter, SplitLinesAtEveryLineEnd) {
     using V = std::vector<std::string_view>;
     EXPECT_EQ(SplitLines("a\nb\r\nc\rd"), (V{"a", "b", "c", "d"}));
     EXPECT_EQ(SplitLines("a\n"), (V{"a"}));
@@ -63,13 +63,14 @@ TEST(Converter, SplitLinesAtEveryLineEnd)
     EXPECT_EQ(SplitLines(""), V{});
 }
 
-TEST(Converter, NestedBlocksOpenAndCloseOnlyTheDifference)
-{
+TEST(Converter, NestedBlocksOpenAndCloseOnlyTheDifference) {
     TYukiWikiDocumentConverter c;
-    EXPECT_EQ(Blocks(c, "---a\n-b"),
-              "<ul>\r\n<ul>\r\n<ul>\r\n  <li>a</li>\r\n</ul>\r\n</ul>\r\n  <li>b</li>\r\n</ul>\r\n");
-    EXPECT_EQ(Blocks(c, "-a\n---b"),
-              "<ul>\r\n  <li>a</li>\r\n<ul>\r\n<ul>\r\n  <li>b</li>\r\n</ul>\r\n</ul>\r\n</ul>\r\n");
+    EXPECT_EQ(
+        Blocks(c, "---a\n-b"),
+        "<ul>\r\n<ul>\r\n<ul>\r\n  <li>a</li>\r\n</ul>\r\n</ul>\r\n  <li>b</li>\r\n</ul>\r\n");
+    EXPECT_EQ(
+        Blocks(c, "-a\n---b"),
+        "<ul>\r\n  <li>a</li>\r\n<ul>\r\n<ul>\r\n  <li>b</li>\r\n</ul>\r\n</ul>\r\n</ul>\r\n");
     // A plain line continues the list; after an empty line a paragraph follows, and
     // two paragraph lines run together.
     EXPECT_EQ(Blocks(c, "--a\nmore\n\np\nq"),
@@ -84,17 +85,16 @@ TEST(Converter, NestedBlocksOpenAndCloseOnlyTheDifference)
     EXPECT_EQ(Blocks(c, ""), "");
 }
 
-TEST(Converter, AnchorsRestartEveryConversionAndCarryMenuPrefix)
-{
+TEST(Converter, AnchorsRestartEveryConversionAndCarryMenuPrefix) {
     TYukiWikiDocumentConverter c;
-    EXPECT_EQ(Blocks(c, "*a\n*b"), "<h2><a name=\"i0\">a</a></h2>\r\n<h2><a name=\"i1\">b</a></h2>\r\n");
+    EXPECT_EQ(Blocks(c, "*a\n*b"),
+              "<h2><a name=\"i0\">a</a></h2>\r\n<h2><a name=\"i1\">b</a></h2>\r\n");
     EXPECT_EQ(Blocks(c, "*c"), "<h2><a name=\"i0\">c</a></h2>\r\n");
     c.MenuBarMode = true;
     EXPECT_EQ(Blocks(c, "*c"), "<h2><a name=\"mi0\">c</a></h2>\r\n");
 }
 
-TEST(Converter, ConvertDecodesStoredTextAndTitle)
-{
+TEST(Converter, ConvertDecodesStoredTextAndTitle) {
     TYukiWikiDocumentConverter c;
     c.Convert("/w/A4A2.txt", "\xA4\xA2\n");
     EXPECT_EQ(c.Html, "<p>\r\n\x82\xA0</p>\r\n");
@@ -107,14 +107,13 @@ TEST(Converter, ConvertDecodesStoredTextAndTitle)
     EXPECT_EQ(c.Title, "\x82\xA0");
 }
 
-TEST(Links, EveryLinkModeForExistingAndMissingPages)
-{
+TEST(Links, EveryLinkModeForExistingAndMissingPages) {
     Wiki w({"FrontPage", "Exists"});
     const std::string existing = "<a href=\"WikiLink:46726F6E7450616765.txt\">FrontPage</a>";
-    const std::string missingWiki =
-        "<span class=\"newlink-name\">NoPage</span><a href=\"NewLink:4E6F50616765.txt\" class=\"newlink\">?</a>";
-    const std::string missingBracket =
-        "<span class=\"newlink-name\">gone</span><a href=\"NewLink:676F6E65.txt\" class=\"newlink\">?</a>";
+    const std::string missingWiki = "<span class=\"newlink-name\">NoPage</span><a "
+                                    "href=\"NewLink:4E6F50616765.txt\" class=\"newlink\">?</a>";
+    const std::string missingBracket = "<span class=\"newlink-name\">gone</span><a "
+                                       "href=\"NewLink:676F6E65.txt\" class=\"newlink\">?</a>";
 
     w.converter.LinkMode = 4;
     EXPECT_EQ(w.Links("FrontPage"), existing);
@@ -133,8 +132,7 @@ TEST(Links, EveryLinkModeForExistingAndMissingPages)
     EXPECT_EQ(w.Links("NoPage"), "NoPage");
 }
 
-TEST(Links, Utf8FileNamesInHrefAndExistenceTest)
-{
+TEST(Links, Utf8FileNamesInHrefAndExistenceTest) {
     TestFolder folder;
     folder.Write("E38182.txt", "x\n"); // hiragana a, UTF-8 name
     TYukiWikiDocumentConverter c;
@@ -142,22 +140,23 @@ TEST(Links, Utf8FileNamesInHrefAndExistenceTest)
     c.Utf8FileNames = true;
     EXPECT_EQ(c.ConvertLinks("[[\x82\xA0]]"), "<a href=\"WikiLink:E38182.txt\">\x82\xA0</a>");
     c.Utf8FileNames = false;
-    EXPECT_EQ(c.ConvertLinks("[[\x82\xA0]]"),
-              "<span class=\"newlink-name\">\x82\xA0</span><a href=\"NewLink:A4A2.txt\" class=\"newlink\">?</a>");
+    EXPECT_EQ(c.ConvertLinks("[[\x82\xA0]]"), "<span class=\"newlink-name\">\x82\xA0</span><a "
+                                              "href=\"NewLink:A4A2.txt\" class=\"newlink\">?</a>");
 }
 
-TEST(Links, WikiNamesAndAddresses)
-{
+TEST(Links, WikiNamesAndAddresses) {
     Wiki w({"WikiName", "WIkiName"});
     // Strict: capitalised words. Two capitals in a row are not a WikiName.
     EXPECT_EQ(w.Links("WIkiName"), "WIkiName");
     EXPECT_EQ(w.Links("Wikiname"), "Wikiname");
-    EXPECT_EQ(w.Links("WikiName\x82\xA0"), "<a href=\"WikiLink:57696B694E616D65.txt\">WikiName</a>\x82\xA0");
+    EXPECT_EQ(w.Links("WikiName\x82\xA0"),
+              "<a href=\"WikiLink:57696B694E616D65.txt\">WikiName</a>\x82\xA0");
     w.converter.LooseWikiName = true;
     EXPECT_EQ(w.Links("WIkiName"), "<a href=\"WikiLink:57496B694E616D65.txt\">WIkiName</a>");
 
     // An address ends at a Japanese character; escaped characters right after it join it.
-    EXPECT_EQ(w.Links("http://a.jp/x\x82\xA0"), "<a href=\"http://a.jp/x\">http://a.jp/x</a>\x82\xA0");
+    EXPECT_EQ(w.Links("http://a.jp/x\x82\xA0"),
+              "<a href=\"http://a.jp/x\">http://a.jp/x</a>\x82\xA0");
     EXPECT_EQ(w.Links("http://a.jp/?a=1&amp;b=2 c"),
               "<a href=\"http://a.jp/?a=1&amp;b=2\">http://a.jp/?a=1&amp;b=2</a> c");
     EXPECT_EQ(w.Links("(http://a.jp/)"), "(<a href=\"http://a.jp/\">http://a.jp/</a>)");
@@ -171,8 +170,7 @@ public:
     using TYukiWikiDocumentConverter::AddFootnote;
 };
 
-TEST(Footnotes, MarksAndListPointAtEachOther)
-{
+TEST(Footnotes, MarksAndListPointAtEachOther) {
     FootnoteConverter c;
     std::string first = c.FootnoteRef("see <a href=\"x\">this</a>");
     c.AddFootnote("see <a href=\"x\">this</a>");
@@ -184,9 +182,11 @@ TEST(Footnotes, MarksAndListPointAtEachOther)
                       "href=\"InnerLink:#f2\" name=\"fn2\">*2</a></span>");
     EXPECT_EQ(c.FootnotesHtml(),
               "<div class=\"footnote\">"
-              "<span class=\"footnote\"><a class=\"footnote\" href=\"InnerLink:#fn1\" name=\"f1\">*1</a></span>"
+              "<span class=\"footnote\"><a class=\"footnote\" href=\"InnerLink:#fn1\" "
+              "name=\"f1\">*1</a></span>"
               "<span class=\"footnote_caption\">see <a href=\"x\">this</a></span><br>\r\n"
-              "<span class=\"footnote\"><a class=\"footnote\" href=\"InnerLink:#fn2\" name=\"f2\">*2</a></span>"
+              "<span class=\"footnote\"><a class=\"footnote\" href=\"InnerLink:#fn2\" "
+              "name=\"f2\">*2</a></span>"
               "<span class=\"footnote_caption\">two</span><br>\r\n</div>");
     c.LinkMode = 2;
     EXPECT_NE(c.FootnotesHtml().find("href=\"#fn1\""), std::string::npos);
@@ -194,8 +194,7 @@ TEST(Footnotes, MarksAndListPointAtEachOther)
     EXPECT_EQ(c.FootnotesHtml(), "");
 }
 
-TEST(Contents, BlockNestsByLevel)
-{
+TEST(Contents, BlockNestsByLevel) {
     TYukiWikiDocumentConverter c;
     Blocks(c, "*A\n**B\n**C\n*D");
     EXPECT_EQ(c.ContentsHtml(false),
@@ -218,7 +217,8 @@ TEST(Contents, BlockNestsByLevel)
     // Every list that opens also closes.
     auto count = [&](const std::string& s) {
         std::size_t n = 0;
-        for (std::size_t p = toc.find(s); p != std::string::npos; p = toc.find(s, p + 1)) ++n;
+        for (std::size_t p = toc.find(s); p != std::string::npos; p = toc.find(s, p + 1))
+            ++n;
         return n;
     };
     EXPECT_EQ(count("<ul"), count("</ul>"));
@@ -228,8 +228,7 @@ TEST(Contents, BlockNestsByLevel)
     EXPECT_EQ(c.ContentsHtml(false), "");
 }
 
-TEST(Factory, NotationIdentifiersAndIndexes)
-{
+TEST(Factory, NotationIdentifiersAndIndexes) {
     using M = TWikiDocumentConverterMaker;
     EXPECT_EQ(M::NotationToIndex(TWikiNotation::None), -1);
     EXPECT_EQ(M::IndexToNotation(-1), TWikiNotation::None);
@@ -238,18 +237,21 @@ TEST(Factory, NotationIdentifiersAndIndexes)
     EXPECT_EQ(M::NotationToIndex(static_cast<TWikiNotation>(9)), 0);
     EXPECT_EQ(M::IndexToNotation(8), TWikiNotation::YukiWiki);
     EXPECT_EQ(M::IndexToNotation(-2), TWikiNotation::YukiWiki);
-    for (int i = -1; i < 8; ++i) EXPECT_EQ(M::NotationToIndex(M::IndexToNotation(i)), i);
+    for (int i = -1; i < 8; ++i)
+        EXPECT_EQ(M::NotationToIndex(M::IndexToNotation(i)), i);
 
     for (int bad : {0, 9, 255}) {
         try {
-            M::GetWikiDocumentConverter(static_cast<TWikiNotation>(bad), nullptr, "", 4, ".txt", false, false);
+            M::GetWikiDocumentConverter(static_cast<TWikiNotation>(bad), nullptr, "", 4, ".txt",
+                                        false, false);
             FAIL() << bad;
         } catch (const ERangeError& e) {
             EXPECT_STREQ(e.what(), "invalid type at GetWikiDocumentConverter()");
         }
     }
     TPluginShelf shelf;
-    auto c = M::GetWikiDocumentConverter(TWikiNotation::YukiWiki, &shelf, "/t", 2, ".wiki", true, true);
+    auto c =
+        M::GetWikiDocumentConverter(TWikiNotation::YukiWiki, &shelf, "/t", 2, ".wiki", true, true);
     EXPECT_NE(dynamic_cast<TYukiWikiDocumentConverter*>(c.get()), nullptr);
     EXPECT_EQ(c->Plugins, &shelf);
     EXPECT_EQ(c->TemplateFolder, "/t");
@@ -259,8 +261,7 @@ TEST(Factory, NotationIdentifiersAndIndexes)
     EXPECT_TRUE(c->KeepLineBreaks);
 }
 
-TEST(Plugins, CallsNeedAShelfAndUnknownNamesStayText)
-{
+TEST(Plugins, CallsNeedAShelfAndUnknownNamesStayText) {
     TYukiWikiDocumentConverter c;
     try {
         Blocks(c, "a &br() b");
@@ -277,46 +278,48 @@ TEST(Plugins, CallsNeedAShelfAndUnknownNamesStayText)
     ASSERT_NE(shipped.Find("br", true), nullptr);
     c.Plugins = &shipped;
     EXPECT_EQ(Blocks(c, "a&br()b"), "<p>\r\na<br>b</p>\r\n");
-    EXPECT_EQ(Blocks(c, "&BR()"), "<p>\r\n&amp;BR()</p>\r\n") << "YukiWiki looks names up with case";
+    EXPECT_EQ(Blocks(c, "&BR()"), "<p>\r\n&amp;BR()</p>\r\n")
+        << "YukiWiki looks names up with case";
 }
 
 // The link pass skips the bracketed form where no "]]" follows; the result must be what
 // one plain pass of the whole pattern gives.
-TEST(Links, ShortcutGivesTheSameResultAsOnePlainPass)
-{
+TEST(Links, ShortcutGivesTheSameResultAsOnePlainPass) {
     Wiki w({"FrontPage"});
     auto plain = [&](const std::string& text) {
-        return ScanReplace(w.converter.LinkPattern(), text, [&](const RegexMatch& m, std::string& out) {
-            out += w.converter.ConvertLink(m.Group(1));
-        });
+        return ScanReplace(w.converter.LinkPattern(), text,
+                           [&](const RegexMatch& m, std::string& out) {
+                               out += w.converter.ConvertLink(m.Group(1));
+                           });
     };
     std::mt19937 random(11);
-    static const char* const kPieces[] = {"[[", "]]", "[", "]", "Front", "Page", "http://a/", " ",
-                                          "x", "\x82\xA0", "\x83\x5D", "\n", "WikiName", "&gt;"};
+    static const char* const kPieces[] = {"[[",       "]]",        "[",        "]",   "Front",
+                                          "Page",     "http://a/", " ",        "x",   "\x82\xA0",
+                                          "\x83\x5D", "\n",        "WikiName", "&gt;"};
     for (bool loose : {false, true}) {
         w.converter.LooseWikiName = loose;
         for (int round = 0; round < 2000; ++round) {
             std::string text;
             int n = static_cast<int>(random() % 24);
-            for (int i = 0; i < n; ++i) text += kPieces[random() % 14];
+            for (int i = 0; i < n; ++i)
+                text += kPieces[random() % 14];
             ASSERT_EQ(w.Links(text), plain(text)) << text;
         }
     }
 }
 
-TEST(Links, ManyUnclosedBracketsAndAngleBracketsStayLinear)
-{
+TEST(Links, ManyUnclosedBracketsAndAngleBracketsStayLinear) {
     // Each of these took minutes when every "[[" or "<" scanned to the end of the line.
     Wiki w;
     std::string brackets = "]] " + std::string(200000, '[');
     EXPECT_TRUE(w.Links(brackets) == brackets);
     std::string angles(200000, '<');
     EXPECT_TRUE(TWikiDocumentConverter::StripTags("x>" + angles) == "x>" + angles);
-    EXPECT_EQ(TWikiDocumentConverter::StripTags(angles + "<b>x"), "x") << "the first < runs to the >";
+    EXPECT_EQ(TWikiDocumentConverter::StripTags(angles + "<b>x"), "x")
+        << "the first < runs to the >";
 }
 
-TEST(Converter, BrokenDoubleBytePairsBecomeQuestionMarks)
-{
+TEST(Converter, BrokenDoubleBytePairsBecomeQuestionMarks) {
     // A lead byte before a line end would otherwise swallow the line end into a character.
     // (EUC-JP 0x8E 0x81 is a broken half-width pair; its second byte is a Shift_JIS lead.)
     TYukiWikiDocumentConverter c;
@@ -324,5 +327,6 @@ TEST(Converter, BrokenDoubleBytePairsBecomeQuestionMarks)
     EXPECT_EQ(c.Html, "<h2><a name=\"i0\">a?</a></h2>\r\n<ul>\r\n  <li>b</li>\r\n</ul>\r\n");
     EXPECT_EQ(RepairShiftJis("\x82\xA0\x81\n\x82"), "\x82\xA0?\n?");
     FootnoteConverter f;
-    EXPECT_NE(f.FootnoteRef(std::string("ab\0cd", 5)).find(std::string("title=\"ab\0cd\"", 13)), std::string::npos);
+    EXPECT_NE(f.FootnoteRef(std::string("ab\0cd", 5)).find(std::string("title=\"ab\0cd\"", 13)),
+              std::string::npos);
 }

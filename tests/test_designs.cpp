@@ -1,5 +1,5 @@
-#include "render/UDesignList.h"
 #include "TestFolder.h"
+#include "render/UDesignList.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,10 @@
 
 using namespace tarnel;
 
-TEST(Designs, OnlyFoldersAreDesignsSortedWithoutCase)
-{
+TEST(Designs, OnlyFoldersAreDesignsSortedWithoutCase) {
     tarnel::testing::TestFolder css;
-    for (const char* d : {"default", "Dark", "blue"}) std::filesystem::create_directory(css.Path() + d);
+    for (const char* d : {"default", "Dark", "blue"})
+        std::filesystem::create_directory(css.Path() + d);
     css.Write("default/wiki.css", "body{}");
     css.Write("notadesign.css", "x");
     TDesignList list(css.Path());
@@ -23,11 +23,11 @@ TEST(Designs, OnlyFoldersAreDesignsSortedWithoutCase)
     EXPECT_TRUE(TDesignList(css.Path() + "missing/").Designs().empty());
 }
 
-TEST(Designs, ShippedDesignsAllHaveAStyleSheet)
-{
+TEST(Designs, ShippedDesignsAllHaveAStyleSheet) {
     TDesignList list(std::string(TARNEL_APP_DIR) + "css/");
     std::vector<std::string> designs = list.Designs();
     if (designs.empty()) GTEST_SKIP() << "no designs built yet";
     EXPECT_NE(list.IndexOf("default"), -1);
-    for (const std::string& d : designs) EXPECT_FALSE(list.StyleSheetText(d).empty()) << d;
+    for (const std::string& d : designs)
+        EXPECT_FALSE(list.StyleSheetText(d).empty()) << d;
 }

@@ -1,10 +1,10 @@
 // HTML export of a wiki: names, encodings, time stamps, chosen pages, copied folders,
 // failures, and the exported site as a browser sees it.
+#include "TestFolder.h"
 #include "render/UHtmlExport.h"
 #include "render/UWikiSession.h"
 #include "storage/UWikiFileList.h"
 #include "text/jconvert.h"
-#include "TestFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -22,22 +22,19 @@ namespace {
 
 class ExportTest : public ::testing::Test {
 protected:
-    ExportTest() : session(TARNEL_APP_DIR)
-    {
+    ExportTest() : session(TARNEL_APP_DIR) {
         wiki = root.Path() + "wiki/";
         out = root.Path() + "out/";
         fs::create_directories(wiki);
         fs::create_directories(out);
         session.Start(root.Path() + "settings.ini");
     }
-    std::string Page(const std::string& name, const std::string& displayText)
-    {
+    std::string Page(const std::string& name, const std::string& displayText) {
         std::string path = wiki + EncodePageName(name, false) + ".txt";
         std::ofstream(path, std::ios::binary) << ShiftJisToEucJp(displayText);
         return path;
     }
-    TExportResult Export(TExportOptions options = {})
-    {
+    TExportResult Export(TExportOptions options = {}) {
         options.folder = out;
         session.OpenWiki(wiki);
         return ExportHtml(session, options);
@@ -51,8 +48,7 @@ protected:
 
 } // namespace
 
-TEST_F(ExportTest, SecondRunWritesOnlyTheIndex)
-{
+TEST_F(ExportTest, SecondRunWritesOnlyTheIndex) {
     Page("FrontPage", "*Top\nSee OtherPage and MissingPage\n");
     Page("OtherPage", "other\n");
     TExportResult first = Export();
@@ -76,8 +72,7 @@ TEST_F(ExportTest, SecondRunWritesOnlyTheIndex)
     EXPECT_EQ(Export(force).written, 2);
 }
 
-TEST_F(ExportTest, ChosenPagesOnly)
-{
+TEST_F(ExportTest, ChosenPagesOnly) {
     Page("A", "a\n");
     Page("B", "b\n");
     Page("C", "c\n");
@@ -93,11 +88,13 @@ TEST_F(ExportTest, ChosenPagesOnly)
     EXPECT_EQ(index.find("41.html"), std::string::npos);
 }
 
-TEST_F(ExportTest, TitleNames)
-{
-    EXPECT_EQ(TitleExportName("a/b:c"), "a\x81\x5E" "b\x81\x46" "c.html");
+TEST_F(ExportTest, TitleNames) {
+    EXPECT_EQ(TitleExportName("a/b:c"), "a\x81\x5E"
+                                        "b\x81\x46"
+                                        "c.html");
     EXPECT_EQ(TitleExportName("ver1.2"), "ver1.html");
-    EXPECT_EQ(TitleExportName("q?*\"<>|\\"), "q\x81\x48\x81\x96\x81\x68\x81\x83\x81\x84\x81\x62\x81\x8F.html");
+    EXPECT_EQ(TitleExportName("q?*\"<>|\\"),
+              "q\x81\x48\x81\x96\x81\x68\x81\x83\x81\x84\x81\x62\x81\x8F.html");
     // The trail byte 0x5C of a double-byte character is not a backslash.
     EXPECT_EQ(TitleExportName("\x95\x5C"), "\x95\x5C.html");
     EXPECT_EQ(StandardExportName("E38182.txt"), "E38182.html");
@@ -107,12 +104,14 @@ TEST_F(ExportTest, TitleNames)
     TExportOptions options;
     options.fileNameKind = TExportFileNameKind::Title;
     Export(options);
-    EXPECT_TRUE(fs::exists(out + "a\xEF\xBC\x8F" "b\xEF\xBC\x9A" "c.html")) << "UTF-8 file names on disk";
+    EXPECT_TRUE(fs::exists(out + "a\xEF\xBC\x8F"
+                                 "b\xEF\xBC\x9A"
+                                 "c.html"))
+        << "UTF-8 file names on disk";
     EXPECT_TRUE(fs::exists(out + "ver1.html"));
 }
 
-TEST_F(ExportTest, EncodingsAndLineBreaks)
-{
+TEST_F(ExportTest, EncodingsAndLineBreaks) {
     Page("J", "\x93\xFA\x96\x7B\n");
     TExportOptions euc;
     euc.encoding = TExportEncoding::EucJp;
@@ -141,8 +140,7 @@ TEST_F(ExportTest, EncodingsAndLineBreaks)
     EXPECT_NE(Out("index.html").find("charset=\"Shift_JIS\""), std::string::npos);
 }
 
-TEST_F(ExportTest, CopiesSubFoldersButNotTheExportFolderIntoItself)
-{
+TEST_F(ExportTest, CopiesSubFoldersButNotTheExportFolderIntoItself) {
     Page("A", "a\n");
     fs::create_directories(wiki + "img");
     root.Write("wiki/img/logo.png", "png");
@@ -156,8 +154,7 @@ TEST_F(ExportTest, CopiesSubFoldersButNotTheExportFolderIntoItself)
     EXPECT_FALSE(fs::exists(out + "site"));
 }
 
-TEST_F(ExportTest, FailuresNameThePageAndTheReason)
-{
+TEST_F(ExportTest, FailuresNameThePageAndTheReason) {
     Page("A", "a\n");
     std::string bad = Page("Bad", "b\n");
     fs::remove(bad);
@@ -182,8 +179,7 @@ TEST_F(ExportTest, FailuresNameThePageAndTheReason)
     EXPECT_THROW(ExportHtml(session, nowhere), EExportError);
 }
 
-TEST_F(ExportTest, EveryLinkOfTheSampleWikiResolves)
-{
+TEST_F(ExportTest, EveryLinkOfTheSampleWikiResolves) {
     std::string sample = std::string(TARNEL_SOURCE_DIR) + "/examples/sample-wiki/";
     session.OpenWiki(sample);
     TExportOptions options;
@@ -197,10 +193,13 @@ TEST_F(ExportTest, EveryLinkOfTheSampleWikiResolves)
         std::string html = root.Read("out/" + entry.path().filename().string());
         for (std::sregex_iterator m(html.begin(), html.end(), href), end; m != end; ++m) {
             std::string target = (*m)[2];
-            if (target.rfind("http", 0) == 0 || target.rfind("mailto:", 0) == 0 || target[0] == '#') continue;
-            EXPECT_EQ(target.find(':'), std::string::npos) << "no program scheme in an export: " << target;
+            if (target.rfind("http", 0) == 0 || target.rfind("mailto:", 0) == 0 || target[0] == '#')
+                continue;
+            EXPECT_EQ(target.find(':'), std::string::npos)
+                << "no program scheme in an export: " << target;
             std::string file = target.substr(0, target.find('#'));
-            EXPECT_TRUE(fs::exists(out + file)) << entry.path().filename() << " links to " << target;
+            EXPECT_TRUE(fs::exists(out + file))
+                << entry.path().filename() << " links to " << target;
             ++checked;
         }
     }
@@ -209,8 +208,7 @@ TEST_F(ExportTest, EveryLinkOfTheSampleWikiResolves)
 
 // The exported sample wiki opened in a real browser: every page's style sheet loads and
 // every link of every page reaches a file. Needs Debian's chromium (./test installs it).
-TEST_F(ExportTest, ExportedSiteWorksInABrowser)
-{
+TEST_F(ExportTest, ExportedSiteWorksInABrowser) {
     const char* chromium = "/usr/bin/chromium";
     if (!fs::exists(chromium)) GTEST_SKIP() << "chromium is not installed";
     std::string sample = std::string(TARNEL_SOURCE_DIR) + "/examples/sample-wiki/";
@@ -249,16 +247,21 @@ frame.onload = function () {
 };
 next();
 </script></body></html>)");
-    std::string command = std::string(chromium) +
-                          " --headless --no-sandbox --disable-gpu --disable-quic --no-first-run"
-                          " --disable-background-networking --disable-component-update --disable-sync"
-                          " --user-data-dir=" + root.Path() + "chromium --allow-file-access-from-files"
-                          " --virtual-time-budget=20000 --dump-dom file://" + out + "zz-check.html 2>/dev/null";
+    std::string command =
+        std::string(chromium) +
+        " --headless --no-sandbox --disable-gpu --disable-quic --no-first-run"
+        " --disable-background-networking --disable-component-update --disable-sync"
+        " --user-data-dir=" +
+        root.Path() +
+        "chromium --allow-file-access-from-files"
+        " --virtual-time-budget=20000 --dump-dom file://" +
+        out + "zz-check.html 2>/dev/null";
     std::string dom;
     if (FILE* pipe = popen(command.c_str(), "r")) {
         char buffer[4096];
         std::size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) dom.append(buffer, n);
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            dom.append(buffer, n);
         pclose(pipe);
     }
     // Only the report counts, not the script that the dumped page also holds.

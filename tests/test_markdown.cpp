@@ -34,8 +34,8 @@ const std::string kHira = "\x82\xA0"; // hiragana a
 // --- Each matcher against its pattern ---------------------------------------------------------
 
 // Random texts made of pieces that matter to a rule, Japanese characters among them.
-std::string RandomText(std::mt19937& rng, const std::vector<std::string>& pieces, std::size_t count)
-{
+std::string RandomText(std::mt19937& rng, const std::vector<std::string>& pieces,
+                       std::size_t count) {
     std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
     std::uniform_int_distribution<std::size_t> length(0, count);
     std::string text;
@@ -44,8 +44,7 @@ std::string RandomText(std::mt19937& rng, const std::vector<std::string>& pieces
     return text;
 }
 
-std::string Visible(std::string_view text)
-{
+std::string Visible(std::string_view text) {
     std::string out;
     for (char c : text) {
         auto b = static_cast<unsigned char>(c);
@@ -61,8 +60,7 @@ std::string Visible(std::string_view text)
     return out;
 }
 
-std::size_t CharLen(std::string_view text, std::size_t pos)
-{
+std::size_t CharLen(std::string_view text, std::size_t pos) {
     auto b = static_cast<unsigned char>(text[pos]);
     bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
     return lead && pos + 1 < text.size() ? 2 : 1;
@@ -78,22 +76,19 @@ struct TRuleCase {
 };
 
 template <class Matcher, class... Args>
-std::function<TRuleMatch(std::string_view, std::size_t)> Finder(Args... args)
-{
+std::function<TRuleMatch(std::string_view, std::size_t)> Finder(Args... args) {
     return
         [=](std::string_view text, std::size_t from) { return Matcher(text, args...).Find(from); };
 }
 
 const std::vector<std::string> kJapanese = {kZo, kSo, kDa, kPo, kTi, kA, kZe, kHira};
 
-std::vector<std::string> With(std::vector<std::string> pieces, bool japanese = true)
-{
+std::vector<std::string> With(std::vector<std::string> pieces, bool japanese = true) {
     if (japanese) pieces.insert(pieces.end(), kJapanese.begin(), kJapanese.end());
     return pieces;
 }
 
-std::vector<TRuleCase> RuleCases()
-{
+std::vector<TRuleCase> RuleCases() {
     return {
         {"html greedy",
          kHtmlBlockGreedy,
@@ -258,8 +253,7 @@ std::vector<TRuleCase> RuleCases()
 
 // Every pass whose pattern would backtrack without bound uses a matcher of its own; it must
 // find what the pattern finds, from every starting point, on texts full of corner cases.
-TEST(MarkdownRules, MatchersFindWhatTheirPatternsFind)
-{
+TEST(MarkdownRules, MatchersFindWhatTheirPatternsFind) {
     std::mt19937 rng(20240611);
     for (const TRuleCase& rule : RuleCases()) {
         SCOPED_TRACE(rule.name);
@@ -296,8 +290,7 @@ TEST(MarkdownRules, MatchersFindWhatTheirPatternsFind)
 }
 
 // The line rewrites inside blocks against the scan loop of their patterns.
-TEST(MarkdownRules, LineRewritesMatchTheirPatterns)
-{
+TEST(MarkdownRules, LineRewritesMatchTheirPatterns) {
     struct Case {
         const char* pattern;
         std::function<std::string(std::string_view)> rewrite;
@@ -321,8 +314,7 @@ TEST(MarkdownRules, LineRewritesMatchTheirPatterns)
 
 // Table cells by the pattern: a leading "|" dropped, then kTableCell again and again on
 // the rest of the line, each cell trimmed. And the atomic form of the "&" rule.
-TEST(MarkdownRules, CellsAndAmpersandMatchTheirPatterns)
-{
+TEST(MarkdownRules, CellsAndAmpersandMatchTheirPatterns) {
     auto trim = [](std::string_view s) {
         while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ')
             s.remove_prefix(1);
@@ -363,8 +355,7 @@ TEST(MarkdownRules, CellsAndAmpersandMatchTheirPatterns)
 namespace {
 
 // Converts display-form text as the view does (no page folder: every page is missing).
-std::string Md(std::string_view text, int linkMode = 4)
-{
+std::string Md(std::string_view text, int linkMode = 4) {
     TMarkdownDocumentConverter converter;
     converter.LinkMode = linkMode;
     return converter.ConvertBlocks(text);
@@ -376,15 +367,13 @@ struct TCase {
     std::string expected;
 };
 
-void ExpectCases(const std::vector<TCase>& cases)
-{
+void ExpectCases(const std::vector<TCase>& cases) {
     for (const TCase& c : cases)
         EXPECT_EQ(Md(c.input), c.expected) << c.name;
 }
 
 // Decodes "&#NN;" and "&#xHH;" references.
-std::string DecodeReferences(std::string_view text, int* decimal, int* hexadecimal)
-{
+std::string DecodeReferences(std::string_view text, int* decimal, int* hexadecimal) {
     std::string out;
     for (std::size_t i = 0; i < text.size();) {
         if (text.compare(i, 2, "&#") != 0) {
@@ -403,8 +392,7 @@ std::string DecodeReferences(std::string_view text, int* decimal, int* hexadecim
 
 } // namespace
 
-TEST(MarkdownBlocks, PageEndAndHeadings)
-{
+TEST(MarkdownBlocks, PageEndAndHeadings) {
     ExpectCases({
         {"no line end", "abc", "<p>abc</p>\n"},
         {"one line end gets a second", "abc\n", "<p>abc</p>\n\n"},
@@ -429,8 +417,7 @@ TEST(MarkdownBlocks, PageEndAndHeadings)
     });
 }
 
-TEST(MarkdownBlocks, ListsAndQuotes)
-{
+TEST(MarkdownBlocks, ListsAndQuotes) {
     ExpectCases({
         {"two items", "* one\n* two\n",
          "<ul>\n<li class=\"li-1\">one</li>\n<li class=\"li-1\">two</li>\n</ul>\n\n\n"},
@@ -455,8 +442,7 @@ TEST(MarkdownBlocks, ListsAndQuotes)
     });
 }
 
-TEST(MarkdownBlocks, CodeTablesAndHtml)
-{
+TEST(MarkdownBlocks, CodeTablesAndHtml) {
     const std::string table =
         "\r\n<table>\r\n<thead>\r\n<tr>\r\n  <th>a</th>\r\n  <th>b</th>\r\n  "
         "<th>c</th>\r\n</tr>\r\n"
@@ -484,8 +470,7 @@ TEST(MarkdownBlocks, CodeTablesAndHtml)
     });
 }
 
-TEST(MarkdownSpans, Formatting)
-{
+TEST(MarkdownSpans, Formatting) {
     ExpectCases({
         {"hard break", "a  \nb\n", "<p>a<br />\nb</p>\n\n"},
         {"more blanks before a break", "a   \nb\n", "<p>a <br />\nb</p>\n\n"},
@@ -514,8 +499,7 @@ TEST(MarkdownSpans, Formatting)
     });
 }
 
-TEST(MarkdownSpans, ReferenceLinksAndDefinitions)
-{
+TEST(MarkdownSpans, ReferenceLinksAndDefinitions) {
     const std::string page = "[Text][ID] [Id][] ![Pic][id] [x][none]\n\n"
                              "   [id]: <http://r.example/> \"Ref Title\"\n[id]: http://second/\n";
     TMarkdownDocumentConverter converter;
@@ -533,8 +517,7 @@ TEST(MarkdownSpans, ReferenceLinksAndDefinitions)
     EXPECT_EQ(Md("[*a*][r]\n\n[r]: u\n"), "<p><a href=\"u\"><em>a</em></a></p>\n\n\n\n");
 }
 
-TEST(MarkdownSpans, PageLinksInEveryLinkMode)
-{
+TEST(MarkdownSpans, PageLinksInEveryLinkMode) {
     tarnel::testing::TestFolder folder;
     folder.Write(EncodePageName("Page", false) + ".txt", "x");
     const std::string page = "[[Page]] [[Missing]] <http://a/>\n";
@@ -564,8 +547,7 @@ TEST(MarkdownSpans, PageLinksInEveryLinkMode)
 
 // The encoding is random per byte; what holds is the text behind it and that both forms
 // appear.
-TEST(MarkdownSpans, EmailAddressesAreCharacterReferences)
-{
+TEST(MarkdownSpans, EmailAddressesAreCharacterReferences) {
     int decimal = 0, hexadecimal = 0;
     std::string first;
     bool differed = false;
@@ -583,8 +565,7 @@ TEST(MarkdownSpans, EmailAddressesAreCharacterReferences)
     EXPECT_TRUE(differed);
 }
 
-TEST(MarkdownContents, HeadingsEverywhereInDocumentOrder)
-{
+TEST(MarkdownContents, HeadingsEverywhereInDocumentOrder) {
     TMarkdownDocumentConverter converter;
     std::string html = converter.ConvertBlocks("# A\n\n> ## B\n\n* ### C\n\n<h4>D</h4>\n\nE\n-\n");
     ASSERT_EQ(converter.Contents.Count(), 5);
@@ -617,8 +598,7 @@ TEST(MarkdownContents, HeadingsEverywhereInDocumentOrder)
 
 // Page text holding the converter's own marker bytes: they are removed before the passes,
 // so a forged fragment or escape reference can neither reach a missing fragment nor loop.
-TEST(MarkdownRobustness, MarkerBytesInPageTextAreRemoved)
-{
+TEST(MarkdownRobustness, MarkerBytesInPageTextAreRemoved) {
     ExpectCases({
         {"fragment reference to nothing",
          "a\x04"
@@ -641,8 +621,7 @@ TEST(MarkdownRobustness, MarkerBytesInPageTextAreRemoved)
 
 namespace {
 
-std::string Repeat(std::string_view piece, std::size_t bytes)
-{
+std::string Repeat(std::string_view piece, std::size_t bytes) {
     std::string text;
     text.reserve(bytes + piece.size());
     while (text.size() < bytes)
@@ -650,13 +629,11 @@ std::string Repeat(std::string_view piece, std::size_t bytes)
     return text;
 }
 
-bool HasMarkerByte(std::string_view html)
-{
+bool HasMarkerByte(std::string_view html) {
     return std::any_of(html.begin(), html.end(), [](char c) { return c >= '\x01' && c <= '\x05'; });
 }
 
-std::size_t Count(std::string_view text, std::string_view what)
-{
+std::size_t Count(std::string_view text, std::string_view what) {
     std::size_t n = 0;
     for (std::size_t p = text.find(what); p != std::string_view::npos; p = text.find(what, p + 1))
         ++n;
@@ -667,8 +644,7 @@ std::size_t Count(std::string_view text, std::string_view what)
 
 // No input may crash, hang or leave a marker behind. (Speed is measured by the benchmarks;
 // these sizes only keep the test quick.)
-TEST(MarkdownRobustness, HostileInputsConvert)
-{
+TEST(MarkdownRobustness, HostileInputsConvert) {
     std::mt19937 rng(99);
     std::vector<std::pair<std::string, std::string>> inputs;
     for (int i = 0; i < 4; ++i) {
@@ -729,8 +705,7 @@ TEST(MarkdownRobustness, HostileInputsConvert)
     }
 }
 
-TEST(MarkdownRobustness, NestingIsBounded)
-{
+TEST(MarkdownRobustness, NestingIsBounded) {
     std::string html = Md(Repeat("> ", 2000) + "x\n");
     EXPECT_EQ(Count(html, "<blockquote>"),
               static_cast<std::size_t>(TMarkdownDocumentConverter::kMaxNesting));
@@ -747,8 +722,7 @@ TEST(MarkdownRobustness, NestingIsBounded)
 }
 
 // Real pages written by other people (in another notation): each must convert.
-TEST(MarkdownRobustness, CorpusPagesConvert)
-{
+TEST(MarkdownRobustness, CorpusPagesConvert) {
     const std::filesystem::path corpus = TARNEL_CORPUS_DIR;
     if (!std::filesystem::exists(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
     int pages = 0;
@@ -764,16 +738,14 @@ TEST(MarkdownRobustness, CorpusPagesConvert)
 }
 
 // Whole pages, checked by hand: tests/data/markdown/*.txt against *.html.
-TEST(MarkdownGolden, Pages)
-{
+TEST(MarkdownGolden, Pages) {
     TMarkdownDocumentConverter converter;
     tarnel::testing::ExpectGoldenPages("markdown", converter);
 }
 
 // The sample wiki: every page converts, and its page links resolve except the two that
 // show what a missing page looks like.
-TEST(MarkdownGolden, SampleWiki)
-{
+TEST(MarkdownGolden, SampleWiki) {
     const std::filesystem::path folder =
         std::filesystem::path(TARNEL_SOURCE_DIR) / "examples/sample-wiki/markdown";
     EXPECT_NE(tarnel::testing::ReadBytes(folder / "Wiki.ini").find("Notation=7"),

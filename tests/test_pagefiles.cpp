@@ -1,6 +1,6 @@
+#include "TestFolder.h"
 #include "storage/UPageFile.h"
 #include "storage/UWikiFileList.h"
-#include "TestFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,7 @@ namespace {
 const std::string kHiraA = "\x82\xA0"; // Shift_JIS hiragana a
 }
 
-TEST(PageNames, EncodeAndDecode)
-{
+TEST(PageNames, EncodeAndDecode) {
     EXPECT_EQ(EncodePageName("FrontPage", false), "46726F6E7450616765");
     EXPECT_EQ(EncodePageName("FrontPage", true), "46726F6E7450616765");
     EXPECT_EQ(EncodePageName(kHiraA, false), "A4A2");
@@ -33,11 +32,12 @@ TEST(PageNames, EncodeAndDecode)
         {"4672.bak", false, "Fr"},
         {"A4A2.txt", false, kHiraA},
         {"E38182.txt", true, kHiraA},
-        {"46G2.txt", false, ""},  // not hex: the empty name
-        {"C3.txt", true, ""},     // malformed UTF-8: the empty name
+        {"46G2.txt", false, ""}, // not hex: the empty name
+        {"C3.txt", true, ""},    // malformed UTF-8: the empty name
         {"", false, ""},
     };
-    for (const auto& c : cases) EXPECT_EQ(DecodeFileName(c.file, c.utf8), c.page) << c.file;
+    for (const auto& c : cases)
+        EXPECT_EQ(DecodeFileName(c.file, c.utf8), c.page) << c.file;
 
     // Round trip of a hierarchical Japanese name in both encodings.
     std::string name = "a/" + kHiraA + "/\x8A\xBF\x8E\x9A";
@@ -45,8 +45,7 @@ TEST(PageNames, EncodeAndDecode)
         EXPECT_EQ(DecodeFileName(EncodePageName(name, utf8) + ".txt", utf8), name);
 }
 
-TEST(PageNames, WhichFilesArePages)
-{
+TEST(PageNames, WhichFilesArePages) {
     struct Case {
         const char* file;
         const char* ext;
@@ -55,30 +54,29 @@ TEST(PageNames, WhichFilesArePages)
         {"46726F6E7450616765.txt", ".txt", true},
         {"46726f6e7450616765.TXT", ".txt", true},
         {"Readme.txt", ".txt", false},
-        {"4672.txt~", ".txt", false},  // the backup left while saving
+        {"4672.txt~", ".txt", false}, // the backup left while saving
         {".txt", ".txt", false},
-        {"4672xtxt", ".txt", false},   // the dot is literal
+        {"4672xtxt", ".txt", false}, // the dot is literal
         {"4672", "", true},
         {"4672.bak", "", true},
         {"x4672", "", false},
         {"4672.wiki", ".wiki", true},
     };
-    for (const auto& c : cases) EXPECT_EQ(IsPageFileName(c.file, c.ext), c.page) << c.file;
+    for (const auto& c : cases)
+        EXPECT_EQ(IsPageFileName(c.file, c.ext), c.page) << c.file;
 }
 
-TEST(PageNames, HierarchyDisplay)
-{
+TEST(PageNames, HierarchyDisplay) {
     EXPECT_EQ(HierarchyDisplayName("a/b/c"), "    c");
     EXPECT_EQ(HierarchyDisplayName("abc"), "abc");
     EXPECT_EQ(HierarchyDisplayName("a/b/"), "b/");
     EXPECT_EQ(HierarchyDisplayName("/x"), "  x");
 }
 
-TEST(WikiFileList, UpdateListsPagesInOrder)
-{
+TEST(WikiFileList, UpdateListsPagesInOrder) {
     TestFolder wiki;
-    for (const char* name : {"62.txt", "61.txt", "6162.txt", "612F62.txt", "Readme.txt",
-                             "61.txt~", "notes.md", "41.TXT"})
+    for (const char* name : {"62.txt", "61.txt", "6162.txt", "612F62.txt", "Readme.txt", "61.txt~",
+                             "notes.md", "41.TXT"})
         wiki.Write(name, "x\n");
     std::filesystem::create_directory(wiki.Path() + "sub");
 
@@ -87,7 +85,8 @@ TEST(WikiFileList, UpdateListsPagesInOrder)
     list.Update();
     ASSERT_EQ(list.Count(), 5);
     std::vector<std::string> pages;
-    for (int i = 0; i < list.Count(); ++i) pages.push_back(list.PageName(i));
+    for (int i = 0; i < list.Count(); ++i)
+        pages.push_back(list.PageName(i));
     // Hex order is the byte order of the names; a prefix comes first.
     EXPECT_EQ(pages, (std::vector<std::string>{"A", "a", "a/b", "ab", "b"}));
     EXPECT_EQ(list.FilePath(0), wiki.Path() + "41.TXT");
@@ -109,8 +108,7 @@ TEST(WikiFileList, UpdateListsPagesInOrder)
     EXPECT_EQ(list.Count(), 0);
 }
 
-TEST(WikiFileList, RealWikiFoldersDecode)
-{
+TEST(WikiFileList, RealWikiFoldersDecode) {
     for (const char* corpus : {"pukiwiki-1.4.7", "pukiwiki-1.3.7"}) {
         std::string folder = std::string(TARNEL_CORPUS_DIR) + "/" + corpus + "/";
         if (!std::filesystem::exists(folder)) GTEST_SKIP() << "corpus not present";
@@ -130,8 +128,7 @@ TEST(WikiFileList, RealWikiFoldersDecode)
     }
 }
 
-TEST(PageText, ReadingNormalisesBytes)
-{
+TEST(PageText, ReadingNormalisesBytes) {
     TestFolder wiki;
     struct Case {
         std::string bytes;
@@ -139,10 +136,10 @@ TEST(PageText, ReadingNormalisesBytes)
         std::string text;
     } cases[] = {
         {"a\r\nb\r\n", {}, "a\nb\n"},
-        {"a\rb\r", {}, "a\nb\n"},          // CR-only files read as LF
-        {"a\nb", {}, "a\nb\n"},            // the last line gets its LF
+        {"a\rb\r", {}, "a\nb\n"}, // CR-only files read as LF
+        {"a\nb", {}, "a\nb\n"},   // the last line gets its LF
         {"a\r\n\r\nb\n", {}, "a\n\nb\n"},
-        {"ab\0cd\n", {}, "ab\n"},          // a NUL ends the text
+        {"ab\0cd\n", {}, "ab\n"}, // a NUL ends the text
         {"", {}, ""},
         // Shift_JIS is converted only when the encoding is detected automatically.
         {"\x82\xA0\n", {false, ReadCharCode::Automatic}, "\xA4\xA2\n"},
@@ -157,7 +154,8 @@ TEST(PageText, ReadingNormalisesBytes)
     }
     // Odd bytes never fail: every byte value, and a lead byte at the very end.
     std::string all;
-    for (int i = 1; i < 256; ++i) all += static_cast<char>(i);
+    for (int i = 1; i < 256; ++i)
+        all += static_cast<char>(i);
     all += '\x82';
     for (ReadCharCode code : {ReadCharCode::Automatic, ReadCharCode::EucJp})
         for (bool utf8 : {false, true})
@@ -167,8 +165,7 @@ TEST(PageText, ReadingNormalisesBytes)
     EXPECT_THROW(ReadPageText(wiki.Path(), {}), EPageFileError);
 }
 
-TEST(PageText, WritingStoresEucJpWithLf)
-{
+TEST(PageText, WritingStoresEucJpWithLf) {
     TestFolder wiki;
     std::string path = wiki.Path() + "61.txt";
     WritePageText(path, "\x82\xA0\r\nline\r\n");
@@ -179,8 +176,7 @@ TEST(PageText, WritingStoresEucJpWithLf)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(wiki.Path()), {}), 1);
 }
 
-TEST(PageText, RefusedFileNameNamesThePageAndWritesNothing)
-{
+TEST(PageText, RefusedFileNameNamesThePageAndWritesNothing) {
     TestFolder wiki;
     std::string longName(200, 'x'); // 400 hex digits: longer than any file system allows
     std::string path = wiki.Path() + EncodePageName(longName, false) + ".txt";

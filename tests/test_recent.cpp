@@ -5,8 +5,7 @@
 
 using namespace tarnel;
 
-TEST(RecentFiles, MostRecentFirstWithoutDuplicates)
-{
+TEST(RecentFiles, MostRecentFirstWithoutDuplicates) {
     TRecentFileList recent;
     recent.Add("/w/41.txt");
     recent.Add("/w/42.txt");
@@ -25,8 +24,7 @@ TEST(RecentFiles, MostRecentFirstWithoutDuplicates)
     EXPECT_EQ(recent.Count(), 0);
 }
 
-TEST(ContentsShelf, IndentsByLevel)
-{
+TEST(ContentsShelf, IndentsByLevel) {
     TContentsShelf contents;
     contents.Add("One", "i0", 1);
     contents.Add("Two", "i1", 2);

@@ -1,6 +1,6 @@
+#include "TestFolder.h"
 #include "storage/UDocumentSearching.h"
 #include "storage/UWikiFileList.h"
-#include "TestFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -11,21 +11,20 @@ using tarnel::testing::TestFolder;
 
 namespace {
 
-const std::string kWordSjis = "\x8C\x9F\x8D\xF5";  // "kensaku" in Shift_JIS
-const std::string kWordEuc = "\xB8\xA1\xBA\xF7";   // the same word in EUC-JP
+const std::string kWordSjis = "\x8C\x9F\x8D\xF5"; // "kensaku" in Shift_JIS
+const std::string kWordEuc = "\xB8\xA1\xBA\xF7";  // the same word in EUC-JP
 
 struct SearchWiki {
     TestFolder folder;
-    void Page(const std::string& name, const std::string& bytes)
-    {
+    void Page(const std::string& name, const std::string& bytes) {
         folder.Write(EncodePageName(name, false) + ".txt", bytes);
     }
-    std::vector<std::string> Find(const std::string& query, SearchOptions options = {})
-    {
+    std::vector<std::string> Find(const std::string& query, SearchOptions options = {}) {
         TWikiFileList results;
         RunSearch(query, folder.Path(), ".txt", results, options);
         std::vector<std::string> names;
-        for (int i = 0; i < results.Count(); ++i) names.push_back(results.PageName(i));
+        for (int i = 0; i < results.Count(); ++i)
+            names.push_back(results.PageName(i));
         return names;
     }
 };
@@ -34,11 +33,13 @@ using Names = std::vector<std::string>;
 
 } // namespace
 
-TEST(Search, QuerySplitting)
-{
+TEST(Search, QuerySplitting) {
     using T = std::vector<std::string>;
     EXPECT_EQ(SplitSearchQuery("a  b\tc"), (T{"a", "b", "c"}));
-    EXPECT_EQ(SplitSearchQuery("a\x81\x40" "b"), (T{"a", "b"})) << "full-width space";
+    EXPECT_EQ(SplitSearchQuery("a\x81\x40"
+                               "b"),
+              (T{"a", "b"}))
+        << "full-width space";
     EXPECT_EQ(SplitSearchQuery("\"a b\" c"), (T{"a b", "c"}));
     EXPECT_EQ(SplitSearchQuery("\"say \"\"hi\"\"\""), (T{"say \"hi\""}));
     EXPECT_EQ(SplitSearchQuery("\"\""), (T{""}));
@@ -47,15 +48,16 @@ TEST(Search, QuerySplitting)
     EXPECT_EQ(SplitSearchQuery("\x83\x81\x40"), (T{"\x83\x81\x40"}));
 }
 
-TEST(Search, CaseAndCharacterBoundaries)
-{
+TEST(Search, CaseAndCharacterBoundaries) {
     auto contains = [](const std::string& text, const std::string& term) {
         return ContainsOnBoundary(UpperSingleByte(text), UpperSingleByte(term));
     };
     EXPECT_TRUE(contains("Hello World", "world"));
     EXPECT_FALSE(contains("\x83\x41", "A")) << "the trail byte of a katakana is not a letter";
     EXPECT_FALSE(contains("\x83\x61", "a"));
-    EXPECT_TRUE(contains("\x83\x41" "A", "a"));
+    EXPECT_TRUE(contains("\x83\x41"
+                         "A",
+                         "a"));
     EXPECT_FALSE(contains("\x82\x60", "\x82\x81")) << "full-width letters compare exactly";
     // A term that starts on a trail byte is skipped, a later real occurrence is found.
     EXPECT_FALSE(contains("\x88\x9F\x88", "\x9F\x88"));
@@ -63,8 +65,7 @@ TEST(Search, CaseAndCharacterBoundaries)
     EXPECT_FALSE(contains("anything", ""));
 }
 
-TEST(Search, TermsMustAllMatchInTitleOrAllInBody)
-{
+TEST(Search, TermsMustAllMatchInTitleOrAllInBody) {
     SearchWiki w;
     w.Page("Alpha", "apple and banana\n");
     w.Page("Beta", "only apple\n");
@@ -72,7 +73,9 @@ TEST(Search, TermsMustAllMatchInTitleOrAllInBody)
     w.Page("Gamma", "BANANA APPLE\n");
 
     EXPECT_EQ(w.Find("apple banana"), (Names{"Alpha", "Gamma"}));
-    EXPECT_EQ(w.Find("banana\x81\x40" "apple"), (Names{"Alpha", "Gamma"}));
+    EXPECT_EQ(w.Find("banana\x81\x40"
+                     "apple"),
+              (Names{"Alpha", "Gamma"}));
     EXPECT_EQ(w.Find("apple"), (Names{"Alpha", "AppleTitle", "Beta", "Gamma"}));
     EXPECT_EQ(w.Find("apple", {true, false}), (Names{"AppleTitle"}));
     EXPECT_EQ(w.Find("title", {false, true}), Names{});
@@ -81,8 +84,7 @@ TEST(Search, TermsMustAllMatchInTitleOrAllInBody)
     EXPECT_EQ(w.Find("\"and banana\""), (Names{"Alpha"}));
 }
 
-TEST(Search, EveryEncodingIsSearchedAsItsOwn)
-{
+TEST(Search, EveryEncodingIsSearchedAsItsOwn) {
     SearchWiki w;
     w.Page("Euc", "x " + kWordEuc + " EUC-JP\n");
     w.Page("Sjis", "y " + kWordSjis + " \x82\xA0\n"); // hiragana a makes it plainly Shift_JIS
@@ -91,18 +93,18 @@ TEST(Search, EveryEncodingIsSearchedAsItsOwn)
     EXPECT_EQ(w.Find(kWordSjis), (Names{"Euc", "Jis", "Sjis"}));
 }
 
-TEST(Search, CancelKeepsMatchesSoFarAndResultsAreSorted)
-{
+TEST(Search, CancelKeepsMatchesSoFarAndResultsAreSorted) {
     SearchWiki w;
-    for (const char* name : {"D", "B", "C", "A"}) w.Page(name, "word\n");
+    for (const char* name : {"D", "B", "C", "A"})
+        w.Page(name, "word\n");
     TWikiFileList results;
     int calls = 0;
-    bool finished = RunSearch("word", w.folder.Path(), ".txt", results, {},
-                              [&](int done, int total) {
-                                  EXPECT_EQ(total, 4);
-                                  ++calls;
-                                  return done < 2;
-                              });
+    bool finished =
+        RunSearch("word", w.folder.Path(), ".txt", results, {}, [&](int done, int total) {
+            EXPECT_EQ(total, 4);
+            ++calls;
+            return done < 2;
+        });
     EXPECT_FALSE(finished);
     ASSERT_EQ(results.Count(), 2);
     EXPECT_EQ(results.PageName(0), "A");
@@ -110,14 +112,14 @@ TEST(Search, CancelKeepsMatchesSoFarAndResultsAreSorted)
     EXPECT_EQ(calls, 3);
 }
 
-TEST(Search, RealWikiFolder)
-{
+TEST(Search, RealWikiFolder) {
     std::string folder = std::string(TARNEL_CORPUS_DIR) + "/pukiwiki-1.4.7/";
     if (!std::filesystem::exists(folder)) GTEST_SKIP() << "corpus not present";
     TWikiFileList results;
     ASSERT_TRUE(RunSearch("PukiWiki", folder, ".txt", results, {}));
     EXPECT_GT(results.Count(), 3);
     // "Japanese text formatting rules" in display form: found in the EUC-JP pages.
-    ASSERT_TRUE(RunSearch("\x90\xAE\x8C\x60\x83\x8B\x81\x5B\x83\x8B", folder, ".txt", results, {false, true}));
+    ASSERT_TRUE(RunSearch("\x90\xAE\x8C\x60\x83\x8B\x81\x5B\x83\x8B", folder, ".txt", results,
+                          {false, true}));
     EXPECT_GT(results.Count(), 0);
 }

@@ -1,7 +1,7 @@
 // The page pipeline: reading, changing wikis, converting and filling the main template.
+#include "TestFolder.h"
 #include "render/UWikiSession.h"
 #include "storage/UWikiFileList.h"
-#include "TestFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -19,16 +19,14 @@ class SessionTest : public ::testing::Test {
 protected:
     SessionTest() : session(TARNEL_APP_DIR) {}
 
-    std::string Wiki(const std::string& name, const std::string& wikiIni = "")
-    {
+    std::string Wiki(const std::string& name, const std::string& wikiIni = "") {
         std::string path = root.Path() + name + "/";
         std::filesystem::create_directories(path);
         if (!wikiIni.empty()) root.Write(name + "/Wiki.ini", wikiIni);
         return path;
     }
     std::string Page(const std::string& wiki, const std::string& name, const std::string& text,
-                     const std::string& ext = ".txt")
-    {
+                     const std::string& ext = ".txt") {
         std::string path = wiki + EncodePageName(name, false) + ext;
         std::ofstream(path, std::ios::binary) << text;
         return path;
@@ -41,8 +39,7 @@ protected:
 
 } // namespace
 
-TEST_F(SessionTest, ShowsAPageThroughTheMainTemplate)
-{
+TEST_F(SessionTest, ShowsAPageThroughTheMainTemplate) {
     Start();
     EXPECT_EQ(session.WindowTitle(), " - Tarnel");
     std::string a = Wiki("a");
@@ -66,8 +63,7 @@ TEST_F(SessionTest, ShowsAPageThroughTheMainTemplate)
     EXPECT_EQ(session.Recent().Count(), 1);
 }
 
-TEST_F(SessionTest, AnotherFolderWritesTheOldWikiFirstAndTakesTheNewSettings)
-{
+TEST_F(SessionTest, AnotherFolderWritesTheOldWikiFirstAndTakesTheNewSettings) {
     Start();
     std::string a = Wiki("a");
     std::string b = Wiki("b", "[Document]\r\nExtension=.wiki\r\n[Design]\r\nCssName=dark\r\n");
@@ -86,7 +82,8 @@ TEST_F(SessionTest, AnotherFolderWritesTheOldWikiFirstAndTakesTheNewSettings)
 
     auto shown = session.ShowDocument(pageB);
     ASSERT_TRUE(shown && shown->Filled);
-    EXPECT_TRUE(std::filesystem::exists(a + "Wiki.ini")) << "the wiki left behind keeps its settings";
+    EXPECT_TRUE(std::filesystem::exists(a + "Wiki.ini"))
+        << "the wiki left behind keeps its settings";
     EXPECT_NE(root.Read("a/Wiki.ini").find("Extension=.txt"), std::string::npos);
     EXPECT_NE(shown->Html.find("WikiLink:546172676574.wiki"), std::string::npos);
     EXPECT_NE(shown->Html.find("css/dark/wiki.css"), std::string::npos);
@@ -102,8 +99,7 @@ TEST_F(SessionTest, AnotherFolderWritesTheOldWikiFirstAndTakesTheNewSettings)
     EXPECT_EQ(session.Settings().CssName, "default") << "a's Wiki.ini kept the design it had";
 }
 
-TEST_F(SessionTest, AWikiNamingANotationSwitchesToItAndTheSettingsEndWithTheLastWiki)
-{
+TEST_F(SessionTest, AWikiNamingANotationSwitchesToItAndTheSettingsEndWithTheLastWiki) {
     Start();
     std::string md = Wiki("md", "[Document]\r\nNotation=7\r\n");
     std::string plain = Wiki("plain");
@@ -126,8 +122,7 @@ TEST_F(SessionTest, AWikiNamingANotationSwitchesToItAndTheSettingsEndWithTheLast
     EXPECT_NE(settings.find("Extension=.pwk"), std::string::npos) << settings;
 }
 
-TEST_F(SessionTest, ChoosingADesignShowsThePageAgainInIt)
-{
+TEST_F(SessionTest, ChoosingADesignShowsThePageAgainInIt) {
     Start();
     EXPECT_FALSE(session.SetDesign("dark").has_value()) << "no page open yet";
     std::vector<std::string> designs = session.Designs().Designs();
@@ -142,8 +137,7 @@ TEST_F(SessionTest, ChoosingADesignShowsThePageAgainInIt)
     EXPECT_NE(root.Read("a/Wiki.ini").find("CssName=sepia"), std::string::npos);
 }
 
-TEST_F(SessionTest, MissingMainTemplateFallsBackToTheStandardOneAndKeepsIt)
-{
+TEST_F(SessionTest, MissingMainTemplateFallsBackToTheStandardOneAndKeepsIt) {
     Start();
     std::string a = Wiki("a", "[Template]\r\nMain=gone.html\r\n");
     std::string page = Page(a, "P", "text\n");
@@ -158,8 +152,7 @@ TEST_F(SessionTest, MissingMainTemplateFallsBackToTheStandardOneAndKeepsIt)
     EXPECT_NE(root.Read("a/Wiki.ini").find("Main=default.html"), std::string::npos);
 }
 
-TEST_F(SessionTest, MissingStandardTemplateStopsBeforeTheWindowIsUpdated)
-{
+TEST_F(SessionTest, MissingStandardTemplateStopsBeforeTheWindowIsUpdated) {
     TestFolder app; // a program folder without templates
     TWikiSession bare(app.Path());
     bare.Start(root.Path() + "settings.ini");
@@ -172,11 +165,12 @@ TEST_F(SessionTest, MissingStandardTemplateStopsBeforeTheWindowIsUpdated)
     EXPECT_EQ(bare.Recent().Count(), 0) << "but the lists are not updated";
 }
 
-TEST_F(SessionTest, TemporaryFileNameAndSettingsRoundTrip)
-{
+TEST_F(SessionTest, TemporaryFileNameAndSettingsRoundTrip) {
     Start();
-    EXPECT_EQ(std::filesystem::path(session.TmpFilePath("/w/E38182.txt")).filename(), "E38182.html");
-    EXPECT_EQ(std::filesystem::path(session.TmpFilePath("/w/E38182.TXT")).filename(), "E38182.html");
+    EXPECT_EQ(std::filesystem::path(session.TmpFilePath("/w/E38182.txt")).filename(),
+              "E38182.html");
+    EXPECT_EQ(std::filesystem::path(session.TmpFilePath("/w/E38182.TXT")).filename(),
+              "E38182.html");
     std::string url = session.WriteTmpFile("/w/41.txt", "<p>x</p>");
     EXPECT_EQ(url.rfind("file://", 0), 0u);
     EXPECT_TRUE(std::filesystem::exists(session.TmpFilePath("/w/41.txt")));

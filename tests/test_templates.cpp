@@ -16,13 +16,12 @@ using tarnel::testing::TestFolder;
 namespace {
 
 const std::string kDataFolder = std::string(TARNEL_SOURCE_DIR) + "/data";
-const std::set<std::string> kPageTags = {"Main",    "Encoding",     "Title",    "TemplatePath",
-                                         "CSSPath", "CSSFile",      "Version",  "DocumentPath",
+const std::set<std::string> kPageTags = {"Main",     "Encoding", "Title",   "TemplatePath",
+                                         "CSSPath",  "CSSFile",  "Version", "DocumentPath",
                                          "Contents", "Menubar"};
 
 // Fills a template with a handler that knows "Main" and "Title" and records every tag.
-std::string Fill(std::string_view templ, std::vector<THTMLTag>* seen = nullptr)
-{
+std::string Fill(std::string_view templ, std::vector<THTMLTag>* seen = nullptr) {
     TPageProducer producer;
     producer.OnHTMLTag = [&](const THTMLTag& tag, std::string& text) {
         if (seen) seen->push_back(tag);
@@ -34,41 +33,40 @@ std::string Fill(std::string_view templ, std::vector<THTMLTag>* seen = nullptr)
 
 } // namespace
 
-TEST(TemplateFiller, TokenRules)
-{
+TEST(TemplateFiller, TokenRules) {
     using namespace std::string_literals;
     struct Case {
         std::string templ;
         std::string expected;
     } cases[] = {
         {"<#Main>", "BODY"},
-        {"<#main>|<#MAIN>|<#Mainx>", "||"},          // names are exact, with case
-        {"< # Main >", "BODY"},                      // blanks around "<", "#" and the name
+        {"<#main>|<#MAIN>|<#Mainx>", "||"}, // names are exact, with case
+        {"< # Main >", "BODY"},             // blanks around "<", "#" and the name
         {"<\r\n#\tMain\n>", "BODY"},
-        {"<#Main a=1 b='x'>", "BODY"},               // parameters change nothing
-        {"<#Main a='>'>after", "BODYafter"},         // ">" in single quotes
+        {"<#Main a=1 b='x'>", "BODY"},       // parameters change nothing
+        {"<#Main a='>'>after", "BODYafter"}, // ">" in single quotes
         {"<#Main a=\"x>y\" b='<'>after", "BODYafter"},
-        {"<#Main it's>z", "BODYz"},                  // a quote without partner is plain
-        {"x<#Main>\n  y", "xBODY\n  y"},             // blanks after the tag are kept
+        {"<#Main it's>z", "BODYz"},      // a quote without partner is plain
+        {"x<#Main>\n  y", "xBODY\n  y"}, // blanks after the tag are kept
         {"<p><#Title></p>", "<p>T</p>"},
-        {"<#Unknown><# >", ""},                      // unknown and empty names give nothing
-        {"a < b", "a <b"},                           // blanks after a lone "<" are dropped
+        {"<#Unknown><# >", ""}, // unknown and empty names give nothing
+        {"a < b", "a <b"},      // blanks after a lone "<" are dropped
         {"a<b", "a<b"},
-        {"a <\n#", "a <\n#"},                        // an unclosed tag is copied as it is
+        {"a <\n#", "a <\n#"}, // an unclosed tag is copied as it is
         {"<#Main", "<#Main"},
-        {"<#Main a='>", "BODY"},                     // unpaired quote: the first ">" ends it
-        {"<<#Title>>", "<T>"},                       // a tag right after "<" still counts
+        {"<#Main a='>", "BODY"}, // unpaired quote: the first ">" ends it
+        {"<<#Title>>", "<T>"},   // a tag right after "<" still counts
         {"a <", "a <"},
         {"<!-- c --><#Title>", "<!-- c -->T"},
         {"\x82\xA0<#Title>\x82\xA0", "\x82\xA0T\x82\xA0"}, // Shift_JIS bytes pass through
-        {"a\0b<#Title>"s, "a\0bT"s},                 // a NUL byte does not end the template
+        {"a\0b<#Title>"s, "a\0bT"s},                       // a NUL byte does not end the template
         {"", ""},
     };
-    for (const Case& c : cases) EXPECT_EQ(Fill(c.templ), c.expected) << c.templ;
+    for (const Case& c : cases)
+        EXPECT_EQ(Fill(c.templ), c.expected) << c.templ;
 }
 
-TEST(TemplateFiller, TagsAndParametersReachTheHandlerInOrder)
-{
+TEST(TemplateFiller, TagsAndParametersReachTheHandlerInOrder) {
     std::vector<THTMLTag> seen;
     Fill("<#A x=\"1 2\" y='>' z><#B>< # C  'q' >", &seen);
     ASSERT_EQ(seen.size(), 3u);
@@ -86,9 +84,9 @@ TEST(TemplateFiller, TagsAndParametersReachTheHandlerInOrder)
     EXPECT_EQ(seen.back().TagParams, std::vector<std::string>{"x=\"1 2\""});
 }
 
-TEST(TemplateFiller, LineLimit)
-{
-    const std::string kMessage = "3 \x8D\x73\x82\xC5\x8D\x73\x82\xAA\x92\xB7\x82\xB7\x82\xAC\x82\xDC\x82\xB7";
+TEST(TemplateFiller, LineLimit) {
+    const std::string kMessage =
+        "3 \x8D\x73\x82\xC5\x8D\x73\x82\xAA\x92\xB7\x82\xB7\x82\xAC\x82\xDC\x82\xB7";
     struct Case {
         std::string templ;
         int badLine; // 0: fills
@@ -98,7 +96,7 @@ TEST(TemplateFiller, LineLimit)
         {"a\r\nb\r\n" + std::string(4096, 'x') + "\r\n", 0}, // the line break does not count
         {"a\nb\n" + std::string(4097, 'x') + "\nc", 3},
         {"a\r\nb\r\n<#Title>" + std::string(4097, 'x'), 3},
-        {"a\rb\r" + std::string(4097, 'x'), 3},               // old Mac line ends
+        {"a\rb\r" + std::string(4097, 'x'), 3}, // old Mac line ends
         {std::string(5000, 'x'), 1},
     };
     for (const Case& c : cases) {
@@ -133,8 +131,7 @@ TEST(TemplateFiller, LineLimit)
     }
 }
 
-TEST(TemplateFiller, FileIsReadEveryTimeAndMissingFileIsAnError)
-{
+TEST(TemplateFiller, FileIsReadEveryTimeAndMissingFileIsAnError) {
     TestFolder folder;
     TPageProducer producer;
     producer.OnHTMLTag = [](const THTMLTag&, std::string& text) { text = "X"; };
@@ -159,8 +156,7 @@ TEST(TemplateFiller, FileIsReadEveryTimeAndMissingFileIsAnError)
     }
 }
 
-TEST(TemplateSet, PathsAndTemplateLists)
-{
+TEST(TemplateSet, PathsAndTemplateLists) {
     TestFolder app;
     TTemplate templates(app.Path()); // the trailing "/" goes
     std::string root = app.Path().substr(0, app.Path().size() - 1);
@@ -174,8 +170,8 @@ TEST(TemplateSet, PathsAndTemplateLists)
     EXPECT_TRUE(templates.GetMainTemplates().empty()); // no folder yet
     namespace fs = std::filesystem;
     fs::create_directories(app.Path() + "Template/main/folder.html");
-    for (const char* name : {"default.html", "Zebra.html", "apple.HTML", "beta.htm",
-                             "notes.txt", "c.html~"})
+    for (const char* name :
+         {"default.html", "Zebra.html", "apple.HTML", "beta.htm", "notes.txt", "c.html~"})
         app.Write(std::string("Template/main/") + name, "x");
     EXPECT_EQ(templates.GetMainTemplates(),
               (std::vector<std::string>{"apple.HTML", "default.html", "Zebra.html"}));
@@ -183,8 +179,7 @@ TEST(TemplateSet, PathsAndTemplateLists)
     EXPECT_EQ(TTemplate::TemplateCaption("Zebra.html"), "Zebra");
 }
 
-TEST(TemplatePageTags, Replacements)
-{
+TEST(TemplatePageTags, Replacements) {
     const std::string kTitleSjis = "a&b<c>\"d \x93\xFA\x96\x7B"; // ... and "nihon"
     TPageTags page;
     page.Html = "<p>\x93\xFA</p>";
@@ -197,7 +192,10 @@ TEST(TemplatePageTags, Replacements)
     page.EncodingName = CharsetName(1);
     page.Version = "1.2.3";
     int menuCalls = 0;
-    page.MenuBar = [&] { ++menuCalls; return std::string("<ul>\x93\xFA</ul>"); };
+    page.MenuBar = [&] {
+        ++menuCalls;
+        return std::string("<ul>\x93\xFA</ul>");
+    };
 
     struct Case {
         const char* tag;
@@ -221,7 +219,8 @@ TEST(TemplatePageTags, Replacements)
     };
     for (bool utf8 : {false, true}) {
         page.TitleEncodingUTF8 = utf8;
-        for (const Case& c : cases) EXPECT_EQ(MainTagText(page, c.tag), utf8 ? c.utf8 : c.sjis) << c.tag;
+        for (const Case& c : cases)
+            EXPECT_EQ(MainTagText(page, c.tag), utf8 ? c.utf8 : c.sjis) << c.tag;
     }
     EXPECT_EQ(menuCalls, 2);
 
@@ -237,8 +236,7 @@ TEST(TemplatePageTags, Replacements)
     EXPECT_EQ(MainTagText(page, "CSSFile"), "my%20design/wiki.css");
 }
 
-TEST(TemplateShipped, EveryTagIsKnownAndFilled)
-{
+TEST(TemplateShipped, EveryTagIsKnownAndFilled) {
     TPageTags page;
     page.Html = "<p>body</p>";
     page.Title = "Page";
@@ -255,7 +253,8 @@ TEST(TemplateShipped, EveryTagIsKnownAndFilled)
         std::string path = templates.TemplateFolder() + "/" + kind + "/default.html";
         std::string bytes = TTemplate::LoadFile(path);
         // ASCII only: the same bytes are right as Shift_JIS, EUC-JP and UTF-8.
-        for (char c : bytes) ASSERT_LT(static_cast<unsigned char>(c), 0x80u) << path;
+        for (char c : bytes)
+            ASSERT_LT(static_cast<unsigned char>(c), 0x80u) << path;
 
         TPageProducer producer;
         producer.HTMLFile = path;
@@ -271,7 +270,8 @@ TEST(TemplateShipped, EveryTagIsKnownAndFilled)
         std::string html = producer.Content();
         EXPECT_EQ(html.find("<#"), std::string::npos) << kind;
         EXPECT_NE(html.find(std::string(kind) == "list" ? "<li>index</li>" : "<p>body</p>"),
-                  std::string::npos) << kind;
+                  std::string::npos)
+            << kind;
         if (std::string(kind) == "main") {
             EXPECT_EQ(used, kPageTags) << "the view template uses every tag";
             EXPECT_NE(html.find("file:///app/css/default/wiki.css"), std::string::npos);
@@ -283,13 +283,15 @@ TEST(TemplateShipped, EveryTagIsKnownAndFilled)
     }
 }
 
-TEST(TemplateShipped, DesignsStyleEveryConverterClass)
-{
-    const char* classes[] = {".verbatim-soft", ".verbatim-hard", ".newlink-name", ".newlink",
-                             ".footnote", ".footnote_caption", ".toc", ".toc-1", ".toc-2",
-                             ".list1", ".list2", ".list3", ".inlist", ".left", ".center",
-                             ".right", ".ascii-art", ".hatena", ".li-1", ".li-2",
-                             "#menubar", "#contents"};
+TEST(TemplateShipped, DesignsStyleEveryConverterClass) {
+    const char* classes[] = {".verbatim-soft", ".verbatim-hard", ".newlink-name",
+                             ".newlink",       ".footnote",      ".footnote_caption",
+                             ".toc",           ".toc-1",         ".toc-2",
+                             ".list1",         ".list2",         ".list3",
+                             ".inlist",        ".left",          ".center",
+                             ".right",         ".ascii-art",     ".hatena",
+                             ".li-1",          ".li-2",          "#menubar",
+                             "#contents"};
     int designs = 0;
     for (const auto& entry : std::filesystem::directory_iterator(kDataFolder + "/css")) {
         if (!entry.is_directory()) continue;
@@ -308,8 +310,7 @@ TEST(TemplateShipped, DesignsStyleEveryConverterClass)
     EXPECT_TRUE(std::filesystem::exists(kDataFolder + "/css/default/wiki.css"));
 }
 
-TEST(TemplateMenuBar, ConvertedApartFromThePage)
-{
+TEST(TemplateMenuBar, ConvertedApartFromThePage) {
     TestFolder wiki;
     auto pageFile = [&](const std::string& name) { return EncodePageName(name, false) + ".txt"; };
     wiki.Write(pageFile("FrontPage"), "*Top\n**Sub\ntext\n");
@@ -352,6 +353,7 @@ TEST(TemplateMenuBar, ConvertedApartFromThePage)
     options.LinkMode = 2;
     menu = ConvertMenuBar(wiki.Path(), options);
     EXPECT_NE(menu.find("href=\"" + EncodePageName("FrontPage", false) + ".html\""),
-              std::string::npos) << menu;
+              std::string::npos)
+        << menu;
     EXPECT_EQ(menu.find("NewLink:"), std::string::npos) << menu;
 }

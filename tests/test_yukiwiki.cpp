@@ -1,6 +1,6 @@
+#include "GoldenPages.h"
 #include "conversion/UYukiWikiDocumentConverter.h"
 #include "plugins/UPluginShelf.h"
-#include "GoldenPages.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,7 @@ using namespace tarnel;
 
 namespace {
 
-std::string Convert(const std::string& displayText)
-{
+std::string Convert(const std::string& displayText) {
     TYukiWikiDocumentConverter c;
     TPluginShelf none;
     c.Plugins = &none;
@@ -20,8 +19,7 @@ std::string Convert(const std::string& displayText)
 
 } // namespace
 
-TEST(YukiWiki, BlockRules)
-{
+TEST(YukiWiki, BlockRules) {
     struct Case {
         const char* text;
         const char* html;
@@ -38,18 +36,19 @@ TEST(YukiWiki, BlockRules)
         {":t:d", "<dl>\r\n  <dt>t</dt>\r\n  <dd>d</dd>\r\n</dl>\r\n"},
         {"::", "<dl>\r\n  <dt></dt>\r\n  <dd></dd>\r\n</dl>\r\n"},
         {":no second colon", "<p>\r\n:no second colon</p>\r\n"},
-        {"-a\n--b\n-c", "<ul>\r\n  <li>a</li>\r\n<ul>\r\n  <li>b</li>\r\n</ul>\r\n  <li>c</li>\r\n</ul>\r\n"},
+        {"-a\n--b\n-c",
+         "<ul>\r\n  <li>a</li>\r\n<ul>\r\n  <li>b</li>\r\n</ul>\r\n  <li>c</li>\r\n</ul>\r\n"},
         {">a\nb", "<blockquote>\r\na\r\nb\r\n</blockquote>\r\n"},
         {"p\n\nq", "<p>\r\np</p>\r\n<p>\r\nq</p>\r\n"},
         // Unterminated verbatim blocks end with the page.
         {"--(\nx", "<pre class=\"verbatim-soft\">\r\nx\r\n</pre>\r\n"},
         {"---(\n-x", "<pre class=\"verbatim-hard\">\r\n-x\r\n</pre>\r\n"},
     };
-    for (const auto& c : cases) EXPECT_EQ(Convert(c.text), c.html) << c.text;
+    for (const auto& c : cases)
+        EXPECT_EQ(Convert(c.text), c.html) << c.text;
 }
 
-TEST(YukiWiki, HeadingsFillContents)
-{
+TEST(YukiWiki, HeadingsFillContents) {
     TYukiWikiDocumentConverter c;
     c.ConvertBlocks("*One ''b''\n***Three");
     ASSERT_EQ(c.Contents.Count(), 2);
@@ -59,8 +58,7 @@ TEST(YukiWiki, HeadingsFillContents)
     EXPECT_EQ(c.Contents.Item(1).level, 3);
 }
 
-TEST(YukiWiki, InlineDecorations)
-{
+TEST(YukiWiki, InlineDecorations) {
     struct Case {
         const char* text;
         const char* html;
@@ -72,11 +70,11 @@ TEST(YukiWiki, InlineDecorations)
         {"it's", "it's"},
         {"<b>&", "&lt;b&gt;&amp;"},
     };
-    for (const auto& c : cases) EXPECT_EQ(Convert(c.text), std::string("<p>\r\n") + c.html + "</p>\r\n") << c.text;
+    for (const auto& c : cases)
+        EXPECT_EQ(Convert(c.text), std::string("<p>\r\n") + c.html + "</p>\r\n") << c.text;
 }
 
-TEST(YukiWiki, TableRows)
-{
+TEST(YukiWiki, TableRows) {
     struct Case {
         const char* line;
         const char* cells; // between <tr>\r\n and </tr>\r\n
@@ -84,24 +82,27 @@ TEST(YukiWiki, TableRows)
         {",a,b", "  <td>a</td>\r\n  <td>b</td>\r\n"},
         {",a,==,c", "  <td colspan=\"2\">a</td>\r\n  <td>c</td>\r\n"},
         {",a,==,==", "  <td colspan=\"3\">a</td>\r\n"},
-        {", c , r,l ", "  <td class=\"center\">c</td>\r\n  <td class=\"right\">r</td>\r\n  <td>l</td>\r\n"},
+        {", c , r,l ",
+         "  <td class=\"center\">c</td>\r\n  <td class=\"right\">r</td>\r\n  <td>l</td>\r\n"},
         {",\"x,y\",\"say \"\"hi\"\"\"", "  <td>x,y</td>\r\n  <td>say &quot;hi&quot;</td>\r\n"},
         {",a,", "  <td>a</td>\r\n<td></td>\r\n"}, // an empty last cell
         {",", "<td></td>\r\n"},
-        {",==,a", "  <td colspan=\"2\">a</td>\r\n"}, // a span with nothing to its left widens the next
+        {",==,a",
+         "  <td colspan=\"2\">a</td>\r\n"}, // a span with nothing to its left widens the next
         {",\"open,b", "  <td>&quot;open</td>\r\n  <td>b</td>\r\n"},
         {",\"q\"junk,b", "  <td>q</td>\r\n  <td>b</td>\r\n"}, // junk after a quoted cell is dropped
-        {",FrontPage", "  <td><span class=\"newlink-name\">FrontPage</span>"
-                       "<a href=\"NewLink:46726F6E7450616765.txt\" class=\"newlink\">?</a></td>\r\n"},
+        {",FrontPage",
+         "  <td><span class=\"newlink-name\">FrontPage</span>"
+         "<a href=\"NewLink:46726F6E7450616765.txt\" class=\"newlink\">?</a></td>\r\n"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(Convert(c.line), std::string("<table>\r\n<tr>\r\n") + c.cells + "</tr>\r\n</table>\r\n")
+        EXPECT_EQ(Convert(c.line),
+                  std::string("<table>\r\n<tr>\r\n") + c.cells + "</tr>\r\n</table>\r\n")
             << c.line;
     }
 }
 
-TEST(YukiWiki, GoldenPages)
-{
+TEST(YukiWiki, GoldenPages) {
     TYukiWikiDocumentConverter c;
     TPluginShelf shipped;
     shipped.LoadFolder(std::string(TARNEL_APP_DIR) + "plugin/");
@@ -109,23 +110,29 @@ TEST(YukiWiki, GoldenPages)
     tarnel::testing::ExpectGoldenPages("yukiwiki", c);
 }
 
-TEST(YukiWiki, HostileInputEndsCleanly)
-{
+TEST(YukiWiki, HostileInputEndsCleanly) {
     std::mt19937 random(7);
     std::string bytes(200000, '\0');
-    for (char& b : bytes) b = static_cast<char>(random());
+    for (char& b : bytes)
+        b = static_cast<char>(random());
     std::string markup;
     for (int i = 0; i < 20000; ++i) {
-        static const char* const kPieces[] = {"*", "-", ">", ",", ":", " ", "''", "'''", "[[", "]]",
-                                              "&x(", ")", "\n", "--(", "---(", "\x82", "\"", "=="};
+        static const char* const kPieces[] = {"*",  "-",   ">",    ",",    ":",   " ",
+                                              "''", "'''", "[[",   "]]",   "&x(", ")",
+                                              "\n", "--(", "---(", "\x82", "\"",  "=="};
         markup += kPieces[random() % 18];
     }
     std::string inputs[] = {
         bytes,
         markup,
-        std::string(1 << 20, 'a'),                   // a 1 MB line
-        std::string(1 << 16, ','),                   // a row of 65536 empty cells
-        [] { std::string s; for (int i = 0; i < 10000; ++i) s += "---item\n-x\n"; return s; }(),
+        std::string(1 << 20, 'a'), // a 1 MB line
+        std::string(1 << 16, ','), // a row of 65536 empty cells
+        [] {
+            std::string s;
+            for (int i = 0; i < 10000; ++i)
+                s += "---item\n-x\n";
+            return s;
+        }(),
         "--(\n" + std::string(100000, '\''),
         std::string("a\0b\n\0", 5),
         std::string(50000, '[') + std::string(50000, ']'),
@@ -137,15 +144,16 @@ TEST(YukiWiki, HostileInputEndsCleanly)
     }
 }
 
-TEST(YukiWiki, UnclosedCallsAndStrayTableTextAreSafe)
-{
+TEST(YukiWiki, UnclosedCallsAndStrayTableTextAreSafe) {
     std::string calls;
-    for (int i = 0; i < 5000; ++i) calls += "&a(";
+    for (int i = 0; i < 5000; ++i)
+        calls += "&a(";
     std::string html;
     ASSERT_NO_THROW(html = Convert(calls + "''b'')"));
     EXPECT_NE(html.find("<b>b</b>"), std::string::npos);
     // A decoration across the last ")" is still one piece of text.
     EXPECT_EQ(Convert("''a)b''"), "<p>\r\n<b>a)b</b></p>\r\n");
-    EXPECT_EQ(Convert(",\"a\"<i>"), "<table>\r\n<tr>\r\n  <td>a</td>\r\n&lt;i&gt;</tr>\r\n</table>\r\n");
+    EXPECT_EQ(Convert(",\"a\"<i>"),
+              "<table>\r\n<tr>\r\n  <td>a</td>\r\n&lt;i&gt;</tr>\r\n</table>\r\n");
     EXPECT_NO_THROW(Convert(",a\x82"));
 }

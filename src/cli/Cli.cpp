@@ -9,35 +9,32 @@
 
 namespace tarnel::cli {
 
-bool Arguments::Take(std::string_view option)
-{
+bool Arguments::Take(std::string_view option) {
     if (Empty() || args_[pos_] != option) return false;
     ++pos_;
     return true;
 }
 
-std::string Arguments::Value(std::string_view option)
-{
+std::string Arguments::Value(std::string_view option) {
     if (Empty()) throw UsageError{std::string(option) + " needs a value"};
     return Next();
 }
 
-void PrintLine(std::string_view displayText)
-{
+void PrintLine(std::string_view displayText) {
     std::string line = ShiftJisToUtf8(displayText);
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), stdout);
 }
 
-WikiDefaults LoadWikiDefaults(const std::string& folder, const CommonOptions& common)
-{
+WikiDefaults LoadWikiDefaults(const std::string& folder, const CommonOptions& common) {
     TTarnelReg settings;
     if (!common.configFile.empty()) settings.SetFileName(common.configFile);
     settings.Load();
     TDocumentSettings wiki;
     OpenWikiSettings(wiki, settings, folder);
     WikiDefaults d;
-    d.notation = settings.Notation == TWikiNotation::None ? TWikiNotation::YukiWiki : settings.Notation;
+    d.notation =
+        settings.Notation == TWikiNotation::None ? TWikiNotation::YukiWiki : settings.Notation;
     d.linkMode = settings.NoWikiNameLink ? 3 : 4;
     d.looseWikiName = settings.LooseWikiName;
     d.keepLineBreaks = settings.LineBreak;
@@ -47,10 +44,10 @@ WikiDefaults LoadWikiDefaults(const std::string& folder, const CommonOptions& co
     return d;
 }
 
-Progress::Progress(std::string label) : label_(std::move(label)), terminal_(isatty(STDERR_FILENO) != 0) {}
+Progress::Progress(std::string label)
+    : label_(std::move(label)), terminal_(isatty(STDERR_FILENO) != 0) {}
 
-bool Progress::Show(int done, int total)
-{
+bool Progress::Show(int done, int total) {
     if (!terminal_ || total <= 0) return true;
     int percent = static_cast<int>(100LL * done / total);
     if (percent == shown_) return true;
@@ -60,13 +57,11 @@ bool Progress::Show(int done, int total)
     return true;
 }
 
-void Progress::Done()
-{
+void Progress::Done() {
     if (terminal_ && shown_ >= 0) std::fputs("\r\033[K", stderr);
 }
 
-std::string AsFolder(std::string folder)
-{
+std::string AsFolder(std::string folder) {
     if (folder.empty()) return "./";
     if (folder.back() != '/') folder += '/';
     return folder;

@@ -14,9 +14,8 @@ namespace tarnel::cli {
 
 namespace {
 
-TWikiNotation ParseNotation(const std::string& value)
-{
-    static const char* const kNames[] = {"yukiwiki", "pukiwiki", "hatena", "mediawiki",
+TWikiNotation ParseNotation(const std::string& value) {
+    static const char* const kNames[] = {"yukiwiki", "pukiwiki",  "hatena",  "mediawiki",
                                          "livedoor", "freestyle", "textile", "markdown"};
     for (int i = 0; i < 8; ++i)
         if (value == kNames[i] || value == std::to_string(i + 1))
@@ -25,8 +24,7 @@ TWikiNotation ParseNotation(const std::string& value)
 }
 
 // Display form to the output encoding asked for.
-std::string Encode(const std::string& display, const std::string& encoding)
-{
+std::string Encode(const std::string& display, const std::string& encoding) {
     if (encoding == "utf8") return ShiftJisToUtf8(display);
     if (encoding == "sjis") return display;
     if (encoding == "euc") return ShiftJisToEucJp(display);
@@ -35,8 +33,7 @@ std::string Encode(const std::string& display, const std::string& encoding)
 
 } // namespace
 
-int RunConvert(Arguments& args, const CommonOptions& common)
-{
+int RunConvert(Arguments& args, const CommonOptions& common) {
     std::optional<TWikiNotation> notation;
     std::optional<int> linkMode;
     std::optional<std::string> extension;
@@ -47,48 +44,69 @@ int RunConvert(Arguments& args, const CommonOptions& common)
     std::string page;
 
     while (!args.Empty()) {
-        if (args.Take("--notation")) notation = ParseNotation(args.Value("--notation"));
+        if (args.Take("--notation"))
+            notation = ParseNotation(args.Value("--notation"));
         else if (args.Take("--link-mode")) {
             std::string v = args.Value("--link-mode");
             if (v != "2" && v != "3" && v != "4") throw UsageError{"--link-mode is 2, 3 or 4"};
             linkMode = v[0] - '0';
-        } else if (args.Take("--loose-wikiname")) loose = true;
-        else if (args.Take("--keep-line-breaks")) keepBreaks = true;
-        else if (args.Take("--menubar")) menuBar = true;
-        else if (args.Take("--utf8-names")) utf8Names = true;
-        else if (args.Take("--extension")) extension = args.Value("--extension");
+        } else if (args.Take("--loose-wikiname"))
+            loose = true;
+        else if (args.Take("--keep-line-breaks"))
+            keepBreaks = true;
+        else if (args.Take("--menubar"))
+            menuBar = true;
+        else if (args.Take("--utf8-names"))
+            utf8Names = true;
+        else if (args.Take("--extension"))
+            extension = args.Value("--extension");
         else if (args.Take("--read")) {
             std::string v = args.Value("--read");
-            if (v == "auto") read = PageReadOptions{false, ReadCharCode::Automatic};
-            else if (v == "euc") read = PageReadOptions{false, ReadCharCode::EucJp};
-            else if (v == "utf8") read = PageReadOptions{true, ReadCharCode::EucJp};
-            else throw UsageError{"--read is auto, euc or utf8"};
-        } else if (args.Take("--toc")) toc = true;
-        else if (args.Take("--title")) title = true;
-        else if (args.Take("--encoding")) encoding = args.Value("--encoding");
-        else if (args.Peek().starts_with("--")) throw UsageError{"unknown option: " + args.Peek()};
-        else if (page.empty()) page = args.Next();
-        else throw UsageError{"convert takes one PAGEFILE"};
+            if (v == "auto")
+                read = PageReadOptions{false, ReadCharCode::Automatic};
+            else if (v == "euc")
+                read = PageReadOptions{false, ReadCharCode::EucJp};
+            else if (v == "utf8")
+                read = PageReadOptions{true, ReadCharCode::EucJp};
+            else
+                throw UsageError{"--read is auto, euc or utf8"};
+        } else if (args.Take("--toc"))
+            toc = true;
+        else if (args.Take("--title"))
+            title = true;
+        else if (args.Take("--encoding"))
+            encoding = args.Value("--encoding");
+        else if (args.Peek().starts_with("--"))
+            throw UsageError{"unknown option: " + args.Peek()};
+        else if (page.empty())
+            page = args.Next();
+        else
+            throw UsageError{"convert takes one PAGEFILE"};
     }
     if (page.empty()) throw UsageError{"convert needs PAGEFILE"};
     Encode("", encoding); // reject a wrong encoding before any work
 
     std::size_t slash = page.find_last_of('/');
-    WikiDefaults wiki = LoadWikiDefaults(slash == std::string::npos ? "./" : page.substr(0, slash + 1), common);
+    WikiDefaults wiki =
+        LoadWikiDefaults(slash == std::string::npos ? "./" : page.substr(0, slash + 1), common);
 
     TPluginShelf plugins;
     plugins.LoadFolder(AppFolder() + "plugin/");
     auto converter = TWikiDocumentConverterMaker::GetWikiDocumentConverter(
-        notation.value_or(wiki.notation), &plugins, AppFolder() + "Template", linkMode.value_or(wiki.linkMode),
-        extension.value_or(wiki.extension), utf8Names || wiki.utf8Names, keepBreaks || wiki.keepLineBreaks);
+        notation.value_or(wiki.notation), &plugins, AppFolder() + "Template",
+        linkMode.value_or(wiki.linkMode), extension.value_or(wiki.extension),
+        utf8Names || wiki.utf8Names, keepBreaks || wiki.keepLineBreaks);
     converter->LooseWikiName = loose || wiki.looseWikiName;
     converter->MenuBarMode = menuBar;
     converter->Convert(page, ReadPageText(page, read.value_or(wiki.read)));
 
     std::string out;
-    if (title) out = converter->Title + "\n";
-    else if (toc) out = converter->ContentsHtml(false);
-    else out = converter->Html;
+    if (title)
+        out = converter->Title + "\n";
+    else if (toc)
+        out = converter->ContentsHtml(false);
+    else
+        out = converter->Html;
     out = Encode(out, encoding);
     std::fwrite(out.data(), 1, out.size(), stdout);
     return kDone;

@@ -13,8 +13,7 @@
 
 namespace tarnel::cli {
 
-int RunExport(Arguments& args, const CommonOptions& common)
-{
+int RunExport(Arguments& args, const CommonOptions& common) {
     std::optional<TExportEncoding> encoding;
     std::optional<TExportFileNameKind> names;
     std::optional<bool> index;
@@ -24,30 +23,48 @@ int RunExport(Arguments& args, const CommonOptions& common)
     while (!args.Empty()) {
         if (args.Take("--encoding")) {
             std::string v = args.Value("--encoding");
-            if (v == "sjis") encoding = TExportEncoding::ShiftJis;
-            else if (v == "euc") encoding = TExportEncoding::EucJp;
-            else if (v == "utf8") encoding = TExportEncoding::Utf8;
-            else throw UsageError{"--encoding is sjis, euc or utf8"};
+            if (v == "sjis")
+                encoding = TExportEncoding::ShiftJis;
+            else if (v == "euc")
+                encoding = TExportEncoding::EucJp;
+            else if (v == "utf8")
+                encoding = TExportEncoding::Utf8;
+            else
+                throw UsageError{"--encoding is sjis, euc or utf8"};
         } else if (args.Take("--names")) {
             std::string v = args.Value("--names");
-            if (v == "standard") names = TExportFileNameKind::Standard;
-            else if (v == "title") names = TExportFileNameKind::Title;
-            else throw UsageError{"--names is standard or title"};
-        } else if (args.Take("--index")) index = true;
-        else if (args.Take("--no-index")) index = false;
-        else if (args.Take("--page")) pages.push_back(args.Value("--page"));
-        else if (args.Take("--copy-folders")) copyFolders = true;
-        else if (args.Take("--force")) force = true;
-        else if (args.Peek().starts_with("--")) throw UsageError{"unknown option: " + args.Peek()};
-        else if (wiki.empty()) wiki = AsFolder(args.Next());
-        else if (out.empty()) out = AsFolder(args.Next());
-        else throw UsageError{"export takes WIKIDIR and OUTDIR"};
+            if (v == "standard")
+                names = TExportFileNameKind::Standard;
+            else if (v == "title")
+                names = TExportFileNameKind::Title;
+            else
+                throw UsageError{"--names is standard or title"};
+        } else if (args.Take("--index"))
+            index = true;
+        else if (args.Take("--no-index"))
+            index = false;
+        else if (args.Take("--page"))
+            pages.push_back(args.Value("--page"));
+        else if (args.Take("--copy-folders"))
+            copyFolders = true;
+        else if (args.Take("--force"))
+            force = true;
+        else if (args.Peek().starts_with("--"))
+            throw UsageError{"unknown option: " + args.Peek()};
+        else if (wiki.empty())
+            wiki = AsFolder(args.Next());
+        else if (out.empty())
+            out = AsFolder(args.Next());
+        else
+            throw UsageError{"export takes WIKIDIR and OUTDIR"};
     }
     if (wiki.empty() || out.empty()) throw UsageError{"export needs WIKIDIR and OUTDIR"};
-    if (!std::filesystem::is_directory(wiki)) throw std::runtime_error("no such wiki folder: " + wiki);
+    if (!std::filesystem::is_directory(wiki))
+        throw std::runtime_error("no such wiki folder: " + wiki);
     std::error_code ec;
     std::filesystem::create_directories(out, ec);
-    if (ec) throw std::runtime_error("cannot create the export folder " + out + ": " + ec.message());
+    if (ec)
+        throw std::runtime_error("cannot create the export folder " + out + ": " + ec.message());
 
     TWikiSession session(AppFolder());
     session.Start(common.configFile);
@@ -67,16 +84,17 @@ int RunExport(Arguments& args, const CommonOptions& common)
         std::string display = Utf8ToShiftJis(page);
         if (display.empty()) throw UsageError{"--page " + page + ": not valid UTF-8"};
         std::string file = EncodePageName(display, settings.NameEncodingUTF8) + settings.Extension;
-        if (!std::filesystem::exists(wiki + file)) throw std::runtime_error("no such page: " + page);
+        if (!std::filesystem::exists(wiki + file))
+            throw std::runtime_error("no such page: " + page);
         options.pages.insert(file);
     }
 
     Progress progress("Exporting");
-    TExportResult result = ExportHtml(session, options, [&](int done, int total) {
-        return progress.Show(done, total);
-    });
+    TExportResult result = ExportHtml(
+        session, options, [&](int done, int total) { return progress.Show(done, total); });
     progress.Done();
-    std::fprintf(stderr, "%d pages listed, %d written to %s\n", result.listed, result.written, out.c_str());
+    std::fprintf(stderr, "%d pages listed, %d written to %s\n", result.listed, result.written,
+                 out.c_str());
     return kDone;
 }
 

@@ -10,21 +10,24 @@
 
 namespace tarnel::cli {
 
-int RunSearch(Arguments& args, const CommonOptions& common)
-{
+int RunSearch(Arguments& args, const CommonOptions& common) {
     SearchOptions options;
     std::string folder, query;
     bool haveQuery = false;
     while (!args.Empty()) {
-        if (args.Take("--title-only")) options = {true, false};
-        else if (args.Take("--body-only")) options = {false, true};
+        if (args.Take("--title-only"))
+            options = {true, false};
+        else if (args.Take("--body-only"))
+            options = {false, true};
         else if (args.Peek().starts_with("--") && args.Peek().size() > 2)
             throw UsageError{"unknown option: " + args.Peek()};
-        else if (folder.empty()) folder = AsFolder(args.Next());
+        else if (folder.empty())
+            folder = AsFolder(args.Next());
         else if (!haveQuery) {
             query = args.Next();
             haveQuery = true;
-        } else throw UsageError{"search takes WIKIDIR and one QUERY (quote a query of several words)"};
+        } else
+            throw UsageError{"search takes WIKIDIR and one QUERY (quote a query of several words)"};
     }
     if (folder.empty() || !haveQuery) throw UsageError{"search needs WIKIDIR and QUERY"};
     std::string displayQuery = Utf8ToShiftJis(query);
@@ -38,7 +41,8 @@ int RunSearch(Arguments& args, const CommonOptions& common)
     tarnel::RunSearch(displayQuery, folder, wiki.extension, results, options,
                       [&](int done, int total) { return progress.Show(done, total); });
     progress.Done();
-    for (int i = 0; i < results.Count(); ++i) PrintLine(results.PageName(i));
+    for (int i = 0; i < results.Count(); ++i)
+        PrintLine(results.PageName(i));
     return kDone;
 }
 

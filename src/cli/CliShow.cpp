@@ -10,8 +10,7 @@
 
 namespace tarnel::cli {
 
-int RunShow(Arguments& args, const CommonOptions& common)
-{
+int RunShow(Arguments& args, const CommonOptions& common) {
     if (args.Empty()) throw UsageError{"show needs PAGEFILE"};
     std::string page = args.Next();
     if (!args.Empty()) throw UsageError{"show takes one PAGEFILE"};

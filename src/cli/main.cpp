@@ -47,15 +47,11 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"convert", RunConvert},
-    {"export", RunExport},
-    {"list", RunList},
-    {"search", RunSearch},
-    {"show", RunShow},
+    {"convert", RunConvert}, {"export", RunExport}, {"list", RunList},
+    {"search", RunSearch},   {"show", RunShow},
 };
 
-int Run(int argc, char** argv)
-{
+int Run(int argc, char** argv) {
     std::vector<std::string> rest;
     CommonOptions common;
     for (int i = 1; i < argc; ++i) {
@@ -86,8 +82,7 @@ int Run(int argc, char** argv)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     try {
         return Run(argc, argv);
     } catch (const UsageError& e) {

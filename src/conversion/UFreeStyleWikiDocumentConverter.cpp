@@ -60,26 +60,23 @@ const char* const kCellPattern = "m/,\"([^\"]*((\"\")+[^\"]*)*)\"|,([^,]*)/k";
 const char* const kDefinitionPattern = "m/^:(.*?):(.*)$/k";
 
 // Where the characters of a text start, as the matcher steps through it.
-std::vector<bool> CharStarts(std::string_view text)
-{
+std::vector<bool> CharStarts(std::string_view text) {
     std::vector<bool> starts(text.size(), false);
-    for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) starts[i] = true;
+    for (std::size_t i = 0; i < text.size(); i += CharLength(text, i))
+        starts[i] = true;
     return starts;
 }
 
 // Bytes the pattern \s matches (ASCII only).
-bool IsSpaceByte(char c)
-{
+bool IsSpaceByte(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-bool IsWordByte(char c)
-{
+bool IsWordByte(char c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
 }
 
-std::string Element(const char* name, std::string_view content)
-{
+std::string Element(const char* name, std::string_view content) {
     std::string html = "<";
     html += name;
     html += ">";
@@ -101,14 +98,14 @@ struct HeadingSource {
 // of a run of blanks inside the text (each blank would start a new try of "\s*$").
 // The pattern does not match a text that ends in half a double-byte character; such a
 // heading keeps its whole text rather than losing it.
-HeadingSource SplitHeading(std::string_view source)
-{
+HeadingSource SplitHeading(std::string_view source) {
     std::vector<bool> starts = CharStarts(source);
     if (!source.empty() && starts.back() && IsShiftJisLeadByte(source.back())) return {source, {}};
     // A blank or mark character counts only where the matcher sees a character of its own.
     auto single = [&](std::size_t i) { return starts[i] && !IsShiftJisLeadByte(source[i]); };
     auto skipBlanks = [&](std::size_t end) {
-        while (end > 0 && single(end - 1) && IsSpaceByte(source[end - 1])) --end;
+        while (end > 0 && single(end - 1) && IsSpaceByte(source[end - 1]))
+            --end;
         return end;
     };
 
@@ -116,7 +113,8 @@ HeadingSource SplitHeading(std::string_view source)
     HeadingSource heading{source.substr(0, end), {}};
     if (end < 4 || !single(end - 1) || source[end - 1] != ']') return heading;
     std::size_t nameStart = end - 1;
-    while (nameStart > 0 && single(nameStart - 1) && IsWordByte(source[nameStart - 1])) --nameStart;
+    while (nameStart > 0 && single(nameStart - 1) && IsWordByte(source[nameStart - 1]))
+        --nameStart;
     if (nameStart == end - 1 || nameStart < 2) return heading;
     if (!single(nameStart - 1) || source[nameStart - 1] != '#') return heading;
     if (!single(nameStart - 2) || source[nameStart - 2] != '[') return heading;
@@ -127,8 +125,7 @@ HeadingSource SplitHeading(std::string_view source)
 
 } // namespace
 
-std::string TFreeStyleWikiDocumentConverter::ConvertBlocks(std::string_view Text)
-{
+std::string TFreeStyleWikiDocumentConverter::ConvertBlocks(std::string_view Text) {
     std::string html;
     std::string current;
     NestTag.clear();
@@ -153,8 +150,8 @@ std::string TFreeStyleWikiDocumentConverter::ConvertBlocks(std::string_view Text
             HeadingSource heading = SplitHeading(line.substr(static_cast<std::size_t>(marks)));
             if (!heading.name.empty()) name = (MenuBarMode ? "m" : "") + std::string(heading.name);
             html += CloseBlock("", current);
-            html += "<" + tag + "><a name=\"" + name + "\">" + ConvertInline(heading.text) + "</a></" +
-                    tag + ">";
+            html += "<" + tag + "><a name=\"" + name + "\">" + ConvertInline(heading.text) +
+                    "</a></" + tag + ">";
             html += CRLF;
             Contents.Add(std::string(heading.text), name, level);
         } else if (StartsWith(line, " ")) {
@@ -183,12 +180,15 @@ std::string TFreeStyleWikiDocumentConverter::ConvertBlocks(std::string_view Text
         } else if (StartsWith(line, "*") || StartsWith(line, "+")) {
             const char mark = line[0];
             const std::string tag = mark == '*' ? "ul" : "ol";
-            int depth = StartsWith(line, std::string(3, mark)) ? 3 : StartsWith(line, std::string(2, mark)) ? 2 : 1;
+            int depth = StartsWith(line, std::string(3, mark))   ? 3
+                        : StartsWith(line, std::string(2, mark)) ? 2
+                                                                 : 1;
             NewDepth = depth;
             html += CloseBlock(tag, current);
             NestTag = tag;
             html += OpenBlock(tag, current, "list" + std::to_string(depth));
-            html += "  <li>" + ConvertInline(line.substr(static_cast<std::size_t>(depth))) + "</li>";
+            html +=
+                "  <li>" + ConvertInline(line.substr(static_cast<std::size_t>(depth))) + "</li>";
             html += CRLF;
             Depth = depth;
         } else if (line.empty()) {
@@ -204,8 +204,7 @@ std::string TFreeStyleWikiDocumentConverter::ConvertBlocks(std::string_view Text
     return html;
 }
 
-std::string TFreeStyleWikiDocumentConverter::ConvertInline(std::string_view Text)
-{
+std::string TFreeStyleWikiDocumentConverter::ConvertInline(std::string_view Text) {
     // Plug-in calls {{name arguments}}; everything around them is plain inline text. A call
     // ends at a "}}", so the matcher is shown the text up to the last one; the unmatched
     // text before it and everything after it are one piece of plain text.
@@ -230,15 +229,16 @@ std::string TFreeStyleWikiDocumentConverter::ConvertInline(std::string_view Text
     return html;
 }
 
-std::string TFreeStyleWikiDocumentConverter::ConvertInlinePlain(std::string_view Text)
-{
-    return ConvertInserted(ConvertDeleted(ConvertEmphasis(ConvertStrong(ConvertLinks(EscapeHtml(Text))))));
+std::string TFreeStyleWikiDocumentConverter::ConvertInlinePlain(std::string_view Text) {
+    return ConvertInserted(
+        ConvertDeleted(ConvertEmphasis(ConvertStrong(ConvertLinks(EscapeHtml(Text))))));
 }
 
-std::string TFreeStyleWikiDocumentConverter::LinkPattern() { return kLinkPattern; }
+std::string TFreeStyleWikiDocumentConverter::LinkPattern() {
+    return kLinkPattern;
+}
 
-std::string TFreeStyleWikiDocumentConverter::ConvertLinks(std::string_view Text)
-{
+std::string TFreeStyleWikiDocumentConverter::ConvertLinks(std::string_view Text) {
     // One pass in three stretches. Up to the last "]]" every kind of link can match; from
     // there to the last "]" only addresses and single brackets; after it only addresses.
     // A bracket link ends at a "]", so no link found before a boundary reaches past it,
@@ -267,8 +267,7 @@ std::string TFreeStyleWikiDocumentConverter::ConvertLinks(std::string_view Text)
     return html;
 }
 
-std::string TFreeStyleWikiDocumentConverter::ConvertLink(std::string_view Match)
-{
+std::string TFreeStyleWikiDocumentConverter::ConvertLink(std::string_view Match) {
     std::string match(Match);
     if (LinkMode == 0) return match;
     if (IsUrl(match)) {
@@ -297,17 +296,16 @@ std::string TFreeStyleWikiDocumentConverter::ConvertLink(std::string_view Match)
     return MakePageLink(PageFileOf(target), alias, true);
 }
 
-std::string TFreeStyleWikiDocumentConverter::ConvertInlinePlugin(std::string_view Call)
-{
+std::string TFreeStyleWikiDocumentConverter::ConvertInlinePlugin(std::string_view Call) {
     // {{name}} or {{name arguments}}: the arguments are everything after the first blank.
     RegexMatch m = Search(kPluginPartsPattern, Call);
     if (!m.Found()) return ConvertInlinePlain(Call);
-    if (const TPlugin* plugin = FindPlugin(m.Group(1), false)) return CallPlugin(*plugin, m.Group(3));
+    if (const TPlugin* plugin = FindPlugin(m.Group(1), false))
+        return CallPlugin(*plugin, m.Group(3));
     return ConvertInlinePlain(Call);
 }
 
-std::string TFreeStyleWikiDocumentConverter::ConvertTableRow(std::string_view Line)
-{
+std::string TFreeStyleWikiDocumentConverter::ConvertTableRow(std::string_view Line) {
     // Each cell begins with a comma; a cell in double quotes may hold commas, and a doubled
     // double quote in it stands for one. Text that belongs to no cell (after the closing
     // quote of a cell, before the next comma) is written after the cells.
@@ -322,8 +320,8 @@ std::string TFreeStyleWikiDocumentConverter::ConvertTableRow(std::string_view Li
         stray += Line.substr(pos, m.Position() - pos);
         // A cell that ends in half a double-byte character is reported one byte too long.
         pos = std::min(m.End(), Line.size());
-        std::string raw = m.Group(1).empty() ? std::string(m.Group(4))
-                                             : ReplaceAll(m.Group(1), "\"\"", "\"");
+        std::string raw =
+            m.Group(1).empty() ? std::string(m.Group(4)) : ReplaceAll(m.Group(1), "\"\"", "\"");
         html += "  " + Element(tag, ConvertInline(Trim(raw)));
         html += CRLF;
     }
@@ -335,8 +333,7 @@ std::string TFreeStyleWikiDocumentConverter::ConvertTableRow(std::string_view Li
 }
 
 std::string TFreeStyleWikiDocumentConverter::ConvertDefinition(std::string_view Term,
-                                                                std::string_view Description)
-{
+                                                               std::string_view Description) {
     std::string html = "  <dt>" + ConvertInline(Term) + "</dt>";
     html += CRLF;
     html += "  <dd>" + ConvertInline(Description) + "</dd>";
@@ -346,30 +343,28 @@ std::string TFreeStyleWikiDocumentConverter::ConvertDefinition(std::string_view 
 
 // The apostrophe phrases cannot run over another apostrophe, so they need no bound; three
 // are taken before two.
-std::string TFreeStyleWikiDocumentConverter::ConvertStrong(std::string_view Text)
-{
+std::string TFreeStyleWikiDocumentConverter::ConvertStrong(std::string_view Text) {
     return ScanReplace("m/'''([^']*?)'''/k", Text, [](const RegexMatch& m, std::string& out) {
         out += Element("strong", m.Group(1));
     });
 }
 
-std::string TFreeStyleWikiDocumentConverter::ConvertEmphasis(std::string_view Text)
-{
+std::string TFreeStyleWikiDocumentConverter::ConvertEmphasis(std::string_view Text) {
     return ScanReplace("m/''([^']*?)''/k", Text, [](const RegexMatch& m, std::string& out) {
         out += Element("em", m.Group(1));
     });
 }
 
-std::string TFreeStyleWikiDocumentConverter::ConvertDeleted(std::string_view Text)
-{
-    return ScanUpTo("m/==(.*?)==/k", Text, EndOfLast(Text, "=="),
-                    [](const RegexMatch& m, std::string& out) { out += Element("del", m.Group(1)); });
+std::string TFreeStyleWikiDocumentConverter::ConvertDeleted(std::string_view Text) {
+    return ScanUpTo(
+        "m/==(.*?)==/k", Text, EndOfLast(Text, "=="),
+        [](const RegexMatch& m, std::string& out) { out += Element("del", m.Group(1)); });
 }
 
-std::string TFreeStyleWikiDocumentConverter::ConvertInserted(std::string_view Text)
-{
-    return ScanUpTo("m/__(.*?)__/k", Text, EndOfLast(Text, "__"),
-                    [](const RegexMatch& m, std::string& out) { out += Element("ins", m.Group(1)); });
+std::string TFreeStyleWikiDocumentConverter::ConvertInserted(std::string_view Text) {
+    return ScanUpTo(
+        "m/__(.*?)__/k", Text, EndOfLast(Text, "__"),
+        [](const RegexMatch& m, std::string& out) { out += Element("ins", m.Group(1)); });
 }
 
 } // namespace tarnel

@@ -48,26 +48,27 @@ const char* const kLinkPattern =
     "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\]))/k";
 
 // Number of leading marks, at most three.
-int MarkDepth(std::string_view line, char mark)
-{
+int MarkDepth(std::string_view line, char mark) {
     int depth = 0;
-    while (depth < 3 && static_cast<std::size_t>(depth) < line.size() && line[depth] == mark) ++depth;
+    while (depth < 3 && static_cast<std::size_t>(depth) < line.size() && line[depth] == mark)
+        ++depth;
     return depth;
 }
 
-bool EndsWith(std::string_view text, std::string_view what)
-{
+bool EndsWith(std::string_view text, std::string_view what) {
     return EndOfLast(text, what) == text.size();
 }
 
-void Copy(std::string_view plain, std::string& out) { out += plain; }
+void Copy(std::string_view plain, std::string& out) {
+    out += plain;
+}
 
 // StripTags with the same bound: no tag starts after the last ">".
-std::string StripTagsUpTo(std::string_view text)
-{
+std::string StripTagsUpTo(std::string_view text) {
     std::size_t bound = EndOfLast(text, ">");
     if (bound == npos) return std::string(text);
-    std::string out = ScanReplace("m/<.*?>/k", text.substr(0, bound), [](const RegexMatch&, std::string&) {});
+    std::string out =
+        ScanReplace("m/<.*?>/k", text.substr(0, bound), [](const RegexMatch&, std::string&) {});
     out += text.substr(bound);
     return out;
 }
@@ -82,13 +83,15 @@ public:
     void CloseQuote() { Close(quotes_); }
     void CloseSoft() { Close(softs_); }
     bool InSoft() const { return !softs_.empty(); }
-    std::string CloseAll()
-    {
+    std::string CloseAll() {
         std::string html;
         for (auto it = kinds_.rbegin(); it != kinds_.rend(); ++it) {
-            if (*it == kSoft) html += "</pre>";
-            else if (*it == kQuote) html += "</blockquote>";
-            else continue;
+            if (*it == kSoft)
+                html += "</pre>";
+            else if (*it == kQuote)
+                html += "</blockquote>";
+            else
+                continue;
             html += CRLF;
         }
         return html;
@@ -97,13 +100,11 @@ public:
 private:
     static constexpr char kQuote = 'q';
     static constexpr char kSoft = 's';
-    void Open(std::vector<std::size_t>& kind, char mark)
-    {
+    void Open(std::vector<std::size_t>& kind, char mark) {
         kind.push_back(kinds_.size());
         kinds_.push_back(mark);
     }
-    void Close(std::vector<std::size_t>& kind)
-    {
+    void Close(std::vector<std::size_t>& kind) {
         if (kind.empty()) return;
         kinds_[kind.back()] = 0; // closed: skipped at the end
         kind.pop_back();
@@ -115,8 +116,7 @@ private:
 
 } // namespace
 
-std::string THatenaDocumentConverter::ConvertBlocks(std::string_view Text)
-{
+std::string THatenaDocumentConverter::ConvertBlocks(std::string_view Text) {
     std::string html;
     std::string current;
     NestTag.clear();
@@ -171,7 +171,8 @@ std::string THatenaDocumentConverter::ConvertBlocks(std::string_view Text)
             std::string tag = "h" + std::to_string(level + 1);
             html += CloseBlock("", current);
             std::string id = NewAnchorId();
-            html += "<" + tag + "><a name=\"" + id + "\">" + ConvertInline(text) + "</a></" + tag + ">";
+            html +=
+                "<" + tag + "><a name=\"" + id + "\">" + ConvertInline(text) + "</a></" + tag + ">";
             html += CRLF;
             Contents.Add(std::string(text), id, level);
         } else if (line == ">>") {
@@ -216,7 +217,8 @@ std::string THatenaDocumentConverter::ConvertBlocks(std::string_view Text)
             html += CloseBlock(tag, current);
             NestTag = tag;
             html += OpenBlock(tag, current, "list" + std::to_string(depth));
-            html += "  <li>" + ConvertInline(line.substr(static_cast<std::size_t>(depth))) + "</li>";
+            html +=
+                "  <li>" + ConvertInline(line.substr(static_cast<std::size_t>(depth))) + "</li>";
             html += CRLF;
             Depth = depth;
         } else if (line.empty()) {
@@ -242,8 +244,7 @@ std::string THatenaDocumentConverter::ConvertBlocks(std::string_view Text)
     return html;
 }
 
-std::string THatenaDocumentConverter::ConvertInline(std::string_view Text)
-{
+std::string THatenaDocumentConverter::ConvertInline(std::string_view Text) {
     // Tags and their attributes are never converted.
     return ScanUpTo(
         "m/^(.*?)(<.*?>)/k", Text, EndOfLast(Text, ">"),
@@ -254,8 +255,7 @@ std::string THatenaDocumentConverter::ConvertInline(std::string_view Text)
         [this](std::string_view plain, std::string& out) { out += ConvertBracketCalls(plain); });
 }
 
-std::string THatenaDocumentConverter::ConvertBracketCalls(std::string_view Text)
-{
+std::string THatenaDocumentConverter::ConvertBracketCalls(std::string_view Text) {
     return ScanUpTo(
         "m/^(.*?)(\\[\\w+:.*?\\])/k", Text, EndOfLast(Text, "]"),
         [this](const RegexMatch& m, std::string& out) {
@@ -265,15 +265,15 @@ std::string THatenaDocumentConverter::ConvertBracketCalls(std::string_view Text)
         [this](std::string_view plain, std::string& out) { out += ConvertInlinePlain(plain); });
 }
 
-std::string THatenaDocumentConverter::ConvertInlinePlain(std::string_view Text)
-{
+std::string THatenaDocumentConverter::ConvertInlinePlain(std::string_view Text) {
     return ConvertFootnotes(ConvertLinks(Text));
 }
 
-std::string THatenaDocumentConverter::LinkPattern() { return kLinkPattern; }
+std::string THatenaDocumentConverter::LinkPattern() {
+    return kLinkPattern;
+}
 
-std::string THatenaDocumentConverter::ConvertLink(std::string_view Match)
-{
+std::string THatenaDocumentConverter::ConvertLink(std::string_view Match) {
     std::string match(Match);
     if (LinkMode == 0) return match;
     if (IsUrl(match)) return "<a href=\"" + match + "\">" + match + "</a>";
@@ -284,16 +284,15 @@ std::string THatenaDocumentConverter::ConvertLink(std::string_view Match)
     return MakePageLink(PageFileOf(name), name, true);
 }
 
-std::string THatenaDocumentConverter::ConvertInlinePlugin(std::string_view Call)
-{
+std::string THatenaDocumentConverter::ConvertInlinePlugin(std::string_view Call) {
     RegexMatch m = Search("m/\\[(\\w+):(.*?)\\]/k", Call);
     if (!m.Found()) return ConvertInlinePlain(Call);
-    if (const TPlugin* plugin = FindPlugin(m.Group(1), false)) return CallPlugin(*plugin, m.Group(2));
+    if (const TPlugin* plugin = FindPlugin(m.Group(1), false))
+        return CallPlugin(*plugin, m.Group(2));
     return ConvertInlinePlain(Call);
 }
 
-std::string THatenaDocumentConverter::ConvertFootnotes(std::string_view Text)
-{
+std::string THatenaDocumentConverter::ConvertFootnotes(std::string_view Text) {
     // The footnote keeps its text as written (links already converted); the mark shows it
     // without tags as its title.
     return ScanUpTo(
@@ -307,23 +306,23 @@ std::string THatenaDocumentConverter::ConvertFootnotes(std::string_view Text)
         Copy);
 }
 
-std::string THatenaDocumentConverter::FootnoteRef(const std::string& Text)
-{
+std::string THatenaDocumentConverter::FootnoteRef(const std::string& Text) {
     // The mark of the framework, with the tag stripping bounded as the inline rules are.
     // Nothing in this notation is escaped, so a double quote in the note would end the
     // title attribute early; it is written as "&quot;" there.
     std::string title;
     for (char c : StripTagsUpTo(Text)) {
-        if (c == '"') title += "&quot;";
-        else title += c;
+        if (c == '"')
+            title += "&quot;";
+        else
+            title += c;
     }
     std::string n = std::to_string(Footnotes.NextNumber());
     return "<span class=\"footnote\"><a class=\"footnote\" title=\"" + title + "\" href=\"" +
            InnerLinkPrefix() + "#f" + n + "\" name=\"fn" + n + "\">*" + n + "</a></span>";
 }
 
-std::string THatenaDocumentConverter::ConvertTableRow(std::string_view Line)
-{
+std::string THatenaDocumentConverter::ConvertTableRow(std::string_view Line) {
     // Cells end at each "|" after the leading one; the driver only passes lines that end
     // with "|", so nothing is left after the last cell.
     std::string html = "<tr>";
@@ -347,8 +346,7 @@ std::string THatenaDocumentConverter::ConvertTableRow(std::string_view Line)
 }
 
 std::string THatenaDocumentConverter::ConvertDefinition(std::string_view Term,
-                                                        std::string_view Description)
-{
+                                                        std::string_view Description) {
     std::string html = "  <dt>" + ConvertInline(Term) + "</dt>";
     html += CRLF;
     html += "  <dd>" + ConvertInline(Description) + "</dd>";

@@ -58,8 +58,7 @@ const char* const kBreakMarkPattern = "m/(.*?)~~/k";
 const char* const kSubscriptPattern = "m/__([^_]*?)__/k";
 
 // Number of leading marks, at most three.
-int MarkDepth(std::string_view line, char mark)
-{
+int MarkDepth(std::string_view line, char mark) {
     int depth = 0;
     while (depth < 3 && static_cast<std::size_t>(depth) < line.size() && line[depth] == mark)
         ++depth;
@@ -68,8 +67,7 @@ int MarkDepth(std::string_view line, char mark)
 
 // End of the table that starts at lines[i]: the first line after it that is not a row of
 // the same kind (comma or pipe). i itself when lines[i] is not a table row.
-std::size_t TableEnd(const std::vector<std::string_view>& lines, std::size_t i)
-{
+std::size_t TableEnd(const std::vector<std::string_view>& lines, std::size_t i) {
     if (lines[i].empty() || (lines[i][0] != ',' && lines[i][0] != '|')) return i;
     const char mark = lines[i][0];
     const char* pattern = mark == ',' ? kCommaRowPattern : kPipeRowPattern;
@@ -81,8 +79,7 @@ std::size_t TableEnd(const std::vector<std::string_view>& lines, std::size_t i)
 }
 
 // The scan loop that wraps group 1 of each match in an element.
-std::string Wrap(const char* pattern, std::string_view text, const char* open, const char* close)
-{
+std::string Wrap(const char* pattern, std::string_view text, const char* open, const char* close) {
     return ScanReplace(pattern, text, [open, close](const RegexMatch& m, std::string& out) {
         out += open;
         out += m.Group(1);
@@ -94,8 +91,7 @@ std::string Wrap(const char* pattern, std::string_view text, const char* open, c
 
 // --- Block driver ---------------------------------------------------------------------------
 
-std::string TLivedoorWikiDocumentConverter::ConvertBlocks(std::string_view Text)
-{
+std::string TLivedoorWikiDocumentConverter::ConvertBlocks(std::string_view Text) {
     std::string html;
     std::string current;
     NestTag.clear();
@@ -143,8 +139,8 @@ std::string TLivedoorWikiDocumentConverter::ConvertBlocks(std::string_view Text)
             html += comma ? ConvertTable(rows, kCommaCellPattern, ",")
                           : ConvertTable(rows, kPipeCellPattern, "|");
             i = end - 1;
-        } else if (RegexMatch m = StartsWith(line, ":") ? Search(kDefinitionPattern, line)
-                                                         : RegexMatch();
+        } else if (RegexMatch m =
+                       StartsWith(line, ":") ? Search(kDefinitionPattern, line) : RegexMatch();
                    m.Found()) {
             html += CloseBlock("dl", current);
             html += OpenBlock("dl", current);
@@ -184,8 +180,8 @@ std::string TLivedoorWikiDocumentConverter::ConvertBlocks(std::string_view Text)
 
 std::size_t TLivedoorWikiDocumentConverter::ConvertFence(const std::vector<std::string_view>& Lines,
                                                          std::size_t Index, bool AsciiArt,
-                                                         std::string& Html, std::string& CurrentTag)
-{
+                                                         std::string& Html,
+                                                         std::string& CurrentTag) {
     const std::string tag = AsciiArt ? "div" : "pre";
     Html += CloseBlock(tag, CurrentTag);
     Html += OpenBlock(tag, CurrentTag, AsciiArt ? "ascii-art" : "verbatim-hard");
@@ -212,8 +208,7 @@ std::size_t TLivedoorWikiDocumentConverter::ConvertFence(const std::vector<std::
 
 std::string TLivedoorWikiDocumentConverter::ConvertTable(const std::vector<std::string_view>& Rows,
                                                          const char* CellPattern,
-                                                         std::string_view Separator)
-{
+                                                         std::string_view Separator) {
     const TTableSyntax syntax{CellPattern, Separator.empty() ? '|' : Separator[0], "^", true, true};
     std::vector<std::string> rows(Rows.begin(), Rows.end());
     TRowSpans spans = TableRowSpans(rows, syntax);
@@ -225,15 +220,13 @@ std::string TLivedoorWikiDocumentConverter::ConvertTable(const std::vector<std::
 
 std::string TLivedoorWikiDocumentConverter::ConvertTableRowEx(std::string_view Row, int RowIndex,
                                                               const char* CellPattern,
-                                                              const TRowSpans& RowSpans)
-{
+                                                              const TRowSpans& RowSpans) {
     const TTableSyntax syntax{CellPattern, '|', "^", true, true}; // the separator is not used here
     return TableRowHtml(*this, Row, RowIndex, RowSpans, syntax);
 }
 
 std::string TLivedoorWikiDocumentConverter::ConvertDefinition(std::string_view Term,
-                                                              std::string_view Description)
-{
+                                                              std::string_view Description) {
     std::string html = "  <dt>" + ConvertInline(Term) + "</dt>";
     html += CRLF;
     html += "  <dd>" + ConvertInline(Description) + "</dd>";
@@ -243,10 +236,11 @@ std::string TLivedoorWikiDocumentConverter::ConvertDefinition(std::string_view T
 
 // --- Inline ---------------------------------------------------------------------------------
 
-std::string TLivedoorWikiDocumentConverter::LinkPattern() { return kLinkPattern; }
+std::string TLivedoorWikiDocumentConverter::LinkPattern() {
+    return kLinkPattern;
+}
 
-std::string TLivedoorWikiDocumentConverter::ConvertInline(std::string_view Text)
-{
+std::string TLivedoorWikiDocumentConverter::ConvertInline(std::string_view Text) {
     std::string html;
     TCallScanner calls(Text, TCallScanner::TNotation::Livedoor);
     std::size_t pos = 0;
@@ -259,8 +253,7 @@ std::string TLivedoorWikiDocumentConverter::ConvertInline(std::string_view Text)
     return html;
 }
 
-std::string TLivedoorWikiDocumentConverter::ConvertInlinePlain(std::string_view Text)
-{
+std::string TLivedoorWikiDocumentConverter::ConvertInlinePlain(std::string_view Text) {
     if (Text.empty()) return {};
     std::string html = ConvertLinks(EscapeHtml(Text));
     html = ConvertEmphasis(html);
@@ -272,38 +265,31 @@ std::string TLivedoorWikiDocumentConverter::ConvertInlinePlain(std::string_view 
     return ConvertFootnotes(html);
 }
 
-std::string TLivedoorWikiDocumentConverter::ConvertLink(std::string_view Match)
-{
+std::string TLivedoorWikiDocumentConverter::ConvertLink(std::string_view Match) {
     return ConvertAliasLink(*this, Match, true);
 }
 
-std::string TLivedoorWikiDocumentConverter::ConvertInlinePlugin(std::string_view Call)
-{
+std::string TLivedoorWikiDocumentConverter::ConvertInlinePlugin(std::string_view Call) {
     return ConvertCallOf(*this, Call, TCallScanner::TNotation::Livedoor);
 }
 
-std::string TLivedoorWikiDocumentConverter::ConvertEmphasis(std::string_view Text)
-{
+std::string TLivedoorWikiDocumentConverter::ConvertEmphasis(std::string_view Text) {
     return Wrap(kEmphasisPattern, Text, "<i>", "</i>");
 }
 
-std::string TLivedoorWikiDocumentConverter::ConvertStrong(std::string_view Text)
-{
+std::string TLivedoorWikiDocumentConverter::ConvertStrong(std::string_view Text) {
     return Wrap(kStrongPattern, Text, "<strong>", "</strong>");
 }
 
-std::string TLivedoorWikiDocumentConverter::ConvertInserted(std::string_view Text)
-{
+std::string TLivedoorWikiDocumentConverter::ConvertInserted(std::string_view Text) {
     return Wrap(kInsertedPattern, Text, "<ins>", "</ins>");
 }
 
-std::string TLivedoorWikiDocumentConverter::ConvertDeleted(std::string_view Text)
-{
+std::string TLivedoorWikiDocumentConverter::ConvertDeleted(std::string_view Text) {
     return Wrap(kDeletedPattern, Text, "<del>", "</del>");
 }
 
-std::string TLivedoorWikiDocumentConverter::ConvertBreakMarks(std::string_view Text)
-{
+std::string TLivedoorWikiDocumentConverter::ConvertBreakMarks(std::string_view Text) {
     return ScanReplace(kBreakMarkPattern, Text, [](const RegexMatch& m, std::string& out) {
         out += m.Group(1);
         out += "<br>";
@@ -311,13 +297,11 @@ std::string TLivedoorWikiDocumentConverter::ConvertBreakMarks(std::string_view T
     });
 }
 
-std::string TLivedoorWikiDocumentConverter::ConvertSubscript(std::string_view Text)
-{
+std::string TLivedoorWikiDocumentConverter::ConvertSubscript(std::string_view Text) {
     return Wrap(kSubscriptPattern, Text, "<sub>", "</sub>");
 }
 
-std::string TLivedoorWikiDocumentConverter::ConvertFootnotes(std::string_view Text)
-{
+std::string TLivedoorWikiDocumentConverter::ConvertFootnotes(std::string_view Text) {
     return ConvertFootnoteMarks(*this, Text);
 }
 

@@ -67,8 +67,7 @@ constexpr std::size_t npos = std::string_view::npos;
 
 // --- Shift_JIS bytes ------------------------------------------------------------------------
 
-bool IsLeadByte(char c)
-{
+bool IsLeadByte(char c) {
     auto b = static_cast<unsigned char>(c);
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
@@ -76,13 +75,11 @@ bool IsLeadByte(char c)
 // Bytes of the character at text[pos]. Every byte below 0x40 is a character of its own and
 // never the second byte of one, so line ends, blanks and most marks are found byte-wise;
 // "[", "]", "`", "_", "|" and "@" can be second bytes and are looked for character-wise.
-std::size_t CharLength(std::string_view text, std::size_t pos)
-{
+std::size_t CharLength(std::string_view text, std::size_t pos) {
     return IsLeadByte(text[pos]) && pos + 1 < text.size() ? 2 : 1;
 }
 
-template <class F> void ForEachChar(std::string_view text, F&& f)
-{
+template <class F> void ForEachChar(std::string_view text, F&& f) {
     for (std::size_t i = 0; i < text.size(); i += CharLength(text, i))
         f(i, text[i]);
 }
@@ -91,26 +88,21 @@ bool IsSpace(char c) // \s
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
-bool IsBlank(char c)
-{
+bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
-bool IsDigit(char c)
-{
+bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
-bool IsListMark(char c)
-{
+bool IsListMark(char c) {
     return c == '*' || c == '+' || c == '-';
 }
 
-char LowerAscii(char c)
-{
+char LowerAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b)
-{
+bool EqualsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
         if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
@@ -118,42 +110,37 @@ bool EqualsNoCase(std::string_view a, std::string_view b)
 }
 
 // First position of c in [from, to), or npos.
-std::size_t FindIn(std::string_view text, char c, std::size_t from, std::size_t to)
-{
+std::size_t FindIn(std::string_view text, char c, std::size_t from, std::size_t to) {
     if (from >= to) return npos;
     const void* p = std::memchr(text.data() + from, c, to - from);
     return p ? static_cast<std::size_t>(static_cast<const char*>(p) - text.data()) : npos;
 }
 
 // End of the line holding `from`: its LF, or the end of the text.
-std::size_t LineEnd(std::string_view text, std::size_t from)
-{
+std::size_t LineEnd(std::string_view text, std::size_t from) {
     std::size_t p = from < text.size() ? text.find('\n', from) : npos;
     return p == npos ? text.size() : p;
 }
 
-std::size_t FirstAtOrAfter(const std::vector<std::size_t>& positions, std::size_t from)
-{
+std::size_t FirstAtOrAfter(const std::vector<std::size_t>& positions, std::size_t from) {
     auto it = std::lower_bound(positions.begin(), positions.end(), from);
     return it == positions.end() ? npos : *it;
 }
 
-std::size_t LineEndAt(const std::vector<std::size_t>& newlines, std::size_t from, std::size_t size)
-{
+std::size_t LineEndAt(const std::vector<std::size_t>& newlines, std::size_t from,
+                      std::size_t size) {
     std::size_t p = FirstAtOrAfter(newlines, from);
     return p == npos ? size : p;
 }
 
-bool HasPipe(std::string_view text, std::size_t from, std::size_t to)
-{
+bool HasPipe(std::string_view text, std::size_t from, std::size_t to) {
     for (std::size_t i = from; i < to; i += CharLength(text, i))
         if (text[i] == '|') return true;
     return false;
 }
 
 // The same pattern tried at one position only: "\A(?:...)".
-std::string Anchored(std::string_view pattern)
-{
+std::string Anchored(std::string_view pattern) {
     std::size_t open = pattern.find('/');
     std::size_t close = pattern.rfind('/');
     std::string out(pattern.substr(0, open + 1));
@@ -164,28 +151,23 @@ std::string Anchored(std::string_view pattern)
     return out;
 }
 
-const std::string& AnchoredCodeSpan()
-{
+const std::string& AnchoredCodeSpan() {
     static const std::string p = Anchored(markdown::kCodeSpan);
     return p;
 }
-const std::string& AnchoredLink()
-{
+const std::string& AnchoredLink() {
     static const std::string p = Anchored(markdown::kLink);
     return p;
 }
-const std::string& AnchoredStrong()
-{
+const std::string& AnchoredStrong() {
     static const std::string p = Anchored(markdown::kStrong);
     return p;
 }
-const std::string& AnchoredEmphasis()
-{
+const std::string& AnchoredEmphasis() {
     static const std::string p = Anchored(markdown::kEmphasis);
     return p;
 }
-const std::string& AnchoredHeadingTag()
-{
+const std::string& AnchoredHeadingTag() {
     static const std::string p = Anchored(markdown::kHeadingTag);
     return p;
 }
@@ -197,8 +179,7 @@ constexpr std::string_view kBlockTags[] = {
 constexpr std::size_t kBlockTagCount = std::size(kBlockTags);
 
 // The tag whose closing "</tag>" stands at text[pos], or npos.
-std::size_t ClosingTagAt(std::string_view text, std::size_t pos)
-{
+std::size_t ClosingTagAt(std::string_view text, std::size_t pos) {
     if (pos + 3 >= text.size() || text[pos + 1] != '/') return npos;
     for (std::size_t tag = 0; tag < kBlockTagCount; ++tag) {
         std::string_view name = kBlockTags[tag];
@@ -219,8 +200,7 @@ struct TListMarker {
     std::size_t content = npos;
 };
 
-TListMarker ListMarkerAt(std::string_view text, std::size_t at, std::size_t maxIndent)
-{
+TListMarker ListMarkerAt(std::string_view text, std::size_t at, std::size_t maxIndent) {
     const std::size_t n = text.size();
     std::size_t x = at;
     while (x < n && x - at < maxIndent && text[x] == ' ')
@@ -246,8 +226,7 @@ TListMarker ListMarkerAt(std::string_view text, std::size_t at, std::size_t maxI
 }
 
 // "[ ]*([\*+\-]|[0-9]\.)[ \t]+." at `at`: a line that keeps a list going over one empty line.
-bool ContinuesList(std::string_view text, std::size_t at)
-{
+bool ContinuesList(std::string_view text, std::size_t at) {
     const std::size_t n = text.size();
     std::size_t x = at;
     while (x < n && text[x] == ' ')
@@ -264,8 +243,7 @@ bool ContinuesList(std::string_view text, std::size_t at)
 }
 
 // "(?:[\*+\-]|[0-9]+\.)" at `at`: a line that starts the next list item.
-bool StartsItem(std::string_view text, std::size_t at)
-{
+bool StartsItem(std::string_view text, std::size_t at) {
     const std::size_t n = text.size();
     if (at >= n) return false;
     if (IsListMark(text[at])) return true;
@@ -282,12 +260,9 @@ namespace markdown {
 // --- TRuleMatch -----------------------------------------------------------------------------
 
 TRuleMatch::TRuleMatch(std::string_view text, int groups)
-    : text_(text), groups_(static_cast<std::size_t>(groups), {npos, npos})
-{
-}
+    : text_(text), groups_(static_cast<std::size_t>(groups), {npos, npos}) {}
 
-TRuleMatch TRuleMatch::FromRegex(std::string_view text, const RegexMatch& match)
-{
+TRuleMatch TRuleMatch::FromRegex(std::string_view text, const RegexMatch& match) {
     TRuleMatch result(text, match.GroupCount());
     for (int i = 0; i < match.GroupCount(); ++i) {
         if (!match.Matched(i)) continue;
@@ -298,21 +273,18 @@ TRuleMatch TRuleMatch::FromRegex(std::string_view text, const RegexMatch& match)
     return result;
 }
 
-bool TRuleMatch::Matched(int i) const
-{
+bool TRuleMatch::Matched(int i) const {
     return i >= 0 && static_cast<std::size_t>(i) < groups_.size() &&
            groups_[static_cast<std::size_t>(i)].first != npos;
 }
 
-std::string_view TRuleMatch::Group(int i) const
-{
+std::string_view TRuleMatch::Group(int i) const {
     if (!Matched(i)) return {};
     const auto& g = groups_[static_cast<std::size_t>(i)];
     return text_.substr(g.first, g.second - g.first);
 }
 
-void TRuleMatch::Set(int i, std::size_t begin, std::size_t end)
-{
+void TRuleMatch::Set(int i, std::size_t begin, std::size_t end) {
     groups_[static_cast<std::size_t>(i)] = {begin, end};
 }
 
@@ -323,8 +295,7 @@ void TRuleMatch::Set(int i, std::size_t begin, std::size_t end)
 // The closings are collected once, so an opening without one costs only its line.
 THtmlBlockMatcher::THtmlBlockMatcher(std::string_view text, bool greedy)
     : text_(text), greedy_(greedy), lastClosing_(kBlockTagCount, npos),
-      closings_(greedy ? 0 : kBlockTagCount)
-{
+      closings_(greedy ? 0 : kBlockTagCount) {
     for (std::size_t p = text.find("</"); p != npos; p = text.find("</", p + 1)) {
         std::size_t tag = ClosingTagAt(text, p);
         if (tag == npos) continue;
@@ -335,8 +306,7 @@ THtmlBlockMatcher::THtmlBlockMatcher(std::string_view text, bool greedy)
     }
 }
 
-TRuleMatch THtmlBlockMatcher::Find(std::size_t from) const
-{
+TRuleMatch THtmlBlockMatcher::Find(std::size_t from) const {
     for (std::size_t s = from; s < text_.size();) {
         if (text_[s] == '<') {
             if (TRuleMatch m = At(s); m.Found()) return m;
@@ -348,8 +318,7 @@ TRuleMatch THtmlBlockMatcher::Find(std::size_t from) const
     return {};
 }
 
-TRuleMatch THtmlBlockMatcher::At(std::size_t s) const
-{
+TRuleMatch THtmlBlockMatcher::At(std::size_t s) const {
     const std::size_t n = text_.size();
     const std::size_t eol = LineEnd(text_, s);
     for (std::size_t tag = 0; tag < kBlockTagCount; ++tag) {
@@ -379,8 +348,7 @@ TRuleMatch THtmlBlockMatcher::At(std::size_t s) const
 }
 
 // kLinkDefinition, line by line.
-TRuleMatch TLinkDefinitionMatcher::Find(std::size_t from) const
-{
+TRuleMatch TLinkDefinitionMatcher::Find(std::size_t from) const {
     for (std::size_t s = from; s < text_.size();) {
         if (text_[s] != '\x01') {
             if (TRuleMatch m = At(s); m.Found()) return m;
@@ -392,8 +360,7 @@ TRuleMatch TLinkDefinitionMatcher::Find(std::size_t from) const
     return {};
 }
 
-TRuleMatch TLinkDefinitionMatcher::At(std::size_t s) const
-{
+TRuleMatch TLinkDefinitionMatcher::At(std::size_t s) const {
     const std::size_t n = text_.size();
     std::size_t open = s;
     while (open < n && open - s < 3 && text_[open] == ' ')
@@ -412,8 +379,7 @@ TRuleMatch TLinkDefinitionMatcher::At(std::size_t s) const
 }
 
 TRuleMatch TLinkDefinitionMatcher::Rest(std::size_t s, std::size_t idStart, std::size_t idEnd,
-                                        std::size_t nl) const
-{
+                                        std::size_t nl) const {
     // "[ \t]+<?(.+?)>?": at least one blank, then the address; the blanks and the "<" give
     // back one character when nothing else is left for the address.
     std::size_t r = idEnd + 2;
@@ -463,8 +429,7 @@ TRuleMatch TLinkDefinitionMatcher::Rest(std::size_t s, std::size_t idStart, std:
 
 // kTable. Only the longest run of body rows can be followed by an empty line, so the rows
 // are read once; the pattern itself tries every split of every row when a text line follows.
-TRuleMatch TTableMatcher::Find(std::size_t from) const
-{
+TRuleMatch TTableMatcher::Find(std::size_t from) const {
     for (std::size_t p = text_.find('\n', from); p != npos; p = text_.find('\n', p + 1)) {
         if (p == from) {
             if (TRuleMatch m = At(p, p + 1); m.Found()) return m;
@@ -476,8 +441,7 @@ TRuleMatch TTableMatcher::Find(std::size_t from) const
     return {};
 }
 
-TRuleMatch TTableMatcher::At(std::size_t p, std::size_t h) const
-{
+TRuleMatch TTableMatcher::At(std::size_t p, std::size_t h) const {
     const std::size_t n = text_.size();
     std::size_t headerEnd = h < n ? text_.find('\n', h) : npos;
     if (headerEnd == npos || !HasPipe(text_, h, headerEnd)) return {};
@@ -508,8 +472,7 @@ TRuleMatch TTableMatcher::At(std::size_t p, std::size_t h) const
 // kHashHeading. "\s" also takes line ends, so the heading text may start on a later line
 // and the match may swallow empty lines after it; the trailing "\s*#*$" is decided once per
 // run of blanks or "#" instead of once per position inside it.
-TRuleMatch THashHeadingMatcher::Find(std::size_t from) const
-{
+TRuleMatch THashHeadingMatcher::Find(std::size_t from) const {
     for (std::size_t s = from; s < text_.size();) {
         if (text_[s] == '#') return At(s);
         std::size_t nl = text_.find('\n', s);
@@ -519,8 +482,7 @@ TRuleMatch THashHeadingMatcher::Find(std::size_t from) const
     return {};
 }
 
-TRuleMatch THashHeadingMatcher::At(std::size_t s) const
-{
+TRuleMatch THashHeadingMatcher::At(std::size_t s) const {
     const std::size_t n = text_.size();
     std::size_t level = 0;
     while (level < 6 && s + level < n && text_[s + level] == '#')
@@ -570,8 +532,7 @@ TRuleMatch THashHeadingMatcher::At(std::size_t s) const
 }
 
 // kUnderlinedHeading.
-TRuleMatch TUnderlinedHeadingMatcher::Find(std::size_t from) const
-{
+TRuleMatch TUnderlinedHeadingMatcher::Find(std::size_t from) const {
     const std::size_t n = text_.size();
     for (std::size_t s = from; s < n;) {
         std::size_t nl = text_.find('\n', s);
@@ -596,8 +557,7 @@ TRuleMatch TUnderlinedHeadingMatcher::Find(std::size_t from) const
 }
 
 // kRule. The pattern keeps a backtracking point per mark, which runs out on a long line.
-TRuleMatch TRuleLineMatcher::Find(std::size_t from) const
-{
+TRuleMatch TRuleLineMatcher::Find(std::size_t from) const {
     const std::size_t n = text_.size();
     for (std::size_t s = from; s < n;) {
         std::size_t t = s;
@@ -628,8 +588,7 @@ TRuleMatch TRuleLineMatcher::Find(std::size_t from) const
 
 // kBlockQuote: a ">" line, then non-empty lines, and empty lines only before a ">" line
 // with text.
-TRuleMatch TBlockQuoteMatcher::Find(std::size_t from) const
-{
+TRuleMatch TBlockQuoteMatcher::Find(std::size_t from) const {
     for (std::size_t s = from; s < text_.size();) {
         if (text_[s] == '>') {
             if (TRuleMatch m = At(s); m.Found()) return m;
@@ -641,8 +600,7 @@ TRuleMatch TBlockQuoteMatcher::Find(std::size_t from) const
     return {};
 }
 
-TRuleMatch TBlockQuoteMatcher::At(std::size_t s) const
-{
+TRuleMatch TBlockQuoteMatcher::At(std::size_t s) const {
     const std::size_t n = text_.size();
     std::size_t nl = text_.find('\n', s);
     if (nl == npos) return {};
@@ -671,8 +629,7 @@ TRuleMatch TBlockQuoteMatcher::At(std::size_t s) const
 // kOuterList / kInnerList. The list runs lazily to the end of the text or to an empty line
 // that is not followed by another marker line; the pattern would keep a backtracking
 // point per byte of the list.
-TRuleMatch TListMatcher::Find(std::size_t from) const
-{
+TRuleMatch TListMatcher::Find(std::size_t from) const {
     const std::size_t n = text_.size();
     if (from > n) return {};
     std::size_t p = from;
@@ -700,8 +657,7 @@ TRuleMatch TListMatcher::Find(std::size_t from) const
     return {};
 }
 
-TRuleMatch TListMatcher::At(std::size_t p, std::size_t marker) const
-{
+TRuleMatch TListMatcher::At(std::size_t p, std::size_t marker) const {
     const std::size_t n = text_.size();
     std::size_t content = ListMarkerAt(text_, marker, 3).content;
     if (content == npos) return {};
@@ -729,8 +685,7 @@ TRuleMatch TListMatcher::At(std::size_t p, std::size_t marker) const
 }
 
 // kListItem: an item runs to the next line that starts with a marker in column 1.
-TRuleMatch TListItemMatcher::Find(std::size_t from) const
-{
+TRuleMatch TListItemMatcher::Find(std::size_t from) const {
     const std::size_t n = text_.size();
     std::size_t p = from;
     while (p < n) {
@@ -777,14 +732,12 @@ TRuleMatch TListItemMatcher::Find(std::size_t from) const
 
 // kFencedCode. The closing fences are collected once: an opening fence without one costs
 // only its line.
-TFencedCodeMatcher::TFencedCodeMatcher(std::string_view text) : text_(text)
-{
+TFencedCodeMatcher::TFencedCodeMatcher(std::string_view text) : text_(text) {
     for (std::size_t p = text.find("\n```\n"); p != npos; p = text.find("\n```\n", p + 1))
         if (p + 5 == text.size() || text[p + 5] == '\n') closings_.push_back(p);
 }
 
-TRuleMatch TFencedCodeMatcher::Find(std::size_t from) const
-{
+TRuleMatch TFencedCodeMatcher::Find(std::size_t from) const {
     for (std::size_t p = text_.find('\n', from); p != npos; p = text_.find('\n', p + 1)) {
         if (p == from) {
             if (TRuleMatch m = At(p, p + 1); m.Found()) return m;
@@ -796,8 +749,7 @@ TRuleMatch TFencedCodeMatcher::Find(std::size_t from) const
     return {};
 }
 
-TRuleMatch TFencedCodeMatcher::At(std::size_t p, std::size_t fence) const
-{
+TRuleMatch TFencedCodeMatcher::At(std::size_t p, std::size_t fence) const {
     const std::size_t n = text_.size();
     if (fence + 3 > n || text_.compare(fence, 3, "```") != 0) return {};
     std::size_t nl = text_.find('\n', fence + 3);
@@ -822,8 +774,7 @@ TRuleMatch TFencedCodeMatcher::At(std::size_t p, std::size_t fence) const
 
 // kParagraph. A run of lines that is not followed by an empty line fails for every line
 // in it, so the search goes on at the line that stopped the run.
-TRuleMatch TParagraphMatcher::Find(std::size_t from) const
-{
+TRuleMatch TParagraphMatcher::Find(std::size_t from) const {
     const std::size_t n = text_.size();
     std::size_t s = from;
     while (s < n) {
@@ -856,8 +807,7 @@ TRuleMatch TParagraphMatcher::Find(std::size_t from) const
 }
 
 // kIndentedCode.
-TRuleMatch TIndentedCodeMatcher::Find(std::size_t from) const
-{
+TRuleMatch TIndentedCodeMatcher::Find(std::size_t from) const {
     const std::size_t n = text_.size();
     auto indented = [&](std::size_t at) {
         return text_[at] == '\t' || text_.compare(at, 4, "    ") == 0;
@@ -886,8 +836,7 @@ TRuleMatch TIndentedCodeMatcher::Find(std::size_t from) const
 // kCodeSpan. The closing run must be as long as the opening one, on the same line (or on
 // the next, when the code starts with a line end). For each line the longest run from
 // every run onwards is known, so an opening without a closing is refused at once.
-TCodeSpanMatcher::TCodeSpanMatcher(std::string_view text) : text_(text)
-{
+TCodeSpanMatcher::TCodeSpanMatcher(std::string_view text) : text_(text) {
     std::vector<std::size_t> runLine;
     std::size_t line = 0;
     ForEachChar(text, [&](std::size_t i, char c) {
@@ -912,8 +861,7 @@ TCodeSpanMatcher::TCodeSpanMatcher(std::string_view text) : text_(text)
     }
 }
 
-TRuleMatch TCodeSpanMatcher::Find(std::size_t from) const
-{
+TRuleMatch TCodeSpanMatcher::Find(std::size_t from) const {
     const std::size_t n = text_.size();
     auto first = std::lower_bound(runStart_.begin(), runStart_.end(), from);
     std::size_t r = static_cast<std::size_t>(first - runStart_.begin());
@@ -938,8 +886,7 @@ TRuleMatch TCodeSpanMatcher::Find(std::size_t from) const
 }
 
 // kLink. "<scheme:...>" is cheap to try; "[[" needs a "]]" further on its line.
-TLinkMatcher::TLinkMatcher(std::string_view text) : text_(text)
-{
+TLinkMatcher::TLinkMatcher(std::string_view text) : text_(text) {
     ForEachChar(text, [&](std::size_t i, char c) {
         bool doubled = i + 1 < text.size() && text[i + 1] == c;
         if (c == '\n')
@@ -951,8 +898,7 @@ TLinkMatcher::TLinkMatcher(std::string_view text) : text_(text)
     });
 }
 
-TRuleMatch TLinkMatcher::Find(std::size_t from) const
-{
+TRuleMatch TLinkMatcher::Find(std::size_t from) const {
     const std::size_t n = text_.size();
     for (auto it = std::lower_bound(candidates_.begin(), candidates_.end(), from);
          it != candidates_.end(); ++it) {
@@ -971,8 +917,7 @@ TRuleMatch TLinkMatcher::Find(std::size_t from) const
 
 // kEmail: "<", optionally "mailto:", at least one character, "@", at least one character,
 // ">", on one line. The first "@" decides: if no ">" follows it, none follows a later one.
-TEmailMatcher::TEmailMatcher(std::string_view text) : text_(text)
-{
+TEmailMatcher::TEmailMatcher(std::string_view text) : text_(text) {
     ForEachChar(text, [&](std::size_t i, char c) {
         switch (c) {
         case '<':
@@ -993,8 +938,7 @@ TEmailMatcher::TEmailMatcher(std::string_view text) : text_(text)
     });
 }
 
-TRuleMatch TEmailMatcher::Find(std::size_t from) const
-{
+TRuleMatch TEmailMatcher::Find(std::size_t from) const {
     const std::size_t n = text_.size();
     for (auto it = std::lower_bound(less_.begin(), less_.end(), from); it != less_.end(); ++it) {
         std::size_t i = *it;
@@ -1007,8 +951,7 @@ TRuleMatch TEmailMatcher::Find(std::size_t from) const
     return {};
 }
 
-TRuleMatch TEmailMatcher::Try(std::size_t start, std::size_t inner, std::size_t lineEnd) const
-{
+TRuleMatch TEmailMatcher::Try(std::size_t start, std::size_t inner, std::size_t lineEnd) const {
     std::size_t at = FirstAtOrAfter(at_, inner + 1);
     if (at == npos || at >= lineEnd) return {};
     std::size_t gt = FirstAtOrAfter(greater_, at + 2);
@@ -1023,8 +966,7 @@ TRuleMatch TEmailMatcher::Try(std::size_t start, std::size_t inner, std::size_t 
 // optional '"title"' and ")" close it. Only the first "](" can succeed, and only when a
 // ")" follows on the line.
 TInlineLinkMatcher::TInlineLinkMatcher(std::string_view text, bool image)
-    : text_(text), image_(image)
-{
+    : text_(text), image_(image) {
     const std::size_t n = text.size();
     ForEachChar(text, [&](std::size_t i, char c) {
         char next = i + 1 < n ? text[i + 1] : '\0';
@@ -1053,16 +995,14 @@ TInlineLinkMatcher::TInlineLinkMatcher(std::string_view text, bool image)
     });
 }
 
-TRuleMatch TInlineLinkMatcher::Find(std::size_t from) const
-{
+TRuleMatch TInlineLinkMatcher::Find(std::size_t from) const {
     for (auto it = std::lower_bound(candidates_.begin(), candidates_.end(), from);
          it != candidates_.end(); ++it)
         if (TRuleMatch m = At(*it); m.Found()) return m;
     return {};
 }
 
-TRuleMatch TInlineLinkMatcher::At(std::size_t i) const
-{
+TRuleMatch TInlineLinkMatcher::At(std::size_t i) const {
     const std::size_t n = text_.size();
     std::size_t label = i + (image_ ? 2 : 1);
     if (label >= n) return {};
@@ -1107,8 +1047,8 @@ TRuleMatch TInlineLinkMatcher::At(std::size_t i) const
 }
 
 // kReferenceImage / kReferenceLink: "[text]", an optional blank, "[id]" on one line.
-TReferenceMatcher::TReferenceMatcher(std::string_view text, bool image) : text_(text), image_(image)
-{
+TReferenceMatcher::TReferenceMatcher(std::string_view text, bool image)
+    : text_(text), image_(image) {
     const std::size_t n = text.size();
     ForEachChar(text, [&](std::size_t i, char c) {
         char next = i + 1 < n ? text[i + 1] : '\0';
@@ -1126,8 +1066,7 @@ TReferenceMatcher::TReferenceMatcher(std::string_view text, bool image) : text_(
     });
 }
 
-TRuleMatch TReferenceMatcher::Find(std::size_t from) const
-{
+TRuleMatch TReferenceMatcher::Find(std::size_t from) const {
     const std::size_t n = text_.size();
     for (auto it = std::lower_bound(candidates_.begin(), candidates_.end(), from);
          it != candidates_.end(); ++it) {
@@ -1153,8 +1092,7 @@ TRuleMatch TReferenceMatcher::Find(std::size_t from) const
 // on the line. Closing marks are collected once, so a long run of marks or many marks
 // without a partner cost one binary search each.
 TEmphasisMatcher::TEmphasisMatcher(std::string_view text, bool strong)
-    : text_(text), strong_(strong)
-{
+    : text_(text), strong_(strong) {
     ForEachChar(text, [&](std::size_t i, char c) {
         if (c == '\n') {
             newlines_.push_back(i);
@@ -1167,8 +1105,7 @@ TEmphasisMatcher::TEmphasisMatcher(std::string_view text, bool strong)
     });
 }
 
-TRuleMatch TEmphasisMatcher::Find(std::size_t from) const
-{
+TRuleMatch TEmphasisMatcher::Find(std::size_t from) const {
     const std::size_t n = text_.size();
     const std::size_t width = strong_ ? 2 : 1;
     for (auto it = std::lower_bound(openers_.begin(), openers_.end(), from); it != openers_.end();
@@ -1186,8 +1123,7 @@ TRuleMatch TEmphasisMatcher::Find(std::size_t from) const
 }
 
 // kHeadingTag: "<hN>" and a closing "</hN" further on its line.
-THeadingTagMatcher::THeadingTagMatcher(std::string_view text) : text_(text)
-{
+THeadingTagMatcher::THeadingTagMatcher(std::string_view text) : text_(text) {
     const std::size_t n = text.size();
     auto isLevel = [](char c) { return c >= '1' && c <= '6'; };
     ForEachChar(text, [&](std::size_t i, char c) {
@@ -1202,8 +1138,7 @@ THeadingTagMatcher::THeadingTagMatcher(std::string_view text) : text_(text)
     });
 }
 
-TRuleMatch THeadingTagMatcher::Find(std::size_t from) const
-{
+TRuleMatch THeadingTagMatcher::Find(std::size_t from) const {
     const std::size_t n = text_.size();
     for (auto it = std::lower_bound(openers_.begin(), openers_.end(), from); it != openers_.end();
          ++it) {
@@ -1221,8 +1156,7 @@ TRuleMatch THeadingTagMatcher::Find(std::size_t from) const
 namespace {
 
 // Calls f(line, lineEnd) for each line; lineEnd includes the LF when there is one.
-template <class F> void ForEachLine(std::string_view text, F&& f)
-{
+template <class F> void ForEachLine(std::string_view text, F&& f) {
     std::size_t s = 0;
     while (s < text.size()) {
         std::size_t nl = text.find('\n', s);
@@ -1234,8 +1168,7 @@ template <class F> void ForEachLine(std::string_view text, F&& f)
 
 } // namespace
 
-std::string StripQuoteMarks(std::string_view text)
-{
+std::string StripQuoteMarks(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     ForEachLine(text, [&](std::string_view line, std::string_view lf) {
@@ -1247,8 +1180,7 @@ std::string StripQuoteMarks(std::string_view text)
     return out;
 }
 
-std::string StripCodeIndent(std::string_view text)
-{
+std::string StripCodeIndent(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     ForEachLine(text, [&](std::string_view line, std::string_view lf) {
@@ -1262,8 +1194,7 @@ std::string StripCodeIndent(std::string_view text)
     return out;
 }
 
-std::string Outdent(std::string_view text)
-{
+std::string Outdent(std::string_view text) {
     // One tab or up to four blanks, as long as one character is left; a line of blanks
     // only keeps its last one.
     std::string out;
@@ -1286,8 +1217,7 @@ std::string Outdent(std::string_view text)
     return out;
 }
 
-std::vector<std::string> SplitTableCells(std::string_view line)
-{
+std::vector<std::string> SplitTableCells(std::string_view line) {
     std::vector<std::string> cells;
     if (!line.empty() && line[0] == '|') line.remove_prefix(1);
     std::size_t pos = 0;
@@ -1306,8 +1236,7 @@ std::vector<std::string> SplitTableCells(std::string_view line)
     return cells;
 }
 
-std::string CleanPageText(std::string_view text)
-{
+std::string CleanPageText(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (char c : text)
@@ -1326,8 +1255,7 @@ using markdown::TRuleMatch;
 // One left-to-right pass of a rule's matcher: the text between matches is copied, each
 // match is replaced, and the search goes on after it.
 template <class Matcher, class Replace>
-std::string ScanRule(std::string_view text, const Matcher& matcher, Replace&& replace)
-{
+std::string ScanRule(std::string_view text, const Matcher& matcher, Replace&& replace) {
     std::string out;
     std::size_t pos = 0;
     while (pos < text.size()) {
@@ -1349,8 +1277,7 @@ std::string ScanRule(std::string_view text, const Matcher& matcher, Replace&& re
 
 // Joins pieces into one string. (Used instead of chains of "literal" + string, for which
 // GCC 12 at -O3 warns of overlapping copies that cannot happen.)
-std::string Concat(std::initializer_list<std::string_view> parts)
-{
+std::string Concat(std::initializer_list<std::string_view> parts) {
     std::size_t size = 0;
     for (std::string_view part : parts)
         size += part.size();
@@ -1370,8 +1297,7 @@ struct TDepthGuard {
 };
 
 // Upper-cases the ASCII letters of a Shift_JIS text; second bytes are left alone.
-std::string UpperCase(std::string_view text)
-{
+std::string UpperCase(std::string_view text) {
     std::string out(text);
     for (std::size_t i = 0; i < out.size(); ++i) {
         if (IsLeadByte(out[i]))
@@ -1383,8 +1309,7 @@ std::string UpperCase(std::string_view text)
 }
 
 // Every LF followed by a line mark.
-std::string MarkLines(std::string_view text)
-{
+std::string MarkLines(std::string_view text) {
     std::string out;
     out.reserve(text.size() + text.size() / 16);
     for (char c : text) {
@@ -1394,27 +1319,23 @@ std::string MarkLines(std::string_view text)
     return out;
 }
 
-std::string AlignmentClass(std::string_view cell)
-{
+std::string AlignmentClass(std::string_view cell) {
     if (cell.empty() || cell.back() != ':') return {};
     return cell.front() == ':' ? " class=\"center\"" : " class=\"right\"";
 }
 
 // T(x): a title attribute, or nothing for an empty title.
-std::string TitleAttribute(std::string_view title)
-{
+std::string TitleAttribute(std::string_view title) {
     if (title.empty()) return {};
     return Concat({" title=\"", TWikiDocumentConverter::EscapeHtml(title), "\""});
 }
 
-std::string Reference(std::size_t index)
-{
+std::string Reference(std::size_t index) {
     return Concat({"\x04", std::to_string(index), "\x05"});
 }
 
 // The escaped characters put back: 0x02 N 0x03 becomes the byte N.
-std::string RestoreEscapes(std::string_view text)
-{
+std::string RestoreEscapes(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     std::size_t pos = 0;
@@ -1440,17 +1361,13 @@ std::string RestoreEscapes(std::string_view text)
 
 TMarkdownDocumentConverter::TMarkdownDocumentConverter()
     : random_(static_cast<std::mt19937::result_type>(
-          std::chrono::system_clock::now().time_since_epoch().count()))
-{
-}
+          std::chrono::system_clock::now().time_since_epoch().count())) {}
 
-std::string TMarkdownDocumentConverter::LinkPattern()
-{
+std::string TMarkdownDocumentConverter::LinkPattern() {
     return markdown::kLink;
 }
 
-std::string TMarkdownDocumentConverter::ConvertLink(std::string_view Match)
-{
+std::string TMarkdownDocumentConverter::ConvertLink(std::string_view Match) {
     if (LinkMode == 0) return std::string(Match);
     std::string_view url = Match;
     if (!url.empty() && url.front() == '<' && url.size() >= 2) url = url.substr(1, url.size() - 2);
@@ -1466,8 +1383,7 @@ std::string TMarkdownDocumentConverter::ConvertLink(std::string_view Match)
     return Hold(MakePageLink(PageFileOf(page), page, true));
 }
 
-std::string TMarkdownDocumentConverter::ConvertBlocks(std::string_view Text)
-{
+std::string TMarkdownDocumentConverter::ConvertBlocks(std::string_view Text) {
     std::string text = markdown::CleanPageText(Text);
     if (text.size() < 2 || text.compare(text.size() - 2, 2, "\n\n") != 0) text += '\n';
     LinkDefinitions.clear();
@@ -1492,8 +1408,7 @@ std::string TMarkdownDocumentConverter::ConvertBlocks(std::string_view Text)
     return text;
 }
 
-std::string TMarkdownDocumentConverter::HoldHtmlBlocks(std::string text)
-{
+std::string TMarkdownDocumentConverter::HoldHtmlBlocks(std::string text) {
     for (bool greedy : {true, false}) {
         markdown::THtmlBlockMatcher matcher(text, greedy);
         text = ScanRule(text, matcher, [this](const TRuleMatch& m, std::string& out) {
@@ -1505,8 +1420,7 @@ std::string TMarkdownDocumentConverter::HoldHtmlBlocks(std::string text)
     return text;
 }
 
-std::string TMarkdownDocumentConverter::ReadLinkDefinitions(const std::string& text)
-{
+std::string TMarkdownDocumentConverter::ReadLinkDefinitions(const std::string& text) {
     markdown::TLinkDefinitionMatcher matcher(text);
     return ScanRule(text, matcher, [this](const TRuleMatch& m, std::string& out) {
         TLinkDefinition definition{UpperCase(m.Group(1)),
@@ -1517,14 +1431,12 @@ std::string TMarkdownDocumentConverter::ReadLinkDefinitions(const std::string& t
     });
 }
 
-const TLink* TMarkdownDocumentConverter::FindLink(std::string_view id) const
-{
+const TLink* TMarkdownDocumentConverter::FindLink(std::string_view id) const {
     auto it = linkIndex_.find(UpperCase(id));
     return it == linkIndex_.end() ? nullptr : &LinkDefinitions[it->second].Link;
 }
 
-std::string TMarkdownDocumentConverter::Hold(std::string html)
-{
+std::string TMarkdownDocumentConverter::Hold(std::string html) {
     Fragments.push_back(std::move(html));
     return Reference(Fragments.size() - 1);
 }
@@ -1532,8 +1444,7 @@ std::string TMarkdownDocumentConverter::Hold(std::string html)
 // Fragments nest, and each reference points to a fragment held before the text that holds
 // the reference, so following references only backwards always ends. Expanding with a
 // stack instead of recursion keeps deep nests off the call stack.
-std::string TMarkdownDocumentConverter::RestoreFragments(std::string_view text) const
-{
+std::string TMarkdownDocumentConverter::RestoreFragments(std::string_view text) const {
     struct Frame {
         std::string_view text;
         std::size_t pos;
@@ -1571,8 +1482,7 @@ std::string TMarkdownDocumentConverter::RestoreFragments(std::string_view text) 
     return out;
 }
 
-std::string TMarkdownDocumentConverter::AnchorHeadings(const std::string& text)
-{
+std::string TMarkdownDocumentConverter::AnchorHeadings(const std::string& text) {
     ResetAnchorIds();
     Contents.Clear();
     markdown::THeadingTagMatcher matcher(text);
@@ -1591,8 +1501,7 @@ std::string TMarkdownDocumentConverter::AnchorHeadings(const std::string& text)
 
 // --- Block passes ---------------------------------------------------------------------------
 
-std::string TMarkdownDocumentConverter::BlockPasses(std::string_view Text)
-{
+std::string TMarkdownDocumentConverter::BlockPasses(std::string_view Text) {
     if (blockDepth_ >= kMaxNesting) return SpanPasses(Text);
     TDepthGuard depth(blockDepth_);
     using namespace markdown;
@@ -1651,8 +1560,7 @@ std::string TMarkdownDocumentConverter::BlockPasses(std::string_view Text)
     return t;
 }
 
-std::string TMarkdownDocumentConverter::TablePass(const std::string& text)
-{
+std::string TMarkdownDocumentConverter::TablePass(const std::string& text) {
     if (text.find('|') == npos) return text;
     markdown::TTableMatcher matcher(text);
     return ScanRule(text, matcher, [this](const TRuleMatch& m, std::string& out) {
@@ -1683,8 +1591,7 @@ std::string TMarkdownDocumentConverter::TablePass(const std::string& text)
     });
 }
 
-std::string TMarkdownDocumentConverter::ListPass(const std::string& text)
-{
+std::string TMarkdownDocumentConverter::ListPass(const std::string& text) {
     TDepthGuard level(ListLevel);
     markdown::TListMatcher matcher(text, ListLevel == 1);
     return ScanRule(text, matcher, [this](const TRuleMatch& m, std::string& out) {
@@ -1706,8 +1613,7 @@ std::string TMarkdownDocumentConverter::ListPass(const std::string& text)
     });
 }
 
-std::string TMarkdownDocumentConverter::ListItems(const std::string& list)
-{
+std::string TMarkdownDocumentConverter::ListItems(const std::string& list) {
     // Once an item ends with an empty line (its content then forms paragraphs), the
     // following items of the list get one too.
     bool previousEnded = false;
@@ -1727,8 +1633,7 @@ std::string TMarkdownDocumentConverter::ListItems(const std::string& list)
 
 // --- Span passes ----------------------------------------------------------------------------
 
-std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text)
-{
+std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text) {
     if (spanDepth_ >= kMaxNesting) return std::string(Text);
     TDepthGuard depth(spanDepth_);
     using namespace markdown;
@@ -1823,8 +1728,7 @@ std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text)
     return t;
 }
 
-std::string TMarkdownDocumentConverter::EncodeAddress(std::string_view text)
-{
+std::string TMarkdownDocumentConverter::EncodeAddress(std::string_view text) {
     std::bernoulli_distribution decimal(0.5);
     std::string out;
     out.reserve(text.size() * 7);

@@ -61,21 +61,19 @@ const THeadingRule kHeadingRules[] = {
 const char* const kDefinitionPattern = "m/^;\\s*(|.*?\\S)\\s* :\\s*(.*)$/k";
 
 // Number of leading marks, at most three.
-int MarkDepth(std::string_view line, char mark)
-{
+int MarkDepth(std::string_view line, char mark) {
     int depth = 0;
-    while (depth < 3 && static_cast<std::size_t>(depth) < line.size() && line[depth] == mark) ++depth;
+    while (depth < 3 && static_cast<std::size_t>(depth) < line.size() && line[depth] == mark)
+        ++depth;
     return depth;
 }
 
-bool EndsWith(std::string_view text, std::string_view what)
-{
+bool EndsWith(std::string_view text, std::string_view what) {
     return EndOfLast(text, what) == text.size();
 }
 
 // Position of the first character c (ASCII), never the trail byte of a double-byte one.
-std::size_t FindChar(std::string_view text, char c)
-{
+std::size_t FindChar(std::string_view text, char c) {
     for (std::size_t i = 0; i < text.size(); i += CharLength(text, i))
         if (text[i] == c) return i;
     return npos;
@@ -83,8 +81,7 @@ std::size_t FindChar(std::string_view text, char c)
 
 } // namespace
 
-std::string TMediaWikiDocumentConverter::ConvertBlocks(std::string_view Text)
-{
+std::string TMediaWikiDocumentConverter::ConvertBlocks(std::string_view Text) {
     std::string html;
     std::string current;
     NestTag.clear();
@@ -116,7 +113,8 @@ std::string TMediaWikiDocumentConverter::ConvertBlocks(std::string_view Text)
             std::string tag = "h" + std::to_string(heading->level + 1);
             html += CloseBlock("", current);
             std::string id = NewAnchorId();
-            html += "<" + tag + "><a name=\"" + id + "\">" + ConvertInline(text) + "</a></" + tag + ">";
+            html +=
+                "<" + tag + "><a name=\"" + id + "\">" + ConvertInline(text) + "</a></" + tag + ">";
             html += CRLF;
             Contents.Add(std::string(text), id, heading->level);
         } else if (StartsWith(line, " ")) {
@@ -140,7 +138,8 @@ std::string TMediaWikiDocumentConverter::ConvertBlocks(std::string_view Text)
             html += CloseBlock(tag, current);
             NestTag = tag;
             html += OpenBlock(tag, current, "list" + std::to_string(depth));
-            html += "  <li>" + ConvertInline(line.substr(static_cast<std::size_t>(depth))) + "</li>";
+            html +=
+                "  <li>" + ConvertInline(line.substr(static_cast<std::size_t>(depth))) + "</li>";
             html += CRLF;
             Depth = depth;
         } else if (line.empty()) {
@@ -160,8 +159,7 @@ std::string TMediaWikiDocumentConverter::ConvertBlocks(std::string_view Text)
     return html;
 }
 
-std::string TMediaWikiDocumentConverter::ConvertInline(std::string_view Text)
-{
+std::string TMediaWikiDocumentConverter::ConvertInline(std::string_view Text) {
     // Tags and their attributes are never converted.
     return ScanUpTo(
         "m/^(.*?)(<.+?>)/k", Text, EndOfLast(Text, ">"),
@@ -172,8 +170,7 @@ std::string TMediaWikiDocumentConverter::ConvertInline(std::string_view Text)
         [this](std::string_view plain, std::string& out) { out += ConvertTemplates(plain); });
 }
 
-std::string TMediaWikiDocumentConverter::ConvertTemplates(std::string_view Text)
-{
+std::string TMediaWikiDocumentConverter::ConvertTemplates(std::string_view Text) {
     return ScanUpTo(
         "m/^(.*?)({{.+?}})/k", Text, EndOfLast(Text, "}}"),
         [this](const RegexMatch& m, std::string& out) {
@@ -183,22 +180,23 @@ std::string TMediaWikiDocumentConverter::ConvertTemplates(std::string_view Text)
         [this](std::string_view plain, std::string& out) { out += ConvertInlinePlain(plain); });
 }
 
-std::string TMediaWikiDocumentConverter::ConvertInlinePlain(std::string_view Text)
-{
+std::string TMediaWikiDocumentConverter::ConvertInlinePlain(std::string_view Text) {
     return ConvertEmphasis(ConvertStrong(ConvertLinks(Text)));
 }
 
-std::string TMediaWikiDocumentConverter::LinkPattern() { return kLinkPattern; }
+std::string TMediaWikiDocumentConverter::LinkPattern() {
+    return kLinkPattern;
+}
 
-std::string TMediaWikiDocumentConverter::ConvertLink(std::string_view Match)
-{
+std::string TMediaWikiDocumentConverter::ConvertLink(std::string_view Match) {
     std::string match(Match);
     if (LinkMode == 0) return match;
     if (IsUrl(match)) {
         if (IsImageFile(match)) return "<a href=\"" + match + "\"><img src=\"" + match + "\"></a>";
         return "<a href=\"" + match + "\">" + match + "</a>";
     }
-    if (!StartsWith(match, "[[") || match.size() < 4) return MakePageLink(PageFileOf(match), match, false);
+    if (!StartsWith(match, "[[") || match.size() < 4)
+        return MakePageLink(PageFileOf(match), match, false);
 
     std::string inner = match.substr(2, match.size() - 4);
     std::size_t bar = FindChar(inner, '|');
@@ -213,8 +211,7 @@ std::string TMediaWikiDocumentConverter::ConvertLink(std::string_view Match)
     return MakePageLink(PageFileOf(target), alias, true);
 }
 
-std::string TMediaWikiDocumentConverter::ConvertInlinePlugin(std::string_view Call)
-{
+std::string TMediaWikiDocumentConverter::ConvertInlinePlugin(std::string_view Call) {
     RegexMatch m = Search("m/{{(.*?)(?:\\|(.*))?}}/k", Call);
     if (!m.Found()) return ConvertInlinePlain(Call);
     const TPlugin* plugin = FindPlugin(m.Group(1), false);
@@ -227,8 +224,7 @@ std::string TMediaWikiDocumentConverter::ConvertInlinePlugin(std::string_view Ca
 }
 
 std::string TMediaWikiDocumentConverter::ConvertDefinition(std::string_view Term,
-                                                           std::string_view Description)
-{
+                                                           std::string_view Description) {
     std::string html = "  <dt>" + ConvertInline(Term) + "</dt>";
     html += CRLF;
     html += "  <dd>" + ConvertInline(Description) + "</dd>";
@@ -236,8 +232,7 @@ std::string TMediaWikiDocumentConverter::ConvertDefinition(std::string_view Term
     return html;
 }
 
-std::string TMediaWikiDocumentConverter::ConvertStrong(std::string_view Text)
-{
+std::string TMediaWikiDocumentConverter::ConvertStrong(std::string_view Text) {
     return ScanReplace("m/'''([^']*?)'''/k", Text, [](const RegexMatch& m, std::string& out) {
         out += "<b>";
         out += m.Group(1);
@@ -245,8 +240,7 @@ std::string TMediaWikiDocumentConverter::ConvertStrong(std::string_view Text)
     });
 }
 
-std::string TMediaWikiDocumentConverter::ConvertEmphasis(std::string_view Text)
-{
+std::string TMediaWikiDocumentConverter::ConvertEmphasis(std::string_view Text) {
     return ScanReplace("m/''([^']*?)''/k", Text, [](const RegexMatch& m, std::string& out) {
         out += "<i>";
         out += m.Group(1);

@@ -66,30 +66,26 @@ const char* const kFootnotePattern = "m/^(.*?)\\(\\((.*?)\\)\\)/k";
 
 const TTableSyntax kPipeSyntax{"m/([^|]*)\\|/k", '|', "~", false, false};
 
-bool EndsWith(std::string_view s, std::string_view suffix)
-{
+bool EndsWith(std::string_view s, std::string_view suffix) {
     return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
 }
 
 // Number of leading marks, at most three.
-int MarkDepth(std::string_view line, char mark)
-{
+int MarkDepth(std::string_view line, char mark) {
     int depth = 0;
     while (depth < 3 && static_cast<std::size_t>(depth) < line.size() && line[depth] == mark)
         ++depth;
     return depth;
 }
 
-std::string Format(const char* format, int value)
-{
+std::string Format(const char* format, int value) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, format, value);
     return buffer;
 }
 
 // Sorted positions of the single-byte character c on character boundaries.
-std::vector<std::size_t> Positions(std::string_view text, char c)
-{
+std::vector<std::size_t> Positions(std::string_view text, char c) {
     std::vector<std::size_t> found;
     for (std::size_t i = 0; i < text.size(); i += CharLength(text, i))
         if (text[i] == c) found.push_back(i);
@@ -97,29 +93,26 @@ std::vector<std::size_t> Positions(std::string_view text, char c)
 }
 
 // Where each character of the text starts.
-std::vector<std::size_t> CharacterStarts(std::string_view text)
-{
+std::vector<std::size_t> CharacterStarts(std::string_view text) {
     std::vector<std::size_t> starts;
-    for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) starts.push_back(i);
+    for (std::size_t i = 0; i < text.size(); i += CharLength(text, i))
+        starts.push_back(i);
     return starts;
 }
 
 // First element of a sorted list at or after `from`, or npos.
-std::size_t FirstFrom(const std::vector<std::size_t>& list, std::size_t from)
-{
+std::size_t FirstFrom(const std::vector<std::size_t>& list, std::size_t from) {
     auto it = std::lower_bound(list.begin(), list.end(), from);
     return it == list.end() ? std::string_view::npos : *it;
 }
 
 // A byte that may stand in a plug-in name: [^\x00-\x20()<>\x7F-\xFF].
-bool IsNameByte(char c)
-{
+bool IsNameByte(char c) {
     auto u = static_cast<unsigned char>(c);
     return u > 0x20 && u < 0x7F && c != '(' && c != ')' && c != '<' && c != '>';
 }
 
-int SpanAt(const TRowSpans& spans, int row, std::size_t column)
-{
+int SpanAt(const TRowSpans& spans, int row, std::size_t column) {
     if (row < 0 || static_cast<std::size_t>(row) >= spans.size()) return 1;
     const auto& cells = spans[static_cast<std::size_t>(row)];
     return column < cells.size() ? cells[column] : 1;
@@ -129,18 +122,17 @@ int SpanAt(const TRowSpans& spans, int row, std::size_t column)
 
 // --- Shift_JIS bookkeeping -------------------------------------------------------------------
 
-bool EndsWithCharacters(std::string_view Text, std::string_view Suffix)
-{
+bool EndsWithCharacters(std::string_view Text, std::string_view Suffix) {
     if (Suffix.empty()) return true;
     if (!EndsWith(Text, Suffix)) return false;
     std::size_t start = Text.size() - Suffix.size();
     std::size_t i = 0;
-    while (i < start) i += CharLength(Text, i);
+    while (i < start)
+        i += CharLength(Text, i);
     return i == start;
 }
 
-int CountCharacter(std::string_view Text, char C)
-{
+int CountCharacter(std::string_view Text, char C) {
     return static_cast<int>(Positions(Text, C).size());
 }
 
@@ -165,8 +157,7 @@ int CountCharacter(std::string_view Text, char C)
 // livedoor Wiki a "(" right after the run with a ")" after it. Every "&" in one run meets
 // the same end of the run, so a run that fails for its first "&" fails for all.
 
-void TCallScanner::Build()
-{
+void TCallScanner::Build() {
     if (built_) return;
     built_ = true;
     bool puki = notation_ == TNotation::PukiWiki;
@@ -181,14 +172,12 @@ void TCallScanner::Build()
     }
 }
 
-std::size_t TCallScanner::Closer(std::size_t From)
-{
+std::size_t TCallScanner::Closer(std::size_t From) {
     Build();
     return FirstFrom(closers_, From);
 }
 
-std::size_t TCallScanner::CallEnd(std::size_t Close, std::string_view* Body)
-{
+std::size_t TCallScanner::CallEnd(std::size_t Close, std::string_view* Body) {
     Build();
     if (Close + 1 < text_.size() && text_[Close + 1] == '{') {
         std::size_t brace = FirstFrom(braces_, Close + 2);
@@ -201,8 +190,7 @@ std::size_t TCallScanner::CallEnd(std::size_t Close, std::string_view* Body)
     return Close + (notation_ == TNotation::PukiWiki ? 2 : 1); // ");" or ")"
 }
 
-std::optional<TCallMatch> TCallScanner::NextInline(std::size_t From)
-{
+std::optional<TCallMatch> TCallScanner::NextInline(std::size_t From) {
     const bool puki = notation_ == TNotation::PukiWiki;
     for (std::size_t a = From; a < text_.size(); a += CharLength(text_, a)) {
         if (text_[a] != '&') continue;
@@ -223,8 +211,7 @@ std::optional<TCallMatch> TCallScanner::NextInline(std::size_t From)
     return std::nullopt;
 }
 
-std::optional<TCallMatch> TCallScanner::ParseCall()
-{
+std::optional<TCallMatch> TCallScanner::ParseCall() {
     const bool puki = notation_ == TNotation::PukiWiki;
     std::size_t a = 0;
     while (a < text_.size()) {
@@ -233,7 +220,8 @@ std::optional<TCallMatch> TCallScanner::ParseCall()
             continue;
         }
         std::size_t run = a + 1;
-        while (run < text_.size() && IsNameByte(text_[run])) ++run;
+        while (run < text_.size() && IsNameByte(text_[run]))
+            ++run;
         if (run > a + 1) {
             if (puki) {
                 for (std::size_t q = a + 2; q < run; ++q)
@@ -260,8 +248,7 @@ std::optional<TCallMatch> TCallScanner::ParseCall()
 
 // --- Block driver ---------------------------------------------------------------------------
 
-std::string TPukiWikiDocumentConverter::ConvertBlocks(std::string_view Text)
-{
+std::string TPukiWikiDocumentConverter::ConvertBlocks(std::string_view Text) {
     std::string html;
     std::string current;
     NestTag.clear();
@@ -341,8 +328,10 @@ std::string TPukiWikiDocumentConverter::ConvertBlocks(std::string_view Text)
                 InListPre = true;
                 // Reopen the last item: drop its "</li>" CR LF; CloseBlock writes
                 // "</pre></li>" when the list goes on or ends.
-                if (EndsWith(html, "</li>\r\n")) html.resize(html.size() - 7);
-                else html += "  <li>"; // no item to reopen (a block plug-in came between)
+                if (EndsWith(html, "</li>\r\n"))
+                    html.resize(html.size() - 7);
+                else
+                    html += "  <li>"; // no item to reopen (a block plug-in came between)
                 html += CRLF;
                 html += "<pre class=\"inlist\">";
                 html += CRLF;
@@ -363,8 +352,8 @@ std::string TPukiWikiDocumentConverter::ConvertBlocks(std::string_view Text)
             html += CloseBlock("table", current);
             html += OpenBlock("table", current);
             html += ConvertTableRow(line);
-        } else if (RegexMatch m = StartsWith(line, ":") ? Search(kDefinitionPattern, line)
-                                                         : RegexMatch();
+        } else if (RegexMatch m =
+                       StartsWith(line, ":") ? Search(kDefinitionPattern, line) : RegexMatch();
                    m.Found()) {
             html += CloseBlock("dl", current);
             html += OpenBlock("dl", current);
@@ -389,7 +378,8 @@ std::string TPukiWikiDocumentConverter::ConvertBlocks(std::string_view Text)
                    StartsWith(line, "LEFT:")) {
             std::size_t colon = line.find(':');
             std::string align(line.substr(0, colon));
-            for (char& c : align) c = static_cast<char>(c - 'A' + 'a');
+            for (char& c : align)
+                c = static_cast<char>(c - 'A' + 'a');
             html += CloseBlock("", current);
             html += OpenBlock("div", current, align);
             html += ConvertInline(line.substr(colon + 1));
@@ -430,16 +420,15 @@ std::string TPukiWikiDocumentConverter::ConvertBlocks(std::string_view Text)
     return html;
 }
 
-const TPlugin* TPukiWikiDocumentConverter::FindBlockPlugin(std::string_view Line)
-{
+const TPlugin* TPukiWikiDocumentConverter::FindBlockPlugin(std::string_view Line) {
     RegexMatch m = Search(kBlockPluginPattern, Line);
     // Without a plug-in shelf no plug-in is loaded: the line is ordinary text.
     if (!m.Found() || !Plugins) return nullptr;
     return Plugins->Find(m.Group(1), true);
 }
 
-TPukiWikiDocumentConverter::THeading TPukiWikiDocumentConverter::SplitHeading(std::string_view Text)
-{
+TPukiWikiDocumentConverter::THeading
+TPukiWikiDocumentConverter::SplitHeading(std::string_view Text) {
     // What m/^(.+?)(?:\s*\[#(\w+)\])?\s*$/k comes to: the title is the shortest start (one
     // character at least) after which only blanks follow, or blanks and one "[#name]"; the
     // second wins, being shorter. Worked out from the end of the text rather than by the
@@ -459,17 +448,20 @@ TPukiWikiDocumentConverter::THeading TPukiWikiDocumentConverter::SplitHeading(st
 
     // k: index in `starts` of the first of the trailing blanks.
     std::size_t k = starts.size();
-    while (k > 0 && isSpace(Text[starts[k - 1]])) --k;
+    while (k > 0 && isSpace(Text[starts[k - 1]]))
+        --k;
     std::size_t end = k < starts.size() ? starts[k] : Text.size(); // end of the text without them
 
     // "[#" name "]" right before the trailing blanks (single-byte characters all).
     if (k >= 4 && Text[starts[k - 1]] == ']') {
         std::size_t j = k - 1; // index of "]", then of the first name character
-        while (j > 0 && isWord(Text[starts[j - 1]])) --j;
+        while (j > 0 && isWord(Text[starts[j - 1]]))
+            --j;
         if (j < k - 1 && j >= 2 && Text[starts[j - 1]] == '#' && Text[starts[j - 2]] == '[') {
             std::size_t bracket = j - 2; // index of "["
             std::size_t b = bracket;
-            while (b > 0 && isSpace(Text[starts[b - 1]])) --b;
+            while (b > 0 && isSpace(Text[starts[b - 1]]))
+                --b;
             std::size_t titleEnd = std::max(starts[b], first);
             if (titleEnd <= starts[bracket])
                 return THeading{Text.substr(0, titleEnd),
@@ -481,10 +473,11 @@ TPukiWikiDocumentConverter::THeading TPukiWikiDocumentConverter::SplitHeading(st
 
 // --- Inline ---------------------------------------------------------------------------------
 
-std::string TPukiWikiDocumentConverter::LinkPattern() { return kLinkPattern; }
+std::string TPukiWikiDocumentConverter::LinkPattern() {
+    return kLinkPattern;
+}
 
-std::string TPukiWikiDocumentConverter::ConvertInline(std::string_view Text)
-{
+std::string TPukiWikiDocumentConverter::ConvertInline(std::string_view Text) {
     // The break mark is taken off before the line is converted, so an address at the end
     // of the line does not swallow it, and only when it is a character of its own (0x7E
     // is also the second byte of some double-byte characters).
@@ -504,8 +497,7 @@ std::string TPukiWikiDocumentConverter::ConvertInline(std::string_view Text)
     return html;
 }
 
-std::string TPukiWikiDocumentConverter::ConvertInlinePlain(std::string_view Text)
-{
+std::string TPukiWikiDocumentConverter::ConvertInlinePlain(std::string_view Text) {
     if (Text.empty()) return {};
     std::string html = ConvertLinks(EscapeHtml(Text));
     html = ConvertEmphasis(html);
@@ -514,19 +506,16 @@ std::string TPukiWikiDocumentConverter::ConvertInlinePlain(std::string_view Text
     return ConvertFootnotes(html);
 }
 
-std::string TPukiWikiDocumentConverter::ConvertLink(std::string_view Match)
-{
+std::string TPukiWikiDocumentConverter::ConvertLink(std::string_view Match) {
     return ConvertAliasLink(*this, Match, false);
 }
 
-std::string TPukiWikiDocumentConverter::ConvertInlinePlugin(std::string_view Call)
-{
+std::string TPukiWikiDocumentConverter::ConvertInlinePlugin(std::string_view Call) {
     return ConvertCallOf(*this, Call, TCallScanner::TNotation::PukiWiki);
 }
 
 std::string TPukiWikiDocumentConverter::ConvertDefinition(std::string_view Term,
-                                                          std::string_view Description)
-{
+                                                          std::string_view Description) {
     TildeBreak = false;
     std::string html = "  <dt>" + ConvertInline(Term) + "</dt>";
     html += CRLF;
@@ -536,8 +525,7 @@ std::string TPukiWikiDocumentConverter::ConvertDefinition(std::string_view Term,
     return html;
 }
 
-std::string TPukiWikiDocumentConverter::ConvertEmphasis(std::string_view Text)
-{
+std::string TPukiWikiDocumentConverter::ConvertEmphasis(std::string_view Text) {
     return ScanReplace(kEmphasisPattern, Text, [](const RegexMatch& m, std::string& out) {
         out += "<em>";
         out += m.Group(1);
@@ -545,8 +533,7 @@ std::string TPukiWikiDocumentConverter::ConvertEmphasis(std::string_view Text)
     });
 }
 
-std::string TPukiWikiDocumentConverter::ConvertStrong(std::string_view Text)
-{
+std::string TPukiWikiDocumentConverter::ConvertStrong(std::string_view Text) {
     return ScanReplace(kStrongPattern, Text, [](const RegexMatch& m, std::string& out) {
         out += "<strong>";
         out += m.Group(1);
@@ -554,8 +541,7 @@ std::string TPukiWikiDocumentConverter::ConvertStrong(std::string_view Text)
     });
 }
 
-std::string TPukiWikiDocumentConverter::ConvertDeleted(std::string_view Text)
-{
+std::string TPukiWikiDocumentConverter::ConvertDeleted(std::string_view Text) {
     return ScanReplace(kDeletedPattern, Text, [](const RegexMatch& m, std::string& out) {
         out += "<del>";
         out += m.Group(1);
@@ -563,20 +549,17 @@ std::string TPukiWikiDocumentConverter::ConvertDeleted(std::string_view Text)
     });
 }
 
-std::string TPukiWikiDocumentConverter::ConvertFootnotes(std::string_view Text)
-{
+std::string TPukiWikiDocumentConverter::ConvertFootnotes(std::string_view Text) {
     return ConvertFootnoteMarks(*this, Text);
 }
 
 // --- Tables ---------------------------------------------------------------------------------
 
-std::string TPukiWikiDocumentConverter::ConvertTableRow(std::string_view Line)
-{
+std::string TPukiWikiDocumentConverter::ConvertTableRow(std::string_view Line) {
     return ConvertCsvRow(Line); // a comma-separated row, as in YukiWiki
 }
 
-std::string TPukiWikiDocumentConverter::ConvertPipeTable(const std::vector<std::string>& Rows)
-{
+std::string TPukiWikiDocumentConverter::ConvertPipeTable(const std::vector<std::string>& Rows) {
     // Cells never end in a line break; the flag is back for the line after the table.
     bool tildeBreak = TildeBreak;
     TildeBreak = false;
@@ -589,15 +572,13 @@ std::string TPukiWikiDocumentConverter::ConvertPipeTable(const std::vector<std::
 }
 
 std::string TPukiWikiDocumentConverter::ConvertPipeRow(std::string_view Row, int RowIndex,
-                                                       const TRowSpans& RowSpans)
-{
+                                                       const TRowSpans& RowSpans) {
     return TableRowHtml(*this, Row, RowIndex, RowSpans, kPipeSyntax);
 }
 
 // --- Shared with the livedoor Wiki notation ----------------------------------------------------
 
-std::vector<std::string_view> TableCells(std::string_view Row, const char* CellPattern)
-{
+std::vector<std::string_view> TableCells(std::string_view Row, const char* CellPattern) {
     std::vector<std::string_view> cells;
     if (Row.empty()) return cells;
     std::string_view rest = Row.substr(CharLength(Row, 0));
@@ -612,8 +593,7 @@ std::vector<std::string_view> TableCells(std::string_view Row, const char* CellP
     return cells;
 }
 
-TRowSpans TableRowSpans(const std::vector<std::string>& Rows, const TTableSyntax& Syntax)
-{
+TRowSpans TableRowSpans(const std::vector<std::string>& Rows, const TTableSyntax& Syntax) {
     int columns = 0;
     for (const std::string& row : Rows)
         columns = std::max(columns, CountCharacter(row, Syntax.Separator) - 1);
@@ -632,8 +612,7 @@ TRowSpans TableRowSpans(const std::vector<std::string>& Rows, const TTableSyntax
 }
 
 std::string TableRowHtml(TWikiDocumentConverter& Converter, std::string_view Row, int RowIndex,
-                         const TRowSpans& RowSpans, const TTableSyntax& Syntax)
-{
+                         const TRowSpans& RowSpans, const TTableSyntax& Syntax) {
     std::string html = "<tr>";
     html += CRLF;
     int colspan = 1;
@@ -643,7 +622,7 @@ std::string TableRowHtml(TWikiDocumentConverter& Converter, std::string_view Row
     for (std::size_t c = 0; c < cells.size(); ++c) {
         std::string_view text = Trim(cells[c]);
         if (text == Syntax.CoveredMark) continue; // taken by the cell above
-        if (text == ">") {                         // the next cell to the right takes it
+        if (text == ">") {                        // the next cell to the right takes it
             ++colspan;
             continue;
         }
@@ -683,8 +662,7 @@ std::string TableRowHtml(TWikiDocumentConverter& Converter, std::string_view Row
     return html;
 }
 
-TCellFormat SplitCellFormat(std::string_view Cell, bool LowerCase)
-{
+TCellFormat SplitCellFormat(std::string_view Cell, bool LowerCase) {
     const char* const left = LowerCase ? "left:" : "LEFT:";
     const char* const center = LowerCase ? "center:" : "CENTER:";
     const char* const right = LowerCase ? "right:" : "RIGHT:";
@@ -732,13 +710,20 @@ TCellFormat SplitCellFormat(std::string_view Cell, bool LowerCase)
         std::string_view prefix = Cell.substr(starts[base], prefixEnd - starts[base]);
         // The value goes into an attribute: escaped, so a quote cannot end it.
         std::string v = TWikiDocumentConverter::EscapeHtml(value);
-        if (prefix == left) style += "text-align:left; ";
-        else if (prefix == center) style += "text-align:center; ";
-        else if (prefix == right) style += "text-align:right; ";
-        else if (StartsWith(prefix, color)) style += "color:" + v + "; ";
-        else if (StartsWith(prefix, bgcolor)) style += "background-color:" + v + "; ";
-        else if (StartsWith(prefix, size)) style += "font-size:" + v + "pt; ";
-        else break; // not a format: it stays in front of the text
+        if (prefix == left)
+            style += "text-align:left; ";
+        else if (prefix == center)
+            style += "text-align:center; ";
+        else if (prefix == right)
+            style += "text-align:right; ";
+        else if (StartsWith(prefix, color))
+            style += "color:" + v + "; ";
+        else if (StartsWith(prefix, bgcolor))
+            style += "background-color:" + v + "; ";
+        else if (StartsWith(prefix, size))
+            style += "font-size:" + v + "pt; ";
+        else
+            break; // not a format: it stays in front of the text
         // Prefixes end in ":", a single byte, so the next front is a character start.
         auto next = std::lower_bound(starts.begin(), starts.end(), prefixEnd);
         base = static_cast<std::size_t>(next - starts.begin());
@@ -751,8 +736,7 @@ TCellFormat SplitCellFormat(std::string_view Cell, bool LowerCase)
 // --- Plug-in calls, links and footnotes, shared ------------------------------------------------
 
 std::string ConvertCallOf(TWikiDocumentConverter& Converter, std::string_view Call,
-                          TCallScanner::TNotation Notation)
-{
+                          TCallScanner::TNotation Notation) {
     std::optional<TCallMatch> call = TCallScanner(Call, Notation).ParseCall();
     if (!call) return Converter.ConvertInlinePlain(Call);
     std::string arguments(call->Arguments);
@@ -765,12 +749,12 @@ std::string ConvertCallOf(TWikiDocumentConverter& Converter, std::string_view Ca
     // Text of the call before and after the part that names the plug-in (as in
     // "&x &br;", where a blank cannot be in a name) is kept as text.
     return Converter.ConvertInlinePlain(Call.substr(0, call->Begin)) +
-           Converter.CallPlugin(*plugin, arguments) + Converter.ConvertInlinePlain(Call.substr(call->End));
+           Converter.CallPlugin(*plugin, arguments) +
+           Converter.ConvertInlinePlain(Call.substr(call->End));
 }
 
 std::string ConvertAliasLink(TWikiDocumentConverter& Converter, std::string_view Match,
-                             bool DropDoubledGt)
-{
+                             bool DropDoubledGt) {
     std::string match(Match);
     if (TWikiDocumentConverter::IsUrl(match)) {
         if (TWikiDocumentConverter::IsImageFile(match))
@@ -789,7 +773,8 @@ std::string ConvertAliasLink(TWikiDocumentConverter& Converter, std::string_view
     std::string alias = inner.substr(0, mark);
     std::string target = inner.substr(mark + 4);
     if (DropDoubledGt)
-        while (StartsWith(target, "&gt;")) target.erase(0, 4);
+        while (StartsWith(target, "&gt;"))
+            target.erase(0, 4);
     if (TWikiDocumentConverter::IsUrl(target)) {
         std::string shown = alias;
         if (TWikiDocumentConverter::IsUrl(alias) && TWikiDocumentConverter::IsImageFile(alias))
@@ -799,8 +784,7 @@ std::string ConvertAliasLink(TWikiDocumentConverter& Converter, std::string_view
     return Converter.MakePageLink(Converter.PageFileOf(target), alias, true);
 }
 
-std::string ConvertFootnoteMarks(TWikiDocumentConverter& Converter, std::string_view Text)
-{
+std::string ConvertFootnoteMarks(TWikiDocumentConverter& Converter, std::string_view Text) {
     // A mark needs a "))" after its "((": the scan stops at the last one, so that a run of
     // "((" with no end is not followed to the end of the line from each of them.
     std::size_t last = Text.rfind("))");

@@ -66,12 +66,12 @@ private:
 
 // How the cells of a pipe-style table are written.
 struct TTableSyntax {
-    const char* CellPattern;  // one cell and its separator; group 1 is the cell text
-    char Separator;           // "|" or ","
-    const char* CoveredMark;  // a cell taken by the cell above it: "~" or "^"
-    bool LowerCaseFormats;    // "left:", "color(...):" ... instead of "LEFT:", "COLOR(...):"
-    bool HeaderRows;          // "~" before the first cell's text makes the whole row "th"
-                              // (otherwise "~" makes only its own cell a "th")
+    const char* CellPattern; // one cell and its separator; group 1 is the cell text
+    char Separator;          // "|" or ","
+    const char* CoveredMark; // a cell taken by the cell above it: "~" or "^"
+    bool LowerCaseFormats;   // "left:", "color(...):" ... instead of "LEFT:", "COLOR(...):"
+    bool HeaderRows;         // "~" before the first cell's text makes the whole row "th"
+                             // (otherwise "~" makes only its own cell a "th")
 };
 
 // Rows of a table in a span table as wide as the widest row: the column count is the
@@ -103,7 +103,6 @@ std::string ConvertAliasLink(TWikiDocumentConverter& Converter, std::string_view
 // Footnote marks "((text))" in converted text: each becomes a numbered mark and the
 // trimmed text joins the page's footnotes.
 std::string ConvertFootnoteMarks(TWikiDocumentConverter& Converter, std::string_view Text);
-
 
 // Plug-in calls in a line, found exactly where the call patterns of the two notations
 // find them (the patterns are listed with the scanner in the .cpp), in linear time: the

@@ -70,7 +70,8 @@ struct Phrase {
 const Phrase kInserted{"+", "ins", "m/(^| )\\+(.*?)\\+( |$)/k", "m/\\[\\+(.*?)\\+\\]/k"};
 const Phrase kEmphasis{"_", "em", "m/(^| )_(.*?)_( |$)/k", "m/\\[_(.*?)_\\]/k"};
 const Phrase kStrong{"*", "strong", "m/(^| )\\*(.*?)\\*( |$)/k", "m/\\[\\*(.*?)\\*\\]/k"};
-const Phrase kCitation{"??", "cite", "m/(^| )\\?{2}(.*?)\\?{2}( |$)/k", "m/\\[\\?{2}(.*?)\\?{2}\\]/k"};
+const Phrase kCitation{"??", "cite", "m/(^| )\\?{2}(.*?)\\?{2}( |$)/k",
+                       "m/\\[\\?{2}(.*?)\\?{2}\\]/k"};
 const Phrase kCode{"@", "code", "m/(^| )@(.*?)@( |$)/k", "m/\\[@(.*?)@\\]/k"};
 const Phrase kDeleted{"-", "del", "m/(^| )-(.*?)-( |$)/k", "m/\\[-(.*?)-\\]/k"};
 
@@ -79,21 +80,18 @@ const Phrase kDeleted{"-", "del", "m/(^| )-(.*?)-( |$)/k", "m/\\[-(.*?)-\\]/k"};
 // looks for a place to begin a match, the matcher may also take a byte that cannot be the
 // second byte of a character (in broken text, after a lead byte) as a character of its
 // own; where opening marks are counted, both readings count.
-std::size_t StepForOpening(std::string_view text, std::size_t i)
-{
+std::size_t StepForOpening(std::string_view text, std::size_t i) {
     if (!IsShiftJisLeadByte(text[i]) || i + 1 >= text.size()) return 1;
     auto next = static_cast<unsigned char>(text[i + 1]);
     return (next >= 0x40 && next <= 0x7E) || (next >= 0x80 && next <= 0xFC) ? 2 : 1;
 }
 
-bool At(std::string_view text, std::size_t i, std::string_view mark)
-{
+bool At(std::string_view text, std::size_t i, std::string_view mark) {
     return text[i] == mark[0] && text.compare(i, mark.size(), mark) == 0;
 }
 
 // The first mark at or after `from`, a place where a character starts; npos if none.
-std::size_t FirstAfter(std::string_view text, std::size_t from, std::string_view mark)
-{
+std::size_t FirstAfter(std::string_view text, std::size_t from, std::string_view mark) {
     for (std::size_t i = from; i < text.size(); i += CharLength(text, i))
         if (At(text, i, mark)) return i;
     return npos;
@@ -102,8 +100,7 @@ std::size_t FirstAfter(std::string_view text, std::size_t from, std::string_view
 // Start of the last occurrence of an ASCII token that the matcher sees as characters of
 // their own (not inside a double-byte character); npos when there is none. With
 // `followedByBlank`, only a token followed by a blank or the end of the text.
-std::size_t LastToken(std::string_view text, std::string_view token, bool followedByBlank = false)
-{
+std::size_t LastToken(std::string_view text, std::string_view token, bool followedByBlank = false) {
     if (text.find(token) == npos) return npos; // most texts hold no such mark at all
     std::size_t last = npos;
     for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) {
@@ -116,8 +113,7 @@ std::size_t LastToken(std::string_view text, std::string_view token, bool follow
 
 // Where a phrase between blanks can end at the latest: after the blank that follows the
 // last closing mark. The text there ends in a blank, so "$" cannot match early.
-std::size_t SpacedPhraseEnd(std::string_view text, std::string_view mark)
-{
+std::size_t SpacedPhraseEnd(std::string_view text, std::string_view mark) {
     std::size_t last = LastToken(text, mark, true);
     if (last == npos) return npos;
     return std::min(last + mark.size() + 1, text.size());
@@ -132,8 +128,7 @@ std::size_t SpacedPhraseEnd(std::string_view text, std::string_view mark)
 // an opening mark that can begin a match lies ahead; the rest is copied.
 std::string ScanTwoPart(std::string_view pattern, std::string_view text, std::string_view open,
                         std::string_view middle, std::string_view close,
-                        const ScanReplacer& replace)
-{
+                        const ScanReplacer& replace) {
     // The earliest place for the next mark of the pattern, one character after a mark.
     auto afterNext = [&](std::size_t i, std::string_view mark) {
         std::size_t after = i + mark.size();
@@ -171,8 +166,7 @@ std::string ScanTwoPart(std::string_view pattern, std::string_view text, std::st
 }
 
 // Bytes the pattern \s matches (ASCII only).
-bool IsSpaceByte(char c)
-{
+bool IsSpaceByte(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
@@ -180,15 +174,16 @@ bool IsSpaceByte(char c)
 // does not match): after "hN." and its blanks, the rest without its trailing blanks; of a
 // line of blanks only the last blank. Done by hand, since the pattern costs the square of
 // the length of a run of blanks inside the text (each blank starts a new try of "\s*$").
-std::string_view HeadingText(std::string_view line)
-{
+std::string_view HeadingText(std::string_view line) {
     if (line.size() < 3) return {};
     // The pattern does not match a line that ends in half a double-byte character.
     std::size_t last = 0;
-    for (std::size_t i = 0; i < line.size(); i += CharLength(line, i)) last = i;
+    for (std::size_t i = 0; i < line.size(); i += CharLength(line, i))
+        last = i;
     if (last + 1 == line.size() && IsShiftJisLeadByte(line[last])) return {};
     std::size_t start = 3;
-    while (start < line.size() && IsSpaceByte(line[start])) ++start;
+    while (start < line.size() && IsSpaceByte(line[start]))
+        ++start;
     if (start == 3) return {};
     if (start == line.size()) return start >= 5 ? line.substr(start - 1) : std::string_view();
     // Blanks at the end count only where the matcher sees characters of their own.
@@ -201,8 +196,7 @@ std::string_view HeadingText(std::string_view line)
     return line.substr(start, end - start);
 }
 
-std::string Element(std::string_view name, std::string_view content)
-{
+std::string Element(std::string_view name, std::string_view content) {
     std::string html;
     html.reserve(content.size() + 2 * name.size() + 5);
     html += '<';
@@ -215,14 +209,12 @@ std::string Element(std::string_view name, std::string_view content)
     return html;
 }
 
-std::string Anchor(std::string_view href, std::string_view text)
-{
+std::string Anchor(std::string_view href, std::string_view text) {
     return "<a href=\"" + std::string(href) + "\">" + std::string(text) + "</a>";
 }
 
 // One phrase modifier: the form between blanks, then the bracketed form on its result.
-std::string ConvertPhrase(const Phrase& phrase, std::string_view text)
-{
+std::string ConvertPhrase(const Phrase& phrase, std::string_view text) {
     std::string spaced = ScanUpTo(phrase.spaced, text, SpacedPhraseEnd(text, phrase.mark),
                                   [&](const RegexMatch& m, std::string& out) {
                                       out += m.Group(1);
@@ -230,16 +222,14 @@ std::string ConvertPhrase(const Phrase& phrase, std::string_view text)
                                       out += m.Group(3);
                                   });
     std::string closing = std::string(phrase.mark) + "]";
-    return ScanUpTo(phrase.bracketed, spaced, EndOfLast(spaced, closing),
-                    [&](const RegexMatch& m, std::string& out) {
-                        out += Element(phrase.element, m.Group(1));
-                    });
+    return ScanUpTo(
+        phrase.bracketed, spaced, EndOfLast(spaced, closing),
+        [&](const RegexMatch& m, std::string& out) { out += Element(phrase.element, m.Group(1)); });
 }
 
 } // namespace
 
-std::string TTextileDocumentConverter::ConvertBlocks(std::string_view Text)
-{
+std::string TTextileDocumentConverter::ConvertBlocks(std::string_view Text) {
     std::string html;
     std::string current;
     NestTag.clear();
@@ -270,7 +260,8 @@ std::string TTextileDocumentConverter::ConvertBlocks(std::string_view Text)
             std::string_view text = HeadingText(line);
             std::string tag = "h" + std::to_string(level);
             html += CloseBlock("", current);
-            html += "<" + tag + "><a name=\"" + id + "\">" + std::string(text) + "</a></" + tag + ">";
+            html +=
+                "<" + tag + "><a name=\"" + id + "\">" + std::string(text) + "</a></" + tag + ">";
             html += CRLF;
             Contents.Add(std::string(text), id, level);
         } else if (Search(kTableRowPattern, line).Found()) {
@@ -303,7 +294,8 @@ std::string TTextileDocumentConverter::ConvertBlocks(std::string_view Text)
             Depth = depth;
         } else if (StartsWith(line, "<pre>")) {
             inPre = true;
-        } else if (StartsWith(line, "p>. ") || StartsWith(line, "p=. ") || StartsWith(line, "p. ")) {
+        } else if (StartsWith(line, "p>. ") || StartsWith(line, "p=. ") ||
+                   StartsWith(line, "p. ")) {
             const char* align = line[1] == '>' ? "right" : line[1] == '=' ? "center" : "left";
             html += CloseBlock("", current);
             html += OpenBlock("div", current, align);
@@ -328,8 +320,7 @@ std::string TTextileDocumentConverter::ConvertBlocks(std::string_view Text)
     return ReplaceAll(html, "<br>\r\n</p>", "</p>");
 }
 
-std::string TTextileDocumentConverter::ConvertInline(std::string_view Text)
-{
+std::string TTextileDocumentConverter::ConvertInline(std::string_view Text) {
     // Plug-in calls; everything around them is plain inline text. A call ends at a "}}", so
     // the matcher is shown the text up to the last one; the unmatched text before it and
     // everything after it are one piece of plain text.
@@ -354,8 +345,7 @@ std::string TTextileDocumentConverter::ConvertInline(std::string_view Text)
     return html;
 }
 
-std::string TTextileDocumentConverter::ConvertInlinePlain(std::string_view Text)
-{
+std::string TTextileDocumentConverter::ConvertInlinePlain(std::string_view Text) {
     // From here on a double quote in the text stands as "&quot;".
     std::string html = ConvertLinks(EscapeHtml(Text));
     html = ConvertInserted(html);
@@ -367,16 +357,15 @@ std::string TTextileDocumentConverter::ConvertInlinePlain(std::string_view Text)
     // The span text is written as it stands: it went through the steps above already.
     return ScanTwoPart(kSpanPattern, html, "%{", "}", "%",
                        [](const RegexMatch& m, std::string& out) {
-                        out += "<span style=\"";
-                        out += m.Group(1);
-                        out += "\">";
-                        out += m.Group(2);
-                        out += "</span>";
-                    });
+                           out += "<span style=\"";
+                           out += m.Group(1);
+                           out += "\">";
+                           out += m.Group(2);
+                           out += "</span>";
+                       });
 }
 
-std::string TTextileDocumentConverter::ConvertLinks(std::string_view Text)
-{
+std::string TTextileDocumentConverter::ConvertLinks(std::string_view Text) {
     // "text":address between blanks or line edges; the address ends at the first blank
     // after the colon and at least one character, or at the end of the line. The last
     // colon with a character after it bounds the pass.
@@ -386,15 +375,16 @@ std::string TTextileDocumentConverter::ConvertLinks(std::string_view Text)
         std::size_t blank = FirstAfter(Text, colon + 7 + CharLength(Text, colon + 7), " ");
         quotedEnd = blank == npos ? Text.size() : blank + 1;
     }
-    std::string html = ScanUpTo(kQuotedLinkPattern, Text, quotedEnd,
-                                [](const RegexMatch& m, std::string& out) {
-                                    out += m.Group(1);
-                                    out += Anchor(m.Group(3), m.Group(2));
-                                    out += m.Group(4);
-                                });
+    std::string html =
+        ScanUpTo(kQuotedLinkPattern, Text, quotedEnd, [](const RegexMatch& m, std::string& out) {
+            out += m.Group(1);
+            out += Anchor(m.Group(3), m.Group(2));
+            out += m.Group(4);
+        });
     // ["text":address]
-    html = ScanTwoPart(kBracketLinkPattern, html, "[&quot;", "&quot;:", "]",
-                       [](const RegexMatch& m, std::string& out) { out += Anchor(m.Group(2), m.Group(1)); });
+    html = ScanTwoPart(
+        kBracketLinkPattern, html, "[&quot;", "&quot;:", "]",
+        [](const RegexMatch& m, std::string& out) { out += Anchor(m.Group(2), m.Group(1)); });
     // [[page]] and [[page|text]]
     return ScanUpTo(kPageLinkPattern, html, EndOfLast(html, "]]"),
                     [this](const RegexMatch& m, std::string& out) {
@@ -403,23 +393,23 @@ std::string TTextileDocumentConverter::ConvertLinks(std::string_view Text)
                     });
 }
 
-std::string TTextileDocumentConverter::ConvertInlinePlugin(std::string_view Call)
-{
+std::string TTextileDocumentConverter::ConvertInlinePlugin(std::string_view Call) {
     // {{name}} or {{name(arguments)}}.
     RegexMatch m = Search(kPluginPartsPattern, Call);
     if (!m.Found()) return ConvertInlinePlain(Call);
-    if (const TPlugin* plugin = FindPlugin(m.Group(1), false)) return CallPlugin(*plugin, m.Group(3));
+    if (const TPlugin* plugin = FindPlugin(m.Group(1), false))
+        return CallPlugin(*plugin, m.Group(3));
     return ConvertInlinePlain(Call);
 }
 
-std::string TTextileDocumentConverter::ConvertTableRow(std::string_view Line)
-{
+std::string TTextileDocumentConverter::ConvertTableRow(std::string_view Line) {
     std::string html = "<tr>";
     html += CRLF;
     // The line begins and ends with "|": every cell is the text before its next "|".
     std::string_view cells = Line.substr(1);
     std::size_t pos = 0;
-    for (RegexMatch m; (m = Search(kCellPattern, cells, pos)).Found(); pos = std::min(m.End(), cells.size())) {
+    for (RegexMatch m; (m = Search(kCellPattern, cells, pos)).Found();
+         pos = std::min(m.End(), cells.size())) {
         std::string_view text = Trim(m.Group(1));
         std::string tag = "td";
         std::string colspan;
@@ -450,7 +440,8 @@ std::string TTextileDocumentConverter::ConvertTableRow(std::string_view Line)
             style.pop_back();
             style = " style=\"" + style + "\"";
         }
-        html += "  <" + tag + colspan + rowspan + style + ">" + ConvertInline(text) + "</" + tag + ">";
+        html +=
+            "  <" + tag + colspan + rowspan + style + ">" + ConvertInline(text) + "</" + tag + ">";
         html += CRLF;
     }
     html += "</tr>";
@@ -458,33 +449,27 @@ std::string TTextileDocumentConverter::ConvertTableRow(std::string_view Line)
     return html;
 }
 
-std::string TTextileDocumentConverter::ConvertInserted(std::string_view Text)
-{
+std::string TTextileDocumentConverter::ConvertInserted(std::string_view Text) {
     return ConvertPhrase(kInserted, Text);
 }
 
-std::string TTextileDocumentConverter::ConvertEmphasis(std::string_view Text)
-{
+std::string TTextileDocumentConverter::ConvertEmphasis(std::string_view Text) {
     return ConvertPhrase(kEmphasis, Text);
 }
 
-std::string TTextileDocumentConverter::ConvertStrong(std::string_view Text)
-{
+std::string TTextileDocumentConverter::ConvertStrong(std::string_view Text) {
     return ConvertPhrase(kStrong, Text);
 }
 
-std::string TTextileDocumentConverter::ConvertCitation(std::string_view Text)
-{
+std::string TTextileDocumentConverter::ConvertCitation(std::string_view Text) {
     return ConvertPhrase(kCitation, Text);
 }
 
-std::string TTextileDocumentConverter::ConvertCode(std::string_view Text)
-{
+std::string TTextileDocumentConverter::ConvertCode(std::string_view Text) {
     return ConvertPhrase(kCode, Text);
 }
 
-std::string TTextileDocumentConverter::ConvertDeleted(std::string_view Text)
-{
+std::string TTextileDocumentConverter::ConvertDeleted(std::string_view Text) {
     return ConvertPhrase(kDeleted, Text);
 }
 

@@ -38,21 +38,18 @@ const char* const kAddressLinkPatternNoBrackets =
 
 // The link pattern without its bracketed form, for the known link patterns (group 1 the
 // candidate, group 2 an address); nullptr for any other pattern.
-const char* PatternWithoutBrackets(const std::string& pattern)
-{
+const char* PatternWithoutBrackets(const std::string& pattern) {
     if (pattern == kStrictLinkPattern) return kStrictLinkPatternNoBrackets;
     if (pattern == kLooseLinkPattern) return kLooseLinkPatternNoBrackets;
     if (pattern == kAddressLinkPattern) return kAddressLinkPatternNoBrackets;
     return nullptr;
 }
 
-[[noreturn]] void Abstract(const char* slot)
-{
+[[noreturn]] void Abstract(const char* slot) {
     throw EAbstractError(std::string("abstract slot called: ") + slot);
 }
 
-std::string Format(const char* format, auto... args)
-{
+std::string Format(const char* format, auto... args) {
     int n = std::snprintf(nullptr, 0, format, args...);
     std::string out(static_cast<std::size_t>(n), '\0');
     std::snprintf(out.data(), out.size() + 1, format, args...);
@@ -61,8 +58,7 @@ std::string Format(const char* format, auto... args)
 
 } // namespace
 
-std::vector<std::string_view> SplitLines(std::string_view text)
-{
+std::vector<std::string_view> SplitLines(std::string_view text) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -76,8 +72,7 @@ std::vector<std::string_view> SplitLines(std::string_view text)
     return lines;
 }
 
-void TWikiDocumentConverter::Convert(const std::string& fileName, std::string_view text)
-{
+void TWikiDocumentConverter::Convert(const std::string& fileName, std::string_view text) {
     FileName = fileName;
     // Broken double-byte pairs become "?" so that no rule sees a line end or a mark
     // swallowed into a character.
@@ -88,13 +83,11 @@ void TWikiDocumentConverter::Convert(const std::string& fileName, std::string_vi
 
 // --- Slots ----------------------------------------------------------------------------------
 
-void TWikiDocumentConverter::AddFootnote(const std::string& Text)
-{
+void TWikiDocumentConverter::AddFootnote(const std::string& Text) {
     Footnotes.Add(TFootnote{Text, Footnotes.NextNumber()});
 }
 
-std::string TWikiDocumentConverter::FootnotesHtml()
-{
+std::string TWikiDocumentConverter::FootnotesHtml() {
     if (Footnotes.Count() == 0) return {};
     std::string prefix = InnerLinkPrefix();
     std::string html = "<div class=\"footnote\">";
@@ -102,8 +95,8 @@ std::string TWikiDocumentConverter::FootnotesHtml()
         const TFootnote& note = Footnotes.Items(i);
         int n = note.Number;
         html += "<span class=\"footnote\">";
-        html += Format("<a class=\"footnote\" href=\"%s#fn%d\" name=\"f%d\">*%d</a>", prefix.c_str(),
-                       n, n, n);
+        html += Format("<a class=\"footnote\" href=\"%s#fn%d\" name=\"f%d\">*%d</a>",
+                       prefix.c_str(), n, n, n);
         html += "</span><span class=\"footnote_caption\">";
         html += note.Text;
         html += "</span><br>";
@@ -113,20 +106,18 @@ std::string TWikiDocumentConverter::FootnotesHtml()
     return html;
 }
 
-std::string TWikiDocumentConverter::FootnoteRef(const std::string& Text)
-{
+std::string TWikiDocumentConverter::FootnoteRef(const std::string& Text) {
     const std::string n = std::to_string(Footnotes.NextNumber());
-    return "<span class=\"footnote\"><a class=\"footnote\" title=\"" + StripTags(Text) + "\" href=\"" +
-           InnerLinkPrefix() + "#f" + n + "\" name=\"fn" + n + "\">*" + n + "</a></span>";
+    return "<span class=\"footnote\"><a class=\"footnote\" title=\"" + StripTags(Text) +
+           "\" href=\"" + InnerLinkPrefix() + "#f" + n + "\" name=\"fn" + n + "\">*" + n +
+           "</a></span>";
 }
 
-std::string TWikiDocumentConverter::LinkPattern()
-{
+std::string TWikiDocumentConverter::LinkPattern() {
     return LooseWikiName ? kLooseLinkPattern : kStrictLinkPattern;
 }
 
-std::string TWikiDocumentConverter::ConvertLinks(std::string_view Text)
-{
+std::string TWikiDocumentConverter::ConvertLinks(std::string_view Text) {
     const std::string pattern = LinkPattern();
     const char* tailPattern = PatternWithoutBrackets(pattern);
     auto link = [this](const RegexMatch& m, std::string& out) { out += ConvertLink(m.Group(1)); };
@@ -167,26 +158,42 @@ std::string TWikiDocumentConverter::ConvertLinks(std::string_view Text)
     return out;
 }
 
-std::string TWikiDocumentConverter::ConvertInline(std::string_view) { Abstract("ConvertInline"); }
-std::string TWikiDocumentConverter::ConvertInlinePlain(std::string_view) { Abstract("ConvertInlinePlain"); }
-std::string TWikiDocumentConverter::ConvertLink(std::string_view) { Abstract("ConvertLink"); }
-std::string TWikiDocumentConverter::ConvertInlinePlugin(std::string_view) { Abstract("ConvertInlinePlugin"); }
-std::string TWikiDocumentConverter::ConvertTableRow(std::string_view) { Abstract("ConvertTableRow"); }
-std::string TWikiDocumentConverter::ConvertDefinition(std::string_view, std::string_view)
-{
+std::string TWikiDocumentConverter::ConvertInline(std::string_view) {
+    Abstract("ConvertInline");
+}
+std::string TWikiDocumentConverter::ConvertInlinePlain(std::string_view) {
+    Abstract("ConvertInlinePlain");
+}
+std::string TWikiDocumentConverter::ConvertLink(std::string_view) {
+    Abstract("ConvertLink");
+}
+std::string TWikiDocumentConverter::ConvertInlinePlugin(std::string_view) {
+    Abstract("ConvertInlinePlugin");
+}
+std::string TWikiDocumentConverter::ConvertTableRow(std::string_view) {
+    Abstract("ConvertTableRow");
+}
+std::string TWikiDocumentConverter::ConvertDefinition(std::string_view, std::string_view) {
     Abstract("ConvertDefinition");
 }
-std::string TWikiDocumentConverter::ConvertStrong(std::string_view) { Abstract("ConvertStrong"); }
-std::string TWikiDocumentConverter::ConvertDeleted(std::string_view) { Abstract("ConvertDeleted"); }
-std::string TWikiDocumentConverter::ConvertFootnotes(std::string_view) { Abstract("ConvertFootnotes"); }
-std::string TWikiDocumentConverter::ConvertEmphasis(std::string_view) { Abstract("ConvertEmphasis"); }
+std::string TWikiDocumentConverter::ConvertStrong(std::string_view) {
+    Abstract("ConvertStrong");
+}
+std::string TWikiDocumentConverter::ConvertDeleted(std::string_view) {
+    Abstract("ConvertDeleted");
+}
+std::string TWikiDocumentConverter::ConvertFootnotes(std::string_view) {
+    Abstract("ConvertFootnotes");
+}
+std::string TWikiDocumentConverter::ConvertEmphasis(std::string_view) {
+    Abstract("ConvertEmphasis");
+}
 
 // --- Blocks ---------------------------------------------------------------------------------
 
 std::string TWikiDocumentConverter::OpenBlock(const std::string& Tag, std::string& CurrentTag,
                                               std::string_view ClassName,
-                                              std::string_view Attributes)
-{
+                                              std::string_view Attributes) {
     std::string attributes;
     if (!ClassName.empty()) attributes += " class=\"" + std::string(ClassName) + "\"";
     if (!Attributes.empty()) attributes += " " + std::string(Attributes);
@@ -195,7 +202,8 @@ std::string TWikiDocumentConverter::OpenBlock(const std::string& Tag, std::strin
     if (Tag == NestTag) {
         // A deeper level opens only the levels that are missing.
         std::string html;
-        for (int i = Depth; i < NewDepth; ++i) html += opening;
+        for (int i = Depth; i < NewDepth; ++i)
+            html += opening;
         CurrentTag = Tag;
         return html;
     }
@@ -204,8 +212,7 @@ std::string TWikiDocumentConverter::OpenBlock(const std::string& Tag, std::strin
     return opening;
 }
 
-std::string TWikiDocumentConverter::CloseBlock(const std::string& NewTag, std::string& CurrentTag)
-{
+std::string TWikiDocumentConverter::CloseBlock(const std::string& NewTag, std::string& CurrentTag) {
     std::string html;
     if (InListPre) {
         html += "</pre></li>";
@@ -225,13 +232,13 @@ std::string TWikiDocumentConverter::CloseBlock(const std::string& NewTag, std::s
         count = Depth - base;
         if (NewTag != NestTag) Depth = 0;
     }
-    for (int i = 0; i < count; ++i) html += "</" + CurrentTag + ">" + std::string(CRLF);
+    for (int i = 0; i < count; ++i)
+        html += "</" + CurrentTag + ">" + std::string(CRLF);
     CurrentTag.clear();
     return html;
 }
 
-std::string TWikiDocumentConverter::ConvertCsvRow(std::string_view Line)
-{
+std::string TWikiDocumentConverter::ConvertCsvRow(std::string_view Line) {
     // Each cell starts with a comma and may be quoted ("a,b" keeps its comma; "" is a
     // quote). A cell "==" widens the cell to its left by one column. A blank before the
     // text aligns right, blanks on both sides centre.
@@ -242,7 +249,8 @@ std::string TWikiDocumentConverter::ConvertCsvRow(std::string_view Line)
     std::string pendingAlign;
     int span = 1;
     auto emit = [&] {
-        std::string spanText = span == 1 ? std::string() : " colspan=\"" + std::to_string(span) + "\"";
+        std::string spanText =
+            span == 1 ? std::string() : " colspan=\"" + std::to_string(span) + "\"";
         html += "  <td" + pendingAlign + spanText + ">" + ConvertInline(pendingText) + "</td>";
         html += CRLF;
     };
@@ -271,9 +279,12 @@ std::string TWikiDocumentConverter::ConvertCsvRow(std::string_view Line)
         }
         pending = true;
         pendingText = std::string(trimmed);
-        if (raw.empty() || raw.front() != ' ') pendingAlign.clear();
-        else if (raw.back() != ' ') pendingAlign = " class=\"right\"";
-        else pendingAlign = " class=\"center\"";
+        if (raw.empty() || raw.front() != ' ')
+            pendingAlign.clear();
+        else if (raw.back() != ' ')
+            pendingAlign = " class=\"right\"";
+        else
+            pendingAlign = " class=\"center\"";
     }
     if (pending && !pendingText.empty()) {
         emit();
@@ -290,30 +301,27 @@ std::string TWikiDocumentConverter::ConvertCsvRow(std::string_view Line)
 
 // --- Anchors, links, contents ---------------------------------------------------------------
 
-std::string TWikiDocumentConverter::NewAnchorId()
-{
+std::string TWikiDocumentConverter::NewAnchorId() {
     return (MenuBarMode ? "mi" : "i") + std::to_string(AnchorCounter++);
 }
 
-std::string TWikiDocumentConverter::PageFileOf(std::string_view PageName) const
-{
+std::string TWikiDocumentConverter::PageFileOf(std::string_view PageName) const {
     return EncodePageName(PageName, Utf8FileNames) + Extension;
 }
 
-std::string TWikiDocumentConverter::PageFolder() const
-{
+std::string TWikiDocumentConverter::PageFolder() const {
     std::size_t slash = FileName.find_last_of('/');
     return slash == std::string::npos ? std::string() : FileName.substr(0, slash + 1);
 }
 
 std::string TWikiDocumentConverter::MakePageLink(const std::string& LinkFile, std::string_view Text,
-                                                 bool Bracketed)
-{
+                                                 bool Bracketed) {
     std::string text(Text);
     if (PageFileExists(PageFolder(), LinkFile)) {
         if (UsesInnerLinks()) return "<a href=\"WikiLink:" + LinkFile + "\">" + text + "</a>";
         std::size_t dot = LinkFile.rfind('.');
-        std::string html = (dot == std::string::npos ? LinkFile : LinkFile.substr(0, dot)) + ".html";
+        std::string html =
+            (dot == std::string::npos ? LinkFile : LinkFile.substr(0, dot)) + ".html";
         return "<a href=\"" + html + "\">" + text + "</a>";
     }
     if (LinkMode == 2) return text;
@@ -323,8 +331,7 @@ std::string TWikiDocumentConverter::MakePageLink(const std::string& LinkFile, st
     return text;
 }
 
-std::string TWikiDocumentConverter::ContentsHtml(bool Utf8Titles) const
-{
+std::string TWikiDocumentConverter::ContentsHtml(bool Utf8Titles) const {
     std::string html;
     std::string prefix = InnerLinkPrefix();
     int current = 0;
@@ -365,19 +372,16 @@ std::string TWikiDocumentConverter::ContentsHtml(bool Utf8Titles) const
 
 // --- Plug-ins -------------------------------------------------------------------------------
 
-void TWikiDocumentConverter::RequirePlugins() const
-{
+void TWikiDocumentConverter::RequirePlugins() const {
     if (!Plugins) throw EConvertError("Do not create instance of plugin.");
 }
 
-const TPlugin* TWikiDocumentConverter::FindPlugin(std::string_view Name, bool CaseSensitive) const
-{
+const TPlugin* TWikiDocumentConverter::FindPlugin(std::string_view Name, bool CaseSensitive) const {
     RequirePlugins();
     return Plugins->Find(Name, CaseSensitive);
 }
 
-std::string TWikiDocumentConverter::CallPlugin(const TPlugin& Plugin, std::string_view Args)
-{
+std::string TWikiDocumentConverter::CallPlugin(const TPlugin& Plugin, std::string_view Args) {
     PluginCallArgs args;
     args.EscapedArguments = EscapeHtml(Args);
     args.Arguments = std::string(Args);
@@ -387,39 +391,46 @@ std::string TWikiDocumentConverter::CallPlugin(const TPlugin& Plugin, std::strin
         args.PageName = DecodeFileName(FileName, Utf8FileNames);
     args.PageFolder = PageFolder();
     args.TemplateFolder = TemplateFolder;
-    if (args.TemplateFolder.empty() || args.TemplateFolder.back() != '/') args.TemplateFolder += '/';
+    if (args.TemplateFolder.empty() || args.TemplateFolder.back() != '/')
+        args.TemplateFolder += '/';
     return CallPluginInline(Plugin, args);
 }
 
 // --- Text helpers ---------------------------------------------------------------------------
 
-std::string TWikiDocumentConverter::EscapeHtml(std::string_view Text)
-{
+std::string TWikiDocumentConverter::EscapeHtml(std::string_view Text) {
     // The four characters are below 0x40, so they are never the trail byte of a
     // double-byte character and a byte-wise pass is safe.
     std::string out;
     out.reserve(Text.size() + Text.size() / 16);
     for (char c : Text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
 }
 
 std::string TWikiDocumentConverter::ReplaceAll(std::string_view Text, std::string_view What,
-                                               std::string_view With)
-{
+                                               std::string_view With) {
     std::string pattern = "m/(" + std::string(What) + ")/k";
     return ScanReplace(pattern, Text, [With](const RegexMatch&, std::string& out) { out += With; });
 }
 
-std::string TWikiDocumentConverter::StripTags(std::string_view Text)
-{
+std::string TWikiDocumentConverter::StripTags(std::string_view Text) {
     // A tag never spans a line, and none starts after the last ">" of its line: that part
     // is kept as it is, so many "<" without a ">" after them cost one pass, not one each.
     std::string out;
@@ -430,7 +441,8 @@ std::string TWikiDocumentConverter::StripTags(std::string_view Text)
         std::string_view line = Text.substr(lineStart, lineEnd - lineStart);
         std::size_t close = line.rfind('>');
         if (close != std::string_view::npos) {
-            out += ScanReplace("m/<.*?>/k", line.substr(0, close + 1), [](const RegexMatch&, std::string&) {});
+            out += ScanReplace("m/<.*?>/k", line.substr(0, close + 1),
+                               [](const RegexMatch&, std::string&) {});
             out.append(line.substr(close + 1));
         } else {
             out.append(line);
@@ -442,8 +454,7 @@ std::string TWikiDocumentConverter::StripTags(std::string_view Text)
     return out;
 }
 
-bool TWikiDocumentConverter::IsImageFile(std::string_view Url)
-{
+bool TWikiDocumentConverter::IsImageFile(std::string_view Url) {
     std::size_t dot = Url.rfind('.');
     if (dot == std::string_view::npos) return false;
     if (Url.find_first_of("/\\:", dot) != std::string_view::npos) return false;
@@ -453,8 +464,7 @@ bool TWikiDocumentConverter::IsImageFile(std::string_view Url)
     return ext == ".gif" || ext == ".jpeg" || ext == ".jpg" || ext == ".png";
 }
 
-bool TWikiDocumentConverter::IsUrl(std::string_view Text)
-{
+bool TWikiDocumentConverter::IsUrl(std::string_view Text) {
     return Search("m/^(http|https|ftp|mailto|file):/k", Text).Found();
 }
 

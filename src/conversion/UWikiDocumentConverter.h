@@ -69,24 +69,24 @@ public:
     void Convert(const std::string& FileName, std::string_view Text);
 
     // --- State of one conversion and the owner's options -------------------------------
-    std::string Html;          // the fragment of the last Convert
-    int AnchorCounter = 0;     // next number for NewAnchorId
-    TContentsShelf Contents;   // headings: (text, anchor, level)
-    std::string FileName;      // full path of the page file being converted
+    std::string Html;        // the fragment of the last Convert
+    int AnchorCounter = 0;   // next number for NewAnchorId
+    TContentsShelf Contents; // headings: (text, anchor, level)
+    std::string FileName;    // full path of the page file being converted
     TFootnoteShelf Footnotes;
     std::string Extension = ".txt";
     bool Utf8FileNames = false;
     bool KeepLineBreaks = false;
     bool LooseWikiName = false;
-    bool InListPre = false;    // a pre block is open inside a list item
-    bool MenuBarMode = false;  // anchor ids get the prefix "m"
-    int LinkMode = 4;          // 4 browse, 3 browse without "?" on WikiNames, 2 export
+    bool InListPre = false;          // a pre block is open inside a list item
+    bool MenuBarMode = false;        // anchor ids get the prefix "m"
+    int LinkMode = 4;                // 4 browse, 3 browse without "?" on WikiNames, 2 export
     TPluginShelf* Plugins = nullptr; // not owned; may be absent
     std::string TemplateFolder;
-    std::string Title;         // page name of the last converted file
-    std::string NestTag;       // the block tag that nests by depth in this block run
-    int Depth = 0;             // depth of the open nested block
-    int NewDepth = 0;          // depth asked for by the current line
+    std::string Title;   // page name of the last converted file
+    std::string NestTag; // the block tag that nests by depth in this block run
+    int Depth = 0;       // depth of the open nested block
+    int NewDepth = 0;    // depth asked for by the current line
 
     // --- Virtual slots, in their order ----------------------------------------------------
     virtual void AddFootnote(const std::string& Text);
@@ -138,7 +138,8 @@ public:
     // --- Text helpers (usable without an instance) ------------------------------------------
     static std::string EscapeHtml(std::string_view Text);
     // Every match of the pattern What (not quoted) replaced by With.
-    static std::string ReplaceAll(std::string_view Text, std::string_view What, std::string_view With);
+    static std::string ReplaceAll(std::string_view Text, std::string_view What,
+                                  std::string_view With);
     static std::string StripTags(std::string_view Text);
     static bool IsImageFile(std::string_view Url);
     static bool IsUrl(std::string_view Text);

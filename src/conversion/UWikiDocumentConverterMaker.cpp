@@ -30,24 +30,31 @@ const NotationInfo kNotations[] = {
     {"Markdown", "Markdown\x95\x97"},
 };
 
-bool InRange(TWikiNotation n)
-{
+bool InRange(TWikiNotation n) {
     auto v = static_cast<int>(n);
     return v >= 1 && v <= 8;
 }
 
-std::unique_ptr<TWikiDocumentConverter> NewConverter(TWikiNotation notation)
-{
+std::unique_ptr<TWikiDocumentConverter> NewConverter(TWikiNotation notation) {
     switch (notation) {
-    case TWikiNotation::YukiWiki: return std::make_unique<TYukiWikiDocumentConverter>();
-    case TWikiNotation::PukiWiki: return std::make_unique<TPukiWikiDocumentConverter>();
-    case TWikiNotation::Hatena: return std::make_unique<THatenaDocumentConverter>();
-    case TWikiNotation::MediaWiki: return std::make_unique<TMediaWikiDocumentConverter>();
-    case TWikiNotation::LivedoorWiki: return std::make_unique<TLivedoorWikiDocumentConverter>();
-    case TWikiNotation::FreeStyleWiki: return std::make_unique<TFreeStyleWikiDocumentConverter>();
-    case TWikiNotation::Textile: return std::make_unique<TTextileDocumentConverter>();
-    case TWikiNotation::Markdown: return std::make_unique<TMarkdownDocumentConverter>();
-    case TWikiNotation::None: break;
+    case TWikiNotation::YukiWiki:
+        return std::make_unique<TYukiWikiDocumentConverter>();
+    case TWikiNotation::PukiWiki:
+        return std::make_unique<TPukiWikiDocumentConverter>();
+    case TWikiNotation::Hatena:
+        return std::make_unique<THatenaDocumentConverter>();
+    case TWikiNotation::MediaWiki:
+        return std::make_unique<TMediaWikiDocumentConverter>();
+    case TWikiNotation::LivedoorWiki:
+        return std::make_unique<TLivedoorWikiDocumentConverter>();
+    case TWikiNotation::FreeStyleWiki:
+        return std::make_unique<TFreeStyleWikiDocumentConverter>();
+    case TWikiNotation::Textile:
+        return std::make_unique<TTextileDocumentConverter>();
+    case TWikiNotation::Markdown:
+        return std::make_unique<TMarkdownDocumentConverter>();
+    case TWikiNotation::None:
+        break;
     }
     return nullptr;
 }
@@ -56,8 +63,7 @@ std::unique_ptr<TWikiDocumentConverter> NewConverter(TWikiNotation notation)
 
 std::unique_ptr<TWikiDocumentConverter> TWikiDocumentConverterMaker::GetWikiDocumentConverter(
     TWikiNotation Notation, TPluginShelf* Plugins, const std::string& TemplateFolder, int LinkMode,
-    const std::string& Extension, bool Utf8FileNames, bool KeepLineBreaks)
-{
+    const std::string& Extension, bool Utf8FileNames, bool KeepLineBreaks) {
     if (!InRange(Notation)) throw ERangeError("invalid type at GetWikiDocumentConverter()");
     std::unique_ptr<TWikiDocumentConverter> converter = NewConverter(Notation);
     converter->Plugins = Plugins;
@@ -69,27 +75,23 @@ std::unique_ptr<TWikiDocumentConverter> TWikiDocumentConverterMaker::GetWikiDocu
     return converter;
 }
 
-int TWikiDocumentConverterMaker::NotationToIndex(TWikiNotation Notation)
-{
+int TWikiDocumentConverterMaker::NotationToIndex(TWikiNotation Notation) {
     if (Notation == TWikiNotation::None) return -1;
     if (InRange(Notation)) return static_cast<int>(Notation) - 1;
     return 0;
 }
 
-TWikiNotation TWikiDocumentConverterMaker::IndexToNotation(int Index)
-{
+TWikiNotation TWikiDocumentConverterMaker::IndexToNotation(int Index) {
     if (Index == -1) return TWikiNotation::None;
     if (Index >= 0 && Index <= 7) return static_cast<TWikiNotation>(Index + 1);
     return TWikiNotation::YukiWiki;
 }
 
-const char* TWikiDocumentConverterMaker::NotationName(TWikiNotation Notation)
-{
+const char* TWikiDocumentConverterMaker::NotationName(TWikiNotation Notation) {
     return InRange(Notation) ? kNotations[static_cast<int>(Notation) - 1].name : "";
 }
 
-std::string TWikiDocumentConverterMaker::NotationCaption(TWikiNotation Notation)
-{
+std::string TWikiDocumentConverterMaker::NotationCaption(TWikiNotation Notation) {
     return InRange(Notation) ? kNotations[static_cast<int>(Notation) - 1].caption : "";
 }
 

@@ -23,17 +23,16 @@ namespace tarnel {
 namespace {
 
 // Number of leading marks, at most three.
-int MarkDepth(std::string_view line, char mark)
-{
+int MarkDepth(std::string_view line, char mark) {
     int depth = 0;
-    while (depth < 3 && static_cast<std::size_t>(depth) < line.size() && line[depth] == mark) ++depth;
+    while (depth < 3 && static_cast<std::size_t>(depth) < line.size() && line[depth] == mark)
+        ++depth;
     return depth;
 }
 
 } // namespace
 
-std::string TYukiWikiDocumentConverter::ConvertBlocks(std::string_view Text)
-{
+std::string TYukiWikiDocumentConverter::ConvertBlocks(std::string_view Text) {
     std::string html;
     std::string current;
     NestTag.clear();
@@ -73,7 +72,8 @@ std::string TYukiWikiDocumentConverter::ConvertBlocks(std::string_view Text)
             std::string tag = "h" + std::to_string(level + 1);
             std::string id = NewAnchorId();
             html += CloseBlock("", current);
-            html += "<" + tag + "><a name=\"" + id + "\">" + ConvertInline(text) + "</a></" + tag + ">";
+            html +=
+                "<" + tag + "><a name=\"" + id + "\">" + ConvertInline(text) + "</a></" + tag + ">";
             html += CRLF;
             Contents.Add(std::string(text), id, level);
         } else if (StartsWith(line, " ")) {
@@ -116,7 +116,8 @@ std::string TYukiWikiDocumentConverter::ConvertBlocks(std::string_view Text)
             html += CloseBlock("ul", current);
             NestTag = "ul";
             html += OpenBlock("ul", current);
-            html += "  <li>" + ConvertInline(line.substr(static_cast<std::size_t>(depth))) + "</li>";
+            html +=
+                "  <li>" + ConvertInline(line.substr(static_cast<std::size_t>(depth))) + "</li>";
             html += CRLF;
             Depth = depth;
         } else if (line.empty()) {
@@ -135,15 +136,15 @@ std::string TYukiWikiDocumentConverter::ConvertBlocks(std::string_view Text)
     return html;
 }
 
-std::string TYukiWikiDocumentConverter::ConvertInline(std::string_view Text)
-{
+std::string TYukiWikiDocumentConverter::ConvertInline(std::string_view Text) {
     // Inline plug-in calls, &name(arguments); the text around them is plain inline text.
     // The pattern anchors at the resume point, so each match carries the plain text before
     // the call in group 1. No call ends after the last ")": calls are looked for only up to
     // there (a line of many unclosed calls would otherwise make the lazy groups try every
     // pair of positions), and the rest of the line after the last call is one plain piece.
     std::size_t close = Text.rfind(')');
-    std::string_view calls = close == std::string_view::npos ? std::string_view() : Text.substr(0, close + 1);
+    std::string_view calls =
+        close == std::string_view::npos ? std::string_view() : Text.substr(0, close + 1);
     std::string html;
     std::size_t pos = 0;
     while (pos < calls.size()) {
@@ -156,17 +157,14 @@ std::string TYukiWikiDocumentConverter::ConvertInline(std::string_view Text)
     return html + ConvertInlinePlain(Text.substr(pos));
 }
 
-std::string TYukiWikiDocumentConverter::ConvertInlinePlain(std::string_view Text)
-{
+std::string TYukiWikiDocumentConverter::ConvertInlinePlain(std::string_view Text) {
     return ConvertStrong(ConvertEmphasis(ConvertLinks(EscapeHtml(Text))));
 }
 
-std::string TYukiWikiDocumentConverter::ConvertLink(std::string_view Match)
-{
+std::string TYukiWikiDocumentConverter::ConvertLink(std::string_view Match) {
     std::string match(Match);
     if (IsUrl(match)) {
-        if (IsImageFile(match))
-            return "<a href=\"" + match + "\"><img src=\"" + match + "\"></a>";
+        if (IsImageFile(match)) return "<a href=\"" + match + "\"><img src=\"" + match + "\"></a>";
         return "<a href=\"" + match + "\">" + match + "</a>";
     }
     if (StartsWith(match, "[[") && match.size() >= 4) {
@@ -176,17 +174,16 @@ std::string TYukiWikiDocumentConverter::ConvertLink(std::string_view Match)
     return MakePageLink(PageFileOf(match), match, false);
 }
 
-std::string TYukiWikiDocumentConverter::ConvertInlinePlugin(std::string_view Call)
-{
+std::string TYukiWikiDocumentConverter::ConvertInlinePlugin(std::string_view Call) {
     RegexMatch m = Search("m/&(.+?)\\((.*?)\\)/k", Call);
     if (!m.Found()) return ConvertInlinePlain(Call);
-    if (const TPlugin* plugin = FindPlugin(m.Group(1), true)) return CallPlugin(*plugin, m.Group(2));
+    if (const TPlugin* plugin = FindPlugin(m.Group(1), true))
+        return CallPlugin(*plugin, m.Group(2));
     return ConvertInlinePlain(Call);
 }
 
 std::string TYukiWikiDocumentConverter::ConvertDefinition(std::string_view Term,
-                                                          std::string_view Description)
-{
+                                                          std::string_view Description) {
     std::string html = "  <dt>" + ConvertInline(Term) + "</dt>";
     html += CRLF;
     html += "  <dd>" + ConvertInline(Description) + "</dd>";
@@ -194,13 +191,11 @@ std::string TYukiWikiDocumentConverter::ConvertDefinition(std::string_view Term,
     return html;
 }
 
-std::string TYukiWikiDocumentConverter::ConvertTableRow(std::string_view Line)
-{
+std::string TYukiWikiDocumentConverter::ConvertTableRow(std::string_view Line) {
     return ConvertCsvRow(Line);
 }
 
-std::string TYukiWikiDocumentConverter::ConvertStrong(std::string_view Text)
-{
+std::string TYukiWikiDocumentConverter::ConvertStrong(std::string_view Text) {
     return ScanReplace("m/''([^']*?)''/k", Text, [](const RegexMatch& m, std::string& out) {
         out += "<b>";
         out += m.Group(1);
@@ -208,8 +203,7 @@ std::string TYukiWikiDocumentConverter::ConvertStrong(std::string_view Text)
     });
 }
 
-std::string TYukiWikiDocumentConverter::ConvertEmphasis(std::string_view Text)
-{
+std::string TYukiWikiDocumentConverter::ConvertEmphasis(std::string_view Text) {
     return ScanReplace("m/'''([^']*?)'''/k", Text, [](const RegexMatch& m, std::string& out) {
         out += "<i>";
         out += m.Group(1);

@@ -9,8 +9,7 @@
 
 namespace tarnel {
 
-std::vector<std::string> TDesignList::Designs() const
-{
+std::vector<std::string> TDesignList::Designs() const {
     std::vector<std::string> names;
     DIR* d = opendir(folder_.c_str());
     if (!d) return names;
@@ -28,16 +27,14 @@ std::vector<std::string> TDesignList::Designs() const
     return names;
 }
 
-int TDesignList::IndexOf(const std::string& design) const
-{
+int TDesignList::IndexOf(const std::string& design) const {
     std::vector<std::string> names = Designs();
     for (std::size_t i = 0; i < names.size(); ++i)
         if (strcasecmp(names[i].c_str(), design.c_str()) == 0) return static_cast<int>(i);
     return -1;
 }
 
-std::string TDesignList::StyleSheetText(const std::string& design) const
-{
+std::string TDesignList::StyleSheetText(const std::string& design) const {
     std::string path = folder_ + design + "/wiki.css";
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error("cannot open the style sheet " + path);

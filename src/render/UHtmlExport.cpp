@@ -17,65 +17,72 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool IsLeadByte(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
 
 // Replaces the part from the last "." on by ".html", or appends it.
-std::string WithHtmlExtension(std::string name)
-{
+std::string WithHtmlExtension(std::string name) {
     std::size_t dot = name.rfind('.');
     if (dot != std::string::npos) name.erase(dot);
     return name + ".html";
 }
 
 // Last-write time in nanoseconds; 0 for a file that does not exist.
-long long ModifiedTime(const std::string& path)
-{
+long long ModifiedTime(const std::string& path) {
     struct stat st;
     if (stat(path.c_str(), &st) != 0) return 0;
     return static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
 }
 
 // A display-form name as a file-system (UTF-8) name.
-std::string FileSystemName(const std::string& display)
-{
+std::string FileSystemName(const std::string& display) {
     std::string name = ShiftJisToUtf8(display);
     return name.empty() && !display.empty() ? display : name;
 }
 
 // An href for a file of the export folder: characters that would end or redirect a
 // relative address are percent-encoded; everything else stays as the page shows it.
-std::string Href(const std::string& fileName)
-{
+std::string Href(const std::string& fileName) {
     std::string href;
     for (char c : fileName) {
         switch (c) {
-        case '%': href += "%25"; break;
-        case '#': href += "%23"; break;
-        case '?': href += "%3F"; break;
-        case ' ': href += "%20"; break;
-        case '"': href += "%22"; break;
-        default: href += c;
+        case '%':
+            href += "%25";
+            break;
+        case '#':
+            href += "%23";
+            break;
+        case '?':
+            href += "%3F";
+            break;
+        case ' ':
+            href += "%20";
+            break;
+        case '"':
+            href += "%22";
+            break;
+        default:
+            href += c;
         }
     }
     return href;
 }
 
 // Copies a folder into `destination` (made with its parents), overwriting what is there.
-void CopyFolder(const fs::path& source, const fs::path& destination)
-{
+void CopyFolder(const fs::path& source, const fs::path& destination) {
     std::error_code ec;
     fs::create_directories(destination, ec);
     if (!ec)
         fs::copy(source, destination,
                  fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
     if (ec)
-        throw EExportError("cannot copy the folder " + source.string() + " to " + destination.string() +
-                           ": " + ec.message());
+        throw EExportError("cannot copy the folder " + source.string() + " to " +
+                           destination.string() + ": " + ec.message());
 }
 
 // Fills a template; the error names the template and the page.
-std::string Fill(const std::string& templatePath, THTMLTagEvent handler, const std::string& what)
-{
+std::string Fill(const std::string& templatePath, THTMLTagEvent handler, const std::string& what) {
     TPageProducer producer;
     producer.HTMLFile = templatePath;
     producer.OnHTMLTag = std::move(handler);
@@ -86,8 +93,7 @@ std::string Fill(const std::string& templatePath, THTMLTagEvent handler, const s
     }
 }
 
-void WriteOutput(const std::string& path, std::string_view bytes, const std::string& what)
-{
+void WriteOutput(const std::string& path, std::string_view bytes, const std::string& what) {
     try {
         // No fsync per page: an export is written again in full if the machine goes down.
         WriteFileAtomically(path, bytes, false);
@@ -100,8 +106,7 @@ void WriteOutput(const std::string& path, std::string_view bytes, const std::str
 
 // Every line end becomes LF. (The filled page mixes the template's line ends with the
 // converter's CR LF, so converting only the first kind found would leave CRs behind.)
-std::string AllLinesLf(std::string_view text)
-{
+std::string AllLinesLf(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -115,18 +120,19 @@ std::string AllLinesLf(std::string_view text)
     return out;
 }
 
-std::string ConvertForExport(TExportEncoding encoding, std::string_view text)
-{
+std::string ConvertForExport(TExportEncoding encoding, std::string_view text) {
     switch (encoding) {
-    case TExportEncoding::EucJp: return AllLinesLf(ShiftJisToEucJp(text));
-    case TExportEncoding::Utf8: return ShiftJisToUtf8(text);
-    case TExportEncoding::ShiftJis: break;
+    case TExportEncoding::EucJp:
+        return AllLinesLf(ShiftJisToEucJp(text));
+    case TExportEncoding::Utf8:
+        return ShiftJisToUtf8(text);
+    case TExportEncoding::ShiftJis:
+        break;
     }
     return std::string(text);
 }
 
-std::string TitleExportName(std::string_view pageName)
-{
+std::string TitleExportName(std::string_view pageName) {
     // Characters a file name cannot hold become their full-width forms (Shift_JIS). The
     // walk steps over double-byte characters, so a trail byte is never taken for "\" or "|".
     std::string name;
@@ -138,34 +144,52 @@ std::string TitleExportName(std::string_view pageName)
             continue;
         }
         switch (c) {
-        case '\\': name += "\x81\x8F"; break;
-        case '/': name += "\x81\x5E"; break;
-        case ':': name += "\x81\x46"; break;
-        case '*': name += "\x81\x96"; break;
-        case '?': name += "\x81\x48"; break;
-        case '"': name += "\x81\x68"; break;
-        case '<': name += "\x81\x83"; break;
-        case '>': name += "\x81\x84"; break;
-        case '|': name += "\x81\x62"; break;
-        default: name += static_cast<char>(c);
+        case '\\':
+            name += "\x81\x8F";
+            break;
+        case '/':
+            name += "\x81\x5E";
+            break;
+        case ':':
+            name += "\x81\x46";
+            break;
+        case '*':
+            name += "\x81\x96";
+            break;
+        case '?':
+            name += "\x81\x48";
+            break;
+        case '"':
+            name += "\x81\x68";
+            break;
+        case '<':
+            name += "\x81\x83";
+            break;
+        case '>':
+            name += "\x81\x84";
+            break;
+        case '|':
+            name += "\x81\x62";
+            break;
+        default:
+            name += static_cast<char>(c);
         }
     }
     return WithHtmlExtension(name);
 }
 
-std::string StandardExportName(std::string_view pageFileName)
-{
+std::string StandardExportName(std::string_view pageFileName) {
     return WithHtmlExtension(std::string(pageFileName));
 }
 
 TExportResult ExportHtml(TWikiSession& session, const TExportOptions& options,
-                         const ExportProgress& progress)
-{
+                         const ExportProgress& progress) {
     if (options.folder.empty()) throw EExportError("no export folder is set");
     std::string out = options.folder;
     if (out.back() != '/') out += '/';
     std::error_code ec;
-    if (!fs::is_directory(out, ec)) throw EExportError("the export folder " + out + " does not exist");
+    if (!fs::is_directory(out, ec))
+        throw EExportError("the export folder " + out + " does not exist");
 
     TTarnelReg& settings = session.Settings();
     const std::string wiki = session.DocumentFolder();
@@ -202,8 +226,8 @@ TExportResult ExportHtml(TWikiSession& session, const TExportOptions& options,
         // The index line needs only the page's title, which comes from its file name, so an
         // unchanged page is listed without being read or converted.
         const std::string title = DecodeFileName(source, settings.NameEncodingUTF8);
-        indexList += "<li><a href=\"" + Href(outName) + "\">" + TWikiDocumentConverter::EscapeHtml(title) +
-                     "</a></li>\r\n";
+        indexList += "<li><a href=\"" + Href(outName) + "\">" +
+                     TWikiDocumentConverter::EscapeHtml(title) + "</a></li>\r\n";
         ++result.listed;
         if (!options.oldFile && ModifiedTime(source) <= ModifiedTime(outPath)) continue;
 
@@ -259,7 +283,8 @@ TExportResult ExportHtml(TWikiSession& session, const TExportOptions& options,
         page.DocumentFolder = wiki;
         page.EncodingName = CharsetName(static_cast<int>(options.encoding));
         page.MenuBar = [&] { return ConvertMenuBar(wiki, menuBar); };
-        std::string html = Fill(session.Templates().ListTemplatePath(), ListTagHandler(page, list), "index.html");
+        std::string html =
+            Fill(session.Templates().ListTemplatePath(), ListTagHandler(page, list), "index.html");
         WriteOutput(out + "index.html", ConvertForExport(options.encoding, html), "index.html");
     }
     return result;

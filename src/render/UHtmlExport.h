@@ -27,19 +27,19 @@ public:
 };
 
 struct TExportOptions {
-    std::string folder;              // the export folder (file-system form)
+    std::string folder; // the export folder (file-system form)
     TExportEncoding encoding = TExportEncoding::ShiftJis;
     TExportFileNameKind fileNameKind = TExportFileNameKind::Standard;
-    bool all = true;                 // every page; otherwise only `pages`
-    std::set<std::string> pages;     // page file names (no folder) chosen when !all
-    bool copyFolders = false;        // copy the wiki folder's sub-folders
-    bool index = true;               // write index.html
-    bool oldFile = false;            // write pages whose HTML is up to date as well
+    bool all = true;             // every page; otherwise only `pages`
+    std::set<std::string> pages; // page file names (no folder) chosen when !all
+    bool copyFolders = false;    // copy the wiki folder's sub-folders
+    bool index = true;           // write index.html
+    bool oldFile = false;        // write pages whose HTML is up to date as well
 };
 
 struct TExportResult {
-    int listed = 0;   // pages taken (listed in index.html)
-    int written = 0;  // page files written
+    int listed = 0;  // pages taken (listed in index.html)
+    int written = 0; // page files written
 };
 
 // Called before each page with the count done and the total; false cancels the export.

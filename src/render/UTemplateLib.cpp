@@ -18,30 +18,30 @@ namespace {
 namespace fs = std::filesystem;
 
 // White space of the template tokens: every byte from 1 to 32. NUL is an ordinary byte.
-bool IsBlank(char c)
-{
+bool IsBlank(char c) {
     auto b = static_cast<unsigned char>(c);
     return b >= 1 && b <= 32;
 }
 
-bool IsIdentStart(char c)
-{
+bool IsIdentStart(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
 }
 
-bool IsIdentChar(char c) { return IsIdentStart(c) || (c >= '0' && c <= '9'); }
+bool IsIdentChar(char c) {
+    return IsIdentStart(c) || (c >= '0' && c <= '9');
+}
 
-std::size_t SkipBlanks(std::string_view text, std::size_t pos)
-{
-    while (pos < text.size() && IsBlank(text[pos])) ++pos;
+std::size_t SkipBlanks(std::string_view text, std::size_t pos) {
+    while (pos < text.size() && IsBlank(text[pos]))
+        ++pos;
     return pos;
 }
 
-std::string_view TrimBlanks(std::string_view text)
-{
+std::string_view TrimBlanks(std::string_view text) {
     std::size_t first = SkipBlanks(text, 0);
     std::size_t last = text.size();
-    while (last > first && IsBlank(text[last - 1])) --last;
+    while (last > first && IsBlank(text[last - 1]))
+        --last;
     return text.substr(first, last - first);
 }
 
@@ -49,8 +49,7 @@ std::string_view TrimBlanks(std::string_view text)
 // A quote without a partner further on is an ordinary character. Once a quote kind has no
 // partner left, none of its later quotes has one either, so the search is remembered and
 // the whole scan stays linear.
-std::size_t FindTagEnd(std::string_view text, std::size_t pos)
-{
+std::size_t FindTagEnd(std::string_view text, std::size_t pos) {
     bool singleLeft = true, doubleLeft = true;
     while (pos < text.size()) {
         char c = text[pos];
@@ -71,8 +70,7 @@ std::size_t FindTagEnd(std::string_view text, std::size_t pos)
 }
 
 // A value in matching single or double quotes loses them.
-std::string_view Unquote(std::string_view value)
-{
+std::string_view Unquote(std::string_view value) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front())
         return value.substr(1, value.size() - 2);
@@ -80,14 +78,12 @@ std::string_view Unquote(std::string_view value)
 }
 
 // A text for the user that names a file: its path in display form.
-std::string ShownPath(const std::string& path)
-{
+std::string ShownPath(const std::string& path) {
     std::string shown = Utf8ToShiftJis(path);
     return shown.empty() ? path : shown;
 }
 
-bool LessWithoutCase(const std::string& a, const std::string& b)
-{
+bool LessWithoutCase(const std::string& a, const std::string& b) {
     auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
     std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
@@ -99,8 +95,7 @@ bool LessWithoutCase(const std::string& a, const std::string& b)
     return a < b; // names that differ only in case keep a fixed order
 }
 
-bool EndsWithHtml(const std::string& name)
-{
+bool EndsWithHtml(const std::string& name) {
     static constexpr std::string_view kExt = ".html";
     if (name.size() <= kExt.size()) return false;
     for (std::size_t i = 0; i < kExt.size(); ++i) {
@@ -114,14 +109,12 @@ bool EndsWithHtml(const std::string& name)
 // Bytes that stand for themselves in the path of a file:// address; every other byte is
 // percent-encoded, which keeps the address ASCII and leaves no "#", "?", "%", quote or
 // blank to cut it short.
-bool IsPlainUrlByte(unsigned char c)
-{
+bool IsPlainUrlByte(unsigned char c) {
     if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) return true;
     return std::strchr("-._~/!$()*+,;=:@", c) != nullptr && c != 0;
 }
 
-std::string PercentEncode(std::string_view text)
-{
+std::string PercentEncode(std::string_view text) {
     static const char kHex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(text.size());
@@ -138,31 +131,37 @@ std::string PercentEncode(std::string_view text)
     return out;
 }
 
-std::string WithoutTrailingSlash(std::string path)
-{
+std::string WithoutTrailingSlash(std::string path) {
     if (path.size() > 1 && path.back() == '/') path.pop_back();
     return path;
 }
 
-std::string WithTrailingSlash(std::string path)
-{
+std::string WithTrailingSlash(std::string path) {
     if (path.empty() || path.back() != '/') path += '/';
     return path;
 }
 
-std::string EscapeTitle(std::string_view title)
-{
+std::string EscapeTitle(std::string_view title) {
     // "&" first, so the entities written for the others are not escaped again. None of the
     // four is ever the trail byte of a Shift_JIS character (those are 0x40 and above).
     std::string out;
     out.reserve(title.size());
     for (char c : title) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -173,25 +172,34 @@ std::string EscapeTitle(std::string_view title)
 // --- TTemplate ------------------------------------------------------------------------------
 
 TTemplate::TTemplate(std::string Root, std::string Folder)
-    : RootFolder(std::move(Root)), FolderName(std::move(Folder))
-{
+    : RootFolder(std::move(Root)), FolderName(std::move(Folder)) {
     if (!RootFolder.empty() && RootFolder.back() == '/') RootFolder.pop_back();
 }
 
-std::string TTemplate::TemplateFolder() const { return RootFolder + "/" + FolderName; }
-std::string TTemplate::MainTemplatePath() const { return TemplateFolder() + "/main/" + MainFileName; }
-std::string TTemplate::ListTemplatePath() const { return TemplateFolder() + "/list/" + ListFileName; }
-std::string TTemplate::ExportTemplatePath() const
-{
+std::string TTemplate::TemplateFolder() const {
+    return RootFolder + "/" + FolderName;
+}
+std::string TTemplate::MainTemplatePath() const {
+    return TemplateFolder() + "/main/" + MainFileName;
+}
+std::string TTemplate::ListTemplatePath() const {
+    return TemplateFolder() + "/list/" + ListFileName;
+}
+std::string TTemplate::ExportTemplatePath() const {
     return TemplateFolder() + "/export/" + ExportFileName;
 }
 
-std::vector<std::string> TTemplate::GetMainTemplates() const { return ListTemplates("main"); }
-std::vector<std::string> TTemplate::GetListTemplates() const { return ListTemplates("list"); }
-std::vector<std::string> TTemplate::GetExportTemplates() const { return ListTemplates("export"); }
+std::vector<std::string> TTemplate::GetMainTemplates() const {
+    return ListTemplates("main");
+}
+std::vector<std::string> TTemplate::GetListTemplates() const {
+    return ListTemplates("list");
+}
+std::vector<std::string> TTemplate::GetExportTemplates() const {
+    return ListTemplates("export");
+}
 
-std::vector<std::string> TTemplate::ListTemplates(const char* Kind) const
-{
+std::vector<std::string> TTemplate::ListTemplates(const char* Kind) const {
     std::vector<std::string> names;
     std::error_code ec;
     fs::directory_iterator it(TemplateFolder() + "/" + Kind, ec);
@@ -206,13 +214,11 @@ std::vector<std::string> TTemplate::ListTemplates(const char* Kind) const
     return names;
 }
 
-std::string TTemplate::TemplateCaption(std::string_view FileName)
-{
+std::string TTemplate::TemplateCaption(std::string_view FileName) {
     return std::string(FileName.size() >= 5 ? FileName.substr(0, FileName.size() - 5) : FileName);
 }
 
-std::string TTemplate::LoadFile(const std::string& Path)
-{
+std::string TTemplate::LoadFile(const std::string& Path) {
     int fd = open(Path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         throw ETemplateError("cannot read template " + ShownPath(Path) + ": " +
@@ -243,10 +249,11 @@ std::string TTemplate::LoadFile(const std::string& Path)
 
 // --- TPageProducer --------------------------------------------------------------------------
 
-std::string TPageProducer::Content() const { return ContentFromString(TTemplate::LoadFile(HTMLFile)); }
+std::string TPageProducer::Content() const {
+    return ContentFromString(TTemplate::LoadFile(HTMLFile));
+}
 
-void TPageProducer::CheckLineLengths(std::string_view Template) const
-{
+void TPageProducer::CheckLineLengths(std::string_view Template) const {
     // Lines end at LF, CR LF or a lone CR; the line break itself does not count.
     int line = 1;
     std::size_t start = 0;
@@ -263,8 +270,7 @@ void TPageProducer::CheckLineLengths(std::string_view Template) const
     }
 }
 
-THTMLTag TPageProducer::ParseTag(std::string_view Name, std::string_view Params) const
-{
+THTMLTag TPageProducer::ParseTag(std::string_view Name, std::string_view Params) const {
     THTMLTag tag;
     tag.TagString = std::string(Name);
     // Parameters are separated by blanks outside quote pairs: a='x y' b="1" c.
@@ -273,8 +279,8 @@ THTMLTag TPageProducer::ParseTag(std::string_view Name, std::string_view Params)
         std::size_t start = pos;
         while (pos < Params.size() && !IsBlank(Params[pos])) {
             char c = Params[pos];
-            std::size_t partner = (c == '"' || c == '\'') ? Params.find(c, pos + 1)
-                                                          : std::string_view::npos;
+            std::size_t partner =
+                (c == '"' || c == '\'') ? Params.find(c, pos + 1) : std::string_view::npos;
             pos = partner == std::string_view::npos ? pos + 1 : partner + 1;
         }
         std::string_view param = Params.substr(start, pos - start);
@@ -303,8 +309,7 @@ THTMLTag TPageProducer::ParseTag(std::string_view Name, std::string_view Params)
 //  4. the tag ends at the first ">" outside quote pairs; its trimmed text after the name is
 //     the parameter text; the handler's text replaces "<" to ">".
 // A tag with no ">" left is not a tag: the rest of the template is copied as it is.
-std::string TPageProducer::ContentFromString(std::string_view Template) const
-{
+std::string TPageProducer::ContentFromString(std::string_view Template) const {
     CheckLineLengths(Template);
     const std::size_t n = Template.size();
     std::string out;
@@ -328,7 +333,8 @@ std::string TPageProducer::ContentFromString(std::string_view Template) const
         std::size_t nameStart = SkipBlanks(Template, next + 1);
         std::size_t nameEnd = nameStart;
         if (nameEnd < n && IsIdentStart(Template[nameEnd])) {
-            while (nameEnd < n && IsIdentChar(Template[nameEnd])) ++nameEnd;
+            while (nameEnd < n && IsIdentChar(Template[nameEnd]))
+                ++nameEnd;
         } else if (nameEnd < n && Template[nameEnd] != '>') {
             ++nameEnd; // a name of one byte, which no handler knows
         }
@@ -347,8 +353,7 @@ std::string TPageProducer::ContentFromString(std::string_view Template) const
     return out;
 }
 
-std::string FormatParseError(std::string_view Format, std::string_view Text, int Number)
-{
+std::string FormatParseError(std::string_view Format, std::string_view Text, int Number) {
     std::string out;
     int sequential = 0;
     for (std::size_t i = 0; i < Format.size(); ++i) {
@@ -387,8 +392,7 @@ std::string FormatParseError(std::string_view Format, std::string_view Text, int
 
 // --- The page tags --------------------------------------------------------------------------
 
-TPageTags PageTagsOf(const TWikiDocumentConverter& Converter, bool TitleEncodingUTF8)
-{
+TPageTags PageTagsOf(const TWikiDocumentConverter& Converter, bool TitleEncodingUTF8) {
     TPageTags page;
     page.Html = Converter.Html;
     page.Title = Converter.Title;
@@ -397,17 +401,18 @@ TPageTags PageTagsOf(const TWikiDocumentConverter& Converter, bool TitleEncoding
     return page;
 }
 
-const char* CharsetName(int ExportEncoding)
-{
+const char* CharsetName(int ExportEncoding) {
     switch (ExportEncoding) {
-    case 1: return "EUC-JP";
-    case 2: return "UTF-8";
-    default: return "Shift_JIS";
+    case 1:
+        return "EUC-JP";
+    case 2:
+        return "UTF-8";
+    default:
+        return "Shift_JIS";
     }
 }
 
-std::string FileUrl(std::string_view Path)
-{
+std::string FileUrl(std::string_view Path) {
     std::string path(Path);
     if (path.empty() || path.front() != '/') {
         std::error_code ec;
@@ -417,8 +422,7 @@ std::string FileUrl(std::string_view Path)
     return "file://" + PercentEncode(path);
 }
 
-std::string MainTagText(const TPageTags& Page, const std::string& TagString)
-{
+std::string MainTagText(const TPageTags& Page, const std::string& TagString) {
     auto utf8 = [&](std::string text) {
         return Page.TitleEncodingUTF8 ? ShiftJisToUtf8(text) : text;
     };
@@ -435,29 +439,25 @@ std::string MainTagText(const TPageTags& Page, const std::string& TagString)
     return {};
 }
 
-void ppdMainHTMLTag(const TPageTags& Page, const THTMLTag& Tag, std::string& ReplaceText)
-{
+void ppdMainHTMLTag(const TPageTags& Page, const THTMLTag& Tag, std::string& ReplaceText) {
     ReplaceText = MainTagText(Page, Tag.TagString);
 }
 
 void ppdListHTMLTag(const TPageTags& Page, const std::string& IndexList, const THTMLTag& Tag,
-                    std::string& ReplaceText)
-{
+                    std::string& ReplaceText) {
     if (Tag.TagString == "Main")
         ReplaceText = IndexList;
     else
         ppdMainHTMLTag(Page, Tag, ReplaceText);
 }
 
-THTMLTagEvent MainTagHandler(const TPageTags& Page)
-{
+THTMLTagEvent MainTagHandler(const TPageTags& Page) {
     return [&Page](const THTMLTag& Tag, std::string& ReplaceText) {
         ppdMainHTMLTag(Page, Tag, ReplaceText);
     };
 }
 
-THTMLTagEvent ListTagHandler(const TPageTags& Page, const std::string& IndexList)
-{
+THTMLTagEvent ListTagHandler(const TPageTags& Page, const std::string& IndexList) {
     return [&Page, &IndexList](const THTMLTag& Tag, std::string& ReplaceText) {
         ppdListHTMLTag(Page, IndexList, Tag, ReplaceText);
     };
@@ -466,8 +466,7 @@ THTMLTagEvent ListTagHandler(const TPageTags& Page, const std::string& IndexList
 // --- The menu bar ---------------------------------------------------------------------------
 
 TMenuBarOptions MenuBarOptionsOf(const TWikiDocumentConverter& Converter, TWikiNotation Notation,
-                                 const PageReadOptions& Read)
-{
+                                 const PageReadOptions& Read) {
     TMenuBarOptions options;
     options.Notation = Notation;
     options.Plugins = Converter.Plugins;
@@ -481,8 +480,7 @@ TMenuBarOptions MenuBarOptionsOf(const TWikiDocumentConverter& Converter, TWikiN
     return options;
 }
 
-std::string ConvertMenuBar(const std::string& DocumentFolder, const TMenuBarOptions& Options)
-{
+std::string ConvertMenuBar(const std::string& DocumentFolder, const TMenuBarOptions& Options) {
     std::string path = WithTrailingSlash(DocumentFolder) +
                        EncodePageName("MenuBar", Options.Utf8FileNames) + Options.Extension;
     std::error_code ec;

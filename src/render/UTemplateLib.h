@@ -79,9 +79,9 @@ public:
     // RootFolder is the program folder; one trailing "/" is removed.
     explicit TTemplate(std::string RootFolder, std::string FolderName = "Template");
 
-    std::string RootFolder;                       // program folder, no trailing "/"
-    std::string FolderName;                       // "Template"
-    std::string MainFileName = StandardFileName;  // bare file names of the chosen templates
+    std::string RootFolder;                      // program folder, no trailing "/"
+    std::string FolderName;                      // "Template"
+    std::string MainFileName = StandardFileName; // bare file names of the chosen templates
     std::string ListFileName;
     std::string ExportFileName;
 
@@ -136,9 +136,9 @@ public:
     // Every line of a template (not counting its line break) must fit in this many bytes.
     static constexpr std::size_t MaxLineLength = 4096;
 
-    std::string HTMLFile;          // full path of the template; read anew by every Content()
-    THTMLTagEvent OnHTMLTag;       // may be empty: every tag is then removed
-    bool StripParamQuotes = true;  // parameter values lose their surrounding quotes
+    std::string HTMLFile;         // full path of the template; read anew by every Content()
+    THTMLTagEvent OnHTMLTag;      // may be empty: every tag is then removed
+    bool StripParamQuotes = true; // parameter values lose their surrounding quotes
 
     // The message texts of a template line that is too long, display form. The owner may
     // replace them by the language table's texts. The format takes the message as %0:s and
@@ -183,13 +183,13 @@ std::string FormatParseError(std::string_view Format, std::string_view Text, int
 // percent-encoded (every byte outside the plain URL characters), so they are ASCII and
 // reach the same file whatever encoding the page is read in.
 struct TPageTags {
-    std::string Html;            // the converted page fragment
-    std::string Title;           // the page title, not escaped
-    std::string ContentsHtml;    // the converter's ContentsHtml(TitleEncodingUTF8)
-    std::string TemplateFolder;  // TTemplate::TemplateFolder()
-    std::string CssFolder;       // the design folder: program folder + "css"
-    std::string DesignName;      // the chosen design (setting CssName), e.g. "default"
-    std::string DocumentFolder;  // the open wiki folder, ending in "/"
+    std::string Html;                       // the converted page fragment
+    std::string Title;                      // the page title, not escaped
+    std::string ContentsHtml;               // the converter's ContentsHtml(TitleEncodingUTF8)
+    std::string TemplateFolder;             // TTemplate::TemplateFolder()
+    std::string CssFolder;                  // the design folder: program folder + "css"
+    std::string DesignName;                 // the chosen design (setting CssName), e.g. "default"
+    std::string DocumentFolder;             // the open wiki folder, ending in "/"
     std::string EncodingName = "Shift_JIS"; // charset named by the tag Encoding
     std::string Version = TARNEL_VERSION;
     bool TitleEncodingUTF8 = false;
@@ -239,14 +239,14 @@ std::string FileUrl(std::string_view Path);
 // converter's, so a menu bar in an export gets export links.
 struct TMenuBarOptions {
     TWikiNotation Notation = TWikiNotation::YukiWiki;
-    TPluginShelf* Plugins = nullptr;  // not owned
+    TPluginShelf* Plugins = nullptr; // not owned
     std::string TemplateFolder;
     int LinkMode = 4;
     std::string Extension = ".txt";
-    bool Utf8FileNames = false;       // setting NameEncodingUTF8
-    bool KeepLineBreaks = false;      // setting LineBreak
+    bool Utf8FileNames = false;  // setting NameEncodingUTF8
+    bool KeepLineBreaks = false; // setting LineBreak
     bool LooseWikiName = false;
-    PageReadOptions Read;             // how page files are read
+    PageReadOptions Read; // how page files are read
 };
 
 // The options of the converter that converts the page around the menu bar.

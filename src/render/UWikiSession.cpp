@@ -17,49 +17,44 @@ namespace tarnel {
 
 namespace {
 
-bool FileExists(const std::string& path)
-{
+bool FileExists(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 // A message format with one "%s".
-std::string FormatOne(const std::string& format, const std::string& value)
-{
+std::string FormatOne(const std::string& format, const std::string& value) {
     std::size_t p = format.find("%s");
     if (p == std::string::npos) return format;
     return format.substr(0, p) + value + format.substr(p + 2);
 }
 
 // A file-system path (UTF-8) shown in a display-form message.
-std::string DisplayPath(const std::string& path)
-{
+std::string DisplayPath(const std::string& path) {
     std::string shown = Utf8ToShiftJis(path);
     return shown.empty() ? path : shown;
 }
 
 } // namespace
 
-std::string FolderOf(const std::string& path)
-{
+std::string FolderOf(const std::string& path) {
     std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
 
 TWikiSession::TWikiSession(std::string appFolder)
-    : appFolder_(std::move(appFolder)), templates_(appFolder_), language_(appFolder_)
-{
+    : appFolder_(std::move(appFolder)), templates_(appFolder_), language_(appFolder_) {
     if (!appFolder_.empty() && appFolder_.back() != '/') appFolder_ += '/';
 }
 
 TWikiSession::~TWikiSession() = default;
 
-void TWikiSession::Start(const std::string& settingsFile)
-{
+void TWikiSession::Start(const std::string& settingsFile) {
     if (!settingsFile.empty()) settings_.SetFileName(settingsFile);
     settings_.Load();
     plugins_.LoadFolder(appFolder_ + "plugin/");
-    notation_ = settings_.Notation == TWikiNotation::None ? TWikiNotation::YukiWiki : settings_.Notation;
+    notation_ =
+        settings_.Notation == TWikiNotation::None ? TWikiNotation::YukiWiki : settings_.Notation;
     converter_ = MakeConverter(notation_);
     for (TWikiFileList* list : {&pageList_, &searchResults_}) {
         list->extension = settings_.Extension;
@@ -74,24 +69,20 @@ void TWikiSession::Start(const std::string& settingsFile)
     }
 }
 
-void TWikiSession::Close()
-{
+void TWikiSession::Close() {
     LeaveWikiSettings(wikiSettings_, settings_, TemplateNames());
     settings_.Save();
 }
 
-std::unique_ptr<TWikiDocumentConverter> TWikiSession::MakeConverter(TWikiNotation notation)
-{
+std::unique_ptr<TWikiDocumentConverter> TWikiSession::MakeConverter(TWikiNotation notation) {
     auto converter = TWikiDocumentConverterMaker::GetWikiDocumentConverter(
-        notation, &plugins_, templates_.TemplateFolder(),
-        settings_.NoWikiNameLink ? 3 : 4, settings_.Extension, settings_.NameEncodingUTF8,
-        settings_.LineBreak);
+        notation, &plugins_, templates_.TemplateFolder(), settings_.NoWikiNameLink ? 3 : 4,
+        settings_.Extension, settings_.NameEncodingUTF8, settings_.LineBreak);
     converter->LooseWikiName = settings_.LooseWikiName;
     return converter;
 }
 
-void TWikiSession::SwitchNotation(TWikiNotation notation)
-{
+void TWikiSession::SwitchNotation(TWikiNotation notation) {
     if (notation == notation_ && converter_) return;
     // The new converter takes over the current one's options.
     auto converter = TWikiDocumentConverterMaker::GetWikiDocumentConverter(
@@ -103,8 +94,7 @@ void TWikiSession::SwitchNotation(TWikiNotation notation)
     settings_.Notation = notation;
 }
 
-void TWikiSession::ApplySettingsToConverter()
-{
+void TWikiSession::ApplySettingsToConverter() {
     converter_->LinkMode = settings_.NoWikiNameLink ? 3 : 4;
     converter_->LooseWikiName = settings_.LooseWikiName;
     converter_->KeepLineBreaks = settings_.LineBreak;
@@ -112,13 +102,11 @@ void TWikiSession::ApplySettingsToConverter()
     converter_->Utf8FileNames = settings_.NameEncodingUTF8;
 }
 
-PageReadOptions TWikiSession::ReadOptions() const
-{
+PageReadOptions TWikiSession::ReadOptions() const {
     return PageReadOptions{settings_.TitleEncodingUTF8, settings_.ReadCharCode};
 }
 
-TWikiTemplateNames TWikiSession::TemplateNames() const
-{
+TWikiTemplateNames TWikiSession::TemplateNames() const {
     TWikiTemplateNames names;
     names.exportTemplate = templates_.ExportFileName;
     names.listTemplate = templates_.ListFileName;
@@ -126,8 +114,7 @@ TWikiTemplateNames TWikiSession::TemplateNames() const
     return names;
 }
 
-void TWikiSession::ChangeWiki(const std::string& folder, std::vector<std::string>& messages)
-{
+void TWikiSession::ChangeWiki(const std::string& folder, std::vector<std::string>& messages) {
     // The wiki left behind keeps its settings; a Wiki.ini that cannot be written (a
     // read-only wiki) is reported, and the new wiki opens all the same.
     try {
@@ -149,8 +136,7 @@ void TWikiSession::ChangeWiki(const std::string& folder, std::vector<std::string
     searchResults_.Clear();
 }
 
-std::vector<std::string> TWikiSession::OpenWiki(const std::string& folder)
-{
+std::vector<std::string> TWikiSession::OpenWiki(const std::string& folder) {
     std::vector<std::string> messages;
     if (folder == documentFolder_) return messages;
     ChangeWiki(folder, messages);
@@ -159,8 +145,7 @@ std::vector<std::string> TWikiSession::OpenWiki(const std::string& folder)
     return messages;
 }
 
-std::optional<TShownPage> TWikiSession::ShowDocument(const std::string& fileName)
-{
+std::optional<TShownPage> TWikiSession::ShowDocument(const std::string& fileName) {
     if (!FileExists(fileName)) return std::nullopt;
     TShownPage shown;
     documentText_ = ReadPageText(fileName, ReadOptions());
@@ -184,8 +169,7 @@ std::optional<TShownPage> TWikiSession::ShowDocument(const std::string& fileName
     return shown;
 }
 
-TShownPage TWikiSession::FillMainTemplate()
-{
+TShownPage TWikiSession::FillMainTemplate() {
     TShownPage shown;
     if (!FileExists(templates_.MainTemplatePath())) {
         shown.Messages.push_back(FormatOne(LangText(language_, "Main.Message.TemplateNotFound"),
@@ -193,8 +177,9 @@ TShownPage TWikiSession::FillMainTemplate()
         // The standard template stands in from now on for this wiki.
         templates_.MainFileName = TTemplate::StandardFileName;
         if (!FileExists(templates_.MainTemplatePath())) {
-            shown.Messages.push_back(FormatOne(LangText(language_, "Main.Message.StdTemplateNotFound"),
-                                               DisplayPath(templates_.MainTemplatePath())));
+            shown.Messages.push_back(
+                FormatOne(LangText(language_, "Main.Message.StdTemplateNotFound"),
+                          DisplayPath(templates_.MainTemplatePath())));
             return shown;
         }
     }
@@ -217,27 +202,25 @@ TShownPage TWikiSession::FillMainTemplate()
     return shown;
 }
 
-std::optional<TShownPage> TWikiSession::SetDesign(const std::string& design)
-{
+std::optional<TShownPage> TWikiSession::SetDesign(const std::string& design) {
     settings_.CssName = design;
     return ReshowDocument();
 }
 
-std::string TWikiSession::WindowTitle() const
-{
+std::string TWikiSession::WindowTitle() const {
     return FormatOne(LangText(language_, "Main.Title.Format"),
                      DecodeFileName(documentFileName_, settings_.NameEncodingUTF8));
 }
 
-std::string TWikiSession::TmpFilePath(const std::string& fileName) const
-{
+std::string TWikiSession::TmpFilePath(const std::string& fileName) const {
     // The program's own tmp folder when it can be written, else the user's cache.
     std::string folder = appFolder_ + "tmp/";
     if (access(appFolder_.c_str(), W_OK) != 0 ||
         (access(folder.c_str(), F_OK) == 0 && access(folder.c_str(), W_OK) != 0)) {
         const char* cache = std::getenv("XDG_CACHE_HOME");
         const char* home = std::getenv("HOME");
-        std::string base = cache && cache[0] == '/' ? cache : std::string(home ? home : "/tmp") + "/.cache";
+        std::string base =
+            cache && cache[0] == '/' ? cache : std::string(home ? home : "/tmp") + "/.cache";
         folder = base + "/tarnel/tmp/";
     }
     std::size_t slash = fileName.find_last_of('/');
@@ -261,12 +244,13 @@ std::string TWikiSession::TmpFilePath(const std::string& fileName) const
     return folder + name;
 }
 
-std::string TWikiSession::WriteTmpFile(const std::string& fileName, const std::string& html) const
-{
+std::string TWikiSession::WriteTmpFile(const std::string& fileName, const std::string& html) const {
     std::string path = TmpFilePath(fileName);
     std::error_code ec;
     std::filesystem::create_directories(FolderOf(path), ec);
-    if (ec) throw std::runtime_error("cannot create the folder " + FolderOf(path) + ": " + ec.message());
+    if (ec)
+        throw std::runtime_error("cannot create the folder " + FolderOf(path) + ": " +
+                                 ec.message());
     WriteFileAtomically(path, html);
     return FileUrl(path);
 }

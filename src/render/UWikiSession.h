@@ -27,9 +27,9 @@ namespace tarnel {
 
 // What showing one page produced.
 struct TShownPage {
-    std::string Html;       // the filled page; empty when no template could be filled
-    bool Filled = false;    // false: the standard template is missing too (see Messages)
-    bool SamePage = false;  // the page shown before was this one (keep the scroll position)
+    std::string Html;      // the filled page; empty when no template could be filled
+    bool Filled = false;   // false: the standard template is missing too (see Messages)
+    bool SamePage = false; // the page shown before was this one (keep the scroll position)
     // Messages for the user, in display form, in the order they arose: a missing main
     // template (the standard one is used), a missing standard template, a Wiki.ini of the
     // wiki left behind that could not be written.

@@ -5,8 +5,7 @@
 
 namespace tarnel {
 
-std::string AppFolder()
-{
+std::string AppFolder() {
     char buffer[PATH_MAX];
     ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
     if (n <= 0) return "./";

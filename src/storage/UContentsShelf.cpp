@@ -2,11 +2,11 @@
 
 namespace tarnel {
 
-std::string TContentsShelf::DisplayText(int index) const
-{
+std::string TContentsShelf::DisplayText(int index) const {
     const TContents& item = Item(index);
     std::string text;
-    for (int level = 1; level < item.level; ++level) text += "  ";
+    for (int level = 1; level < item.level; ++level)
+        text += "  ";
     return text + item.title;
 }
 

@@ -15,8 +15,7 @@ struct TContents {
 
 class TContentsShelf {
 public:
-    void Add(const std::string& title, const std::string& anchor, int level)
-    {
+    void Add(const std::string& title, const std::string& anchor, int level) {
         items_.push_back(TContents{level, anchor, title});
     }
     void Clear() { items_.clear(); }

@@ -12,11 +12,12 @@ namespace tarnel {
 
 namespace {
 
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool IsLeadByte(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
 
 // Reads a whole file; an unreadable file reads as empty (it simply does not match).
-std::string ReadFileBytes(const std::string& path)
-{
+std::string ReadFileBytes(const std::string& path) {
     std::string bytes;
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return bytes;
@@ -25,15 +26,15 @@ std::string ReadFileBytes(const std::string& path)
         bytes.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[65536];
     ssize_t n;
-    while ((n = read(fd, buffer, sizeof buffer)) > 0) bytes.append(buffer, static_cast<std::size_t>(n));
+    while ((n = read(fd, buffer, sizeof buffer)) > 0)
+        bytes.append(buffer, static_cast<std::size_t>(n));
     close(fd);
     return bytes;
 }
 
 } // namespace
 
-std::vector<std::string> SplitSearchQuery(std::string_view query)
-{
+std::vector<std::string> SplitSearchQuery(std::string_view query) {
     // Full-width spaces become ASCII spaces, stepping over whole characters so that the
     // pair 0x81 0x40 is only taken where it is a character of its own.
     std::string text;
@@ -41,8 +42,10 @@ std::vector<std::string> SplitSearchQuery(std::string_view query)
     for (std::size_t i = 0; i < query.size(); ++i) {
         auto c = static_cast<unsigned char>(query[i]);
         if (IsLeadByte(c) && i + 1 < query.size()) {
-            if (c == 0x81 && static_cast<unsigned char>(query[i + 1]) == 0x40) text += ' ';
-            else text.append(query.substr(i, 2));
+            if (c == 0x81 && static_cast<unsigned char>(query[i + 1]) == 0x40)
+                text += ' ';
+            else
+                text.append(query.substr(i, 2));
             ++i;
         } else {
             text += static_cast<char>(c);
@@ -53,7 +56,8 @@ std::vector<std::string> SplitSearchQuery(std::string_view query)
     std::size_t i = 0;
     auto separator = [&](std::size_t k) { return static_cast<unsigned char>(text[k]) <= ' '; };
     while (i < text.size()) {
-        while (i < text.size() && separator(i)) ++i;
+        while (i < text.size() && separator(i))
+            ++i;
         if (i >= text.size()) break;
         std::string term;
         if (text[i] == '"') {
@@ -72,26 +76,27 @@ std::vector<std::string> SplitSearchQuery(std::string_view query)
                 term += text[i++];
             }
         } else {
-            while (i < text.size() && !separator(i)) term += text[i++];
+            while (i < text.size() && !separator(i))
+                term += text[i++];
         }
         terms.push_back(std::move(term));
     }
     return terms;
 }
 
-std::string UpperSingleByte(std::string_view text)
-{
+std::string UpperSingleByte(std::string_view text) {
     std::string out(text);
     for (std::size_t i = 0; i < out.size(); ++i) {
         auto c = static_cast<unsigned char>(out[i]);
-        if (IsLeadByte(c)) ++i; // leave the trail byte alone
-        else if (c >= 'a' && c <= 'z') out[i] = static_cast<char>(c - 'a' + 'A');
+        if (IsLeadByte(c))
+            ++i; // leave the trail byte alone
+        else if (c >= 'a' && c <= 'z')
+            out[i] = static_cast<char>(c - 'a' + 'A');
     }
     return out;
 }
 
-bool ContainsOnBoundary(std::string_view text, std::string_view term)
-{
+bool ContainsOnBoundary(std::string_view text, std::string_view term) {
     if (term.empty()) return false; // an empty term is contained in no text
     // Candidates come from a plain byte search; a cursor that only moves forward tells
     // whether a candidate starts on a character boundary, so the whole test stays linear.
@@ -100,15 +105,15 @@ bool ContainsOnBoundary(std::string_view text, std::string_view term)
     while (from + term.size() <= text.size()) {
         std::size_t p = text.find(term, from);
         if (p == std::string_view::npos) return false;
-        while (boundary < p) boundary += IsLeadByte(static_cast<unsigned char>(text[boundary])) ? 2 : 1;
+        while (boundary < p)
+            boundary += IsLeadByte(static_cast<unsigned char>(text[boundary])) ? 2 : 1;
         if (boundary == p) return true;
         from = p + 1;
     }
     return false;
 }
 
-std::string SearchableText(std::string_view bytes)
-{
+std::string SearchableText(std::string_view bytes) {
     // Lines joined with CR LF, as when a page is read; a NUL ends the text.
     std::size_t nul = bytes.find('\0');
     if (nul != std::string_view::npos) bytes = bytes.substr(0, nul);
@@ -125,14 +130,16 @@ std::string SearchableText(std::string_view bytes)
     }
     if (!text.empty() && text.back() != '\n') text += "\r\n";
 
-    if (DetectJapaneseEncoding(text) == JapaneseEncoding::EucOrShiftJis) text = EucJpToShiftJis(text);
-    else text = ConvertJapaneseEncoding(text, JapaneseEncoding::ShiftJis);
+    if (DetectJapaneseEncoding(text) == JapaneseEncoding::EucOrShiftJis)
+        text = EucJpToShiftJis(text);
+    else
+        text = ConvertJapaneseEncoding(text, JapaneseEncoding::ShiftJis);
     return UpperSingleByte(text);
 }
 
 bool RunSearch(std::string_view query, const std::string& folder, const std::string& extension,
-               TWikiFileList& results, const SearchOptions& options, const SearchProgress& progress)
-{
+               TWikiFileList& results, const SearchOptions& options,
+               const SearchProgress& progress) {
     TWikiFileList pages;
     pages.folder = folder;
     pages.extension = extension;
@@ -142,7 +149,8 @@ bool RunSearch(std::string_view query, const std::string& folder, const std::str
     results.Clear();
 
     std::vector<std::string> terms = SplitSearchQuery(query);
-    for (std::string& term : terms) term = UpperSingleByte(term);
+    for (std::string& term : terms)
+        term = UpperSingleByte(term);
     auto containsAll = [&](std::string_view upperText) {
         for (const std::string& term : terms)
             if (!ContainsOnBoundary(upperText, term)) return false;
@@ -157,7 +165,8 @@ bool RunSearch(std::string_view query, const std::string& folder, const std::str
             continue;
         }
         // A query without terms matches every page without reading it.
-        if (options.searchBody && (terms.empty() || containsAll(SearchableText(ReadFileBytes(pages.FilePath(i))))))
+        if (options.searchBody &&
+            (terms.empty() || containsAll(SearchableText(ReadFileBytes(pages.FilePath(i))))))
             results.Add(pages.FileName(i));
     }
     if (progress) progress(total, total);

@@ -16,19 +16,16 @@ namespace {
 
 // How a file is named in messages (display form): its page name when it has one, and its
 // path, which the file system gives as UTF-8.
-std::string Describe(const std::string& path)
-{
+std::string Describe(const std::string& path) {
     std::string shown = Utf8ToShiftJis(path);
     if (shown.empty()) shown = path;
     std::string name = DecodeFileName(path, false);
     return name.empty() ? shown : "page \"" + name + "\" (" + shown + ")";
 }
 
-std::string ReadAll(const std::string& path)
-{
+std::string ReadAll(const std::string& path) {
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw EPageFileError("cannot read " + Describe(path) + ": " + std::strerror(errno));
+    if (fd < 0) throw EPageFileError("cannot read " + Describe(path) + ": " + std::strerror(errno));
     std::string bytes;
     struct stat st;
     if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
@@ -54,8 +51,7 @@ std::string ReadAll(const std::string& path)
 
 // Every line ending (CR LF, CR or LF) becomes LF and a non-empty text ends with one:
 // splitting into lines and joining them with LF, in one pass.
-std::string LfLines(std::string_view bytes)
-{
+std::string LfLines(std::string_view bytes) {
     std::string text;
     text.reserve(bytes.size() + 1);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
@@ -73,25 +69,23 @@ std::string LfLines(std::string_view bytes)
 
 } // namespace
 
-std::string NormalisePageText(std::string_view bytes, const PageReadOptions& options)
-{
+std::string NormalisePageText(std::string_view bytes, const PageReadOptions& options) {
     std::size_t nul = bytes.find('\0'); // a NUL ends the text
     if (nul != std::string_view::npos) bytes = bytes.substr(0, nul);
     std::string text = LfLines(bytes);
 
-    if (options.utf8Text) return ConvertJapaneseEncoding(Utf8ToShiftJis(text), JapaneseEncoding::EucJp);
+    if (options.utf8Text)
+        return ConvertJapaneseEncoding(Utf8ToShiftJis(text), JapaneseEncoding::EucJp);
     if (options.readCharCode == ReadCharCode::Automatic)
         return ConvertJapaneseEncoding(text, JapaneseEncoding::EucJp);
     return text;
 }
 
-std::string ReadPageText(const std::string& path, const PageReadOptions& options)
-{
+std::string ReadPageText(const std::string& path, const PageReadOptions& options) {
     return NormalisePageText(ReadAll(path), options);
 }
 
-void WriteFileAtomically(const std::string& path, std::string_view bytes, bool durable)
-{
+void WriteFileAtomically(const std::string& path, std::string_view bytes, bool durable) {
     std::size_t slash = path.find_last_of('/');
     std::string folder = slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -146,8 +140,7 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes, bool d
     }
 }
 
-void WritePageText(const std::string& path, std::string_view displayText)
-{
+void WritePageText(const std::string& path, std::string_view displayText) {
     WriteFileAtomically(path, LfLines(ShiftJisToEucJp(displayText)));
 }
 

@@ -25,7 +25,7 @@ enum class ReadCharCode : int {
 };
 
 struct PageReadOptions {
-    bool utf8Text = false;                       // page texts are UTF-8
+    bool utf8Text = false; // page texts are UTF-8
     ReadCharCode readCharCode = ReadCharCode::EucJp;
 };
 

@@ -16,7 +16,9 @@ public:
     void Remove(const std::string& path);
     void Clear() { files_.clear(); }
     int Count() const { return static_cast<int>(files_.size()); }
-    const std::string& FilePath(int index) const { return files_.at(static_cast<std::size_t>(index)); }
+    const std::string& FilePath(int index) const {
+        return files_.at(static_cast<std::size_t>(index));
+    }
     // The page name of an entry, shown in full (no hierarchy).
     std::string PageName(int index) const;
 

@@ -12,8 +12,7 @@ namespace tarnel {
 
 namespace {
 
-int HexValue(char c)
-{
+int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -22,16 +21,14 @@ int HexValue(char c)
 
 // The page list sorts case-insensitively; names equal but for case keep byte order so the
 // order is total and stable.
-bool NameLess(const std::string& a, const std::string& b)
-{
+bool NameLess(const std::string& a, const std::string& b) {
     int c = strcasecmp(a.c_str(), b.c_str());
     return c != 0 ? c < 0 : a < b;
 }
 
 } // namespace
 
-std::string EncodePageName(std::string_view pageName, bool useUtf8Names)
-{
+std::string EncodePageName(std::string_view pageName, bool useUtf8Names) {
     static const char kDigits[] = "0123456789ABCDEF";
     std::string bytes = useUtf8Names ? ShiftJisToUtf8(pageName) : ShiftJisToEucJp(pageName);
     std::string hex;
@@ -43,8 +40,7 @@ std::string EncodePageName(std::string_view pageName, bool useUtf8Names)
     return hex;
 }
 
-std::string DecodeFileName(std::string_view fileName, bool useUtf8Names)
-{
+std::string DecodeFileName(std::string_view fileName, bool useUtf8Names) {
     std::size_t slash = fileName.find_last_of('/');
     if (slash != std::string_view::npos) fileName.remove_prefix(slash + 1);
     std::size_t dot = fileName.rfind('.');
@@ -60,29 +56,28 @@ std::string DecodeFileName(std::string_view fileName, bool useUtf8Names)
     return useUtf8Names ? Utf8ToShiftJis(bytes) : EucJpToShiftJis(bytes);
 }
 
-bool IsPageFileName(std::string_view fileName, std::string_view extension)
-{
+bool IsPageFileName(std::string_view fileName, std::string_view extension) {
     // The rule is the pattern ^[0-9A-F]+<extension>$ without case, every "." of the
     // extension escaped; the extension's other characters act as pattern characters.
     std::string pattern = "m/^[0-9A-F]+";
     for (char c : extension) {
-        if (c == '.') pattern += "\\.";
-        else pattern += c;
+        if (c == '.')
+            pattern += "\\.";
+        else
+            pattern += c;
     }
     if (!extension.empty()) pattern += '$';
     pattern += "/i";
     return Search(pattern, fileName).Found();
 }
 
-bool PageFileExists(const std::string& folder, std::string_view fileName)
-{
+bool PageFileExists(const std::string& folder, std::string_view fileName) {
     struct stat st;
     std::string path = folder + std::string(fileName);
     return stat(path.c_str(), &st) == 0;
 }
 
-void TWikiFileList::Update()
-{
+void TWikiFileList::Update() {
     names_.clear();
     if (folder.empty()) return;
     std::string dir = folder;
@@ -98,36 +93,33 @@ void TWikiFileList::Update()
     std::sort(names_.begin(), names_.end(), NameLess);
 }
 
-void TWikiFileList::Add(const std::string& fileName)
-{
+void TWikiFileList::Add(const std::string& fileName) {
     auto it = std::lower_bound(names_.begin(), names_.end(), fileName, NameLess);
     if (it != names_.end() && *it == fileName) return;
     names_.insert(it, fileName);
 }
 
-int TWikiFileList::IndexOf(std::string_view fileName) const
-{
+int TWikiFileList::IndexOf(std::string_view fileName) const {
     std::string key(fileName);
     auto it = std::lower_bound(names_.begin(), names_.end(), key, NameLess);
     if (it == names_.end() || *it != key) return -1;
     return static_cast<int>(it - names_.begin());
 }
 
-std::string TWikiFileList::FilePath(int index) const { return folder + FileName(index); }
+std::string TWikiFileList::FilePath(int index) const {
+    return folder + FileName(index);
+}
 
-std::string TWikiFileList::PageName(int index) const
-{
+std::string TWikiFileList::PageName(int index) const {
     return DecodeFileName(FileName(index), useUtf8Names);
 }
 
-std::string TWikiFileList::DisplayName(int index) const
-{
+std::string TWikiFileList::DisplayName(int index) const {
     std::string name = PageName(index);
     return displayHierarchy ? HierarchyDisplayName(name) : name;
 }
 
-std::string HierarchyDisplayName(std::string_view pageName)
-{
+std::string HierarchyDisplayName(std::string_view pageName) {
     // "/" is ASCII and never a Shift_JIS trail byte, so a byte search is safe here.
     std::string indent;
     for (;;) {

@@ -33,7 +33,7 @@ public:
     std::string extension = ".txt"; // with its dot; may be empty
     bool useUtf8Names = false;
     bool displayHierarchy = false;
-    std::string folder;             // the wiki folder, ending in "/"
+    std::string folder; // the wiki folder, ending in "/"
 
     // Lists the page files of `folder`. A folder that does not exist gives an empty list.
     void Update();
@@ -42,7 +42,9 @@ public:
     // Adds one file name at its sorted place; a name already present is not added again.
     void Add(const std::string& fileName);
 
-    const std::string& FileName(int index) const { return names_.at(static_cast<std::size_t>(index)); }
+    const std::string& FileName(int index) const {
+        return names_.at(static_cast<std::size_t>(index));
+    }
     std::string FilePath(int index) const;
     std::string PageName(int index) const;
     // The text shown in the page list: the page name, or with displayHierarchy two blanks

@@ -30,8 +30,7 @@ private:
 
 namespace {
 
-void InitOniguruma()
-{
+void InitOniguruma() {
     static std::once_flag once;
     std::call_once(once, [] {
         OnigEncoding encodings[] = {ONIG_ENCODING_SJIS, ONIG_ENCODING_ASCII};
@@ -40,21 +39,22 @@ void InitOniguruma()
     });
 }
 
-std::string OnigMessage(int code, OnigErrorInfo* info)
-{
+std::string OnigMessage(int code, OnigErrorInfo* info) {
     OnigUChar buffer[ONIG_MAX_ERROR_MESSAGE_LEN];
-    int n = info ? onig_error_code_to_str(buffer, code, info) : onig_error_code_to_str(buffer, code);
+    int n =
+        info ? onig_error_code_to_str(buffer, code, info) : onig_error_code_to_str(buffer, code);
     return std::string(reinterpret_cast<char*>(buffer), n > 0 ? static_cast<std::size_t>(n) : 0);
 }
 
-bool IsShiftJisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool IsShiftJisLead(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
 
 // Under Shift_JIS, Oniguruma reads "\xFF" in a class as the single code point 0xFF, so a
 // class such as [^\x00-\x20\x7F-\xFF] would admit every double-byte character. Our rules
 // mean "bytes 0x7F and above", which covers the double-byte characters too: a range that
 // ends at \xFF is widened to the last double-byte code point.
-std::string WidenHighByteRanges(std::string_view body)
-{
+std::string WidenHighByteRanges(std::string_view body) {
     std::string out;
     out.reserve(body.size() + 8);
     bool inClass = false;
@@ -87,8 +87,7 @@ std::string WidenHighByteRanges(std::string_view body)
 
 } // namespace
 
-CompiledPattern::CompiledPattern(std::string_view source)
-{
+CompiledPattern::CompiledPattern(std::string_view source) {
     InitOniguruma();
     std::size_t start = 0;
     if (!source.empty() && source[0] == 'm') start = 1;
@@ -101,9 +100,12 @@ CompiledPattern::CompiledPattern(std::string_view source)
 
     std::string prefix;
     for (char f : flags) {
-        if (f == 'k') shiftJis_ = true;
-        else if (f == 'i') prefix += 'i';
-        else if (f == 'm') prefix += 'm';
+        if (f == 'k')
+            shiftJis_ = true;
+        else if (f == 'i')
+            prefix += 'i';
+        else if (f == 'm')
+            prefix += 'm';
         else if (f != 'g' && f != 'x' && f != 's' && f != 'o')
             throw EBRegExpError(std::string("unknown flag: ") + f);
     }
@@ -122,8 +124,7 @@ CompiledPattern::CompiledPattern(std::string_view source)
     }
 }
 
-RegexMatch CompiledPattern::Search(std::string_view text, std::size_t from) const
-{
+RegexMatch CompiledPattern::Search(std::string_view text, std::size_t from) const {
     RegexMatch result;
     if (from > text.size()) return result;
     // One region and one match parameter per thread, reused: a search allocates nothing
@@ -158,19 +159,19 @@ RegexMatch CompiledPattern::Search(std::string_view text, std::size_t from) cons
     return result;
 }
 
-std::size_t CompiledPattern::CharLength(std::string_view text, std::size_t pos) const
-{
+std::size_t CompiledPattern::CharLength(std::string_view text, std::size_t pos) const {
     if (shiftJis_ && IsShiftJisLead(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size())
         return 2;
     return 1;
 }
 
-const CompiledPattern& CompilePattern(std::string_view pattern)
-{
+const CompiledPattern& CompilePattern(std::string_view pattern) {
     // Patterns are few (the rules of the notations) and live for the whole run.
     struct Hash {
         using is_transparent = void;
-        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+        std::size_t operator()(std::string_view s) const {
+            return std::hash<std::string_view>{}(s);
+        }
     };
     static std::mutex mutex;
     static std::unordered_map<std::string, std::unique_ptr<CompiledPattern>, Hash, std::equal_to<>>
@@ -182,25 +183,21 @@ const CompiledPattern& CompilePattern(std::string_view pattern)
     return *cache.emplace(std::string(pattern), std::move(compiled)).first->second;
 }
 
-bool RegexMatch::Matched(int i) const
-{
+bool RegexMatch::Matched(int i) const {
     return i >= 0 && i < GroupCount() && groups_[i].first != std::string_view::npos;
 }
 
-std::string_view RegexMatch::Group(int i) const
-{
+std::string_view RegexMatch::Group(int i) const {
     if (!Matched(i)) return {};
     return text_.substr(groups_[i].first, groups_[i].second - groups_[i].first);
 }
 
-RegexMatch Search(std::string_view pattern, std::string_view text, std::size_t from)
-{
+RegexMatch Search(std::string_view pattern, std::string_view text, std::size_t from) {
     return CompilePattern(pattern).Search(text, from);
 }
 
 std::string ScanReplace(std::string_view pattern, std::string_view text,
-                        const ScanReplacer& replace, const ScanPlain& plain)
-{
+                        const ScanReplacer& replace, const ScanPlain& plain) {
     const CompiledPattern& compiled = CompilePattern(pattern);
     std::string out;
     out.reserve(text.size() + text.size() / 8);
@@ -227,14 +224,12 @@ std::string ScanReplace(std::string_view pattern, std::string_view text,
 }
 
 std::string ScanReplace(std::string_view pattern, std::string_view text,
-                        const ScanReplacer& replace)
-{
+                        const ScanReplacer& replace) {
     return ScanReplace(pattern, text, replace,
                        [](std::string_view plain, std::string& out) { out += plain; });
 }
 
-bool TBRegExp::Match(std::string_view Pattern, std::string_view Text)
-{
+bool TBRegExp::Match(std::string_view Pattern, std::string_view Text) {
     match_ = RegexMatch();
     const CompiledPattern& compiled = CompilePattern(Pattern);
     text_.assign(Text);
@@ -242,29 +237,27 @@ bool TBRegExp::Match(std::string_view Pattern, std::string_view Text)
     return match_.Found();
 }
 
-int TBRegExp::MatchPos() const
-{
+int TBRegExp::MatchPos() const {
     if (!match_.Found()) throw EBRegExpError("no match pos");
     return static_cast<int>(match_.Position()) + 1;
 }
 
-int TBRegExp::MatchLength() const
-{
+int TBRegExp::MatchLength() const {
     if (!match_.Found()) throw EBRegExpError("no match length");
     return static_cast<int>(match_.Length());
 }
 
-int TBRegExp::GroupCount() const { return match_.GroupCount(); }
+int TBRegExp::GroupCount() const {
+    return match_.GroupCount();
+}
 
-std::string TBRegExp::GroupText(int I) const
-{
+std::string TBRegExp::GroupText(int I) const {
     if (!match_.Found()) throw EBRegExpError("no strings now");
     if (I < 0 || I >= match_.GroupCount()) throw EBRegExpError("index out of range");
     return std::string(match_.Group(I));
 }
 
-TBRegExp& SharedRegExp()
-{
+TBRegExp& SharedRegExp() {
     static TBRegExp shared;
     return shared;
 }

@@ -55,8 +55,9 @@ private:
 RegexMatch Search(std::string_view pattern, std::string_view text, std::size_t from = 0);
 // A match into a temporary string would dangle.
 template <class T>
-    requires std::is_same_v<T, std::string>
-RegexMatch Search(std::string_view pattern, T&& text, std::size_t from = 0) = delete;
+requires std::is_same_v<T, std::string> RegexMatch Search(std::string_view pattern, T&& text,
+                                                          std::size_t from = 0)
+= delete;
 
 // The scan loop through which every inline rule runs: one left-to-right pass that copies
 // the text before each match, lets `replace` write the replacement, and resumes after the

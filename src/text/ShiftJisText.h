@@ -13,33 +13,33 @@
 
 namespace tarnel {
 
-inline bool IsShiftJisLeadByte(char c)
-{
+inline bool IsShiftJisLeadByte(char c) {
     auto b = static_cast<unsigned char>(c);
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
 // Bytes of the character at text[i].
-inline std::size_t CharLength(std::string_view text, std::size_t i)
-{
+inline std::size_t CharLength(std::string_view text, std::size_t i) {
     return IsShiftJisLeadByte(text[i]) && i + 1 < text.size() ? 2 : 1;
 }
 
-inline bool StartsWith(std::string_view s, std::string_view prefix) { return s.starts_with(prefix); }
+inline bool StartsWith(std::string_view s, std::string_view prefix) {
+    return s.starts_with(prefix);
+}
 
 // Without blanks and control bytes at either end. Such bytes are never the second byte of a
 // double-byte character, so a byte-wise trim is safe.
-inline std::string_view Trim(std::string_view s)
-{
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
+inline std::string_view Trim(std::string_view s) {
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ')
+        s.remove_prefix(1);
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ')
+        s.remove_suffix(1);
     return s;
 }
 
 // Where the last occurrence of the ASCII mark `what` that starts on a character boundary
 // ends; npos when there is none.
-inline std::size_t EndOfLast(std::string_view text, std::string_view what)
-{
+inline std::size_t EndOfLast(std::string_view text, std::string_view what) {
     if (what.empty() || text.find(what) == std::string_view::npos) return std::string_view::npos;
     std::size_t end = std::string_view::npos;
     for (std::size_t i = 0; i < text.size(); i += CharLength(text, i))
@@ -52,18 +52,19 @@ inline std::size_t EndOfLast(std::string_view text, std::string_view what)
 // otherwise each opening mark without a closing one after it would walk to the end of the
 // text again, and a long line of them would take quadratic time. The text after the last
 // match goes to `plain` in one piece, exactly as the scan over the whole text hands it on.
-inline std::string ScanUpTo(std::string_view pattern, std::string_view text, std::size_t bound,
-                            const ScanReplacer& replace,
-                            const ScanPlain& plain = [](std::string_view p, std::string& o) { o += p; })
-{
+inline std::string ScanUpTo(
+    std::string_view pattern, std::string_view text, std::size_t bound, const ScanReplacer& replace,
+    const ScanPlain& plain = [](std::string_view p, std::string& o) { o += p; }) {
     if (bound == std::string_view::npos) bound = 0;
     std::size_t rest = bound;
-    std::string out = ScanReplace(pattern, text.substr(0, bound), replace,
-                                  [&](std::string_view piece, std::string& o) {
-                                      auto at = static_cast<std::size_t>(piece.data() - text.data());
-                                      if (at + piece.size() == bound) rest = at;
-                                      else plain(piece, o);
-                                  });
+    std::string out = ScanReplace(
+        pattern, text.substr(0, bound), replace, [&](std::string_view piece, std::string& o) {
+            auto at = static_cast<std::size_t>(piece.data() - text.data());
+            if (at + piece.size() == bound)
+                rest = at;
+            else
+                plain(piece, o);
+        });
     if (rest < text.size()) plain(text.substr(rest), out);
     return out;
 }

@@ -780,15 +780,16 @@ std::u16string ShiftJisToUtf16(std::string_view text) {
     return out;
 }
 
-std::string RepairShiftJis(std::string_view text)
-{
+std::string RepairShiftJis(std::string_view text) {
     std::string out(text);
     for (std::size_t i = 0; i < out.size(); ++i) {
         auto c = static_cast<unsigned char>(out[i]);
         if (!((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC))) continue;
         auto next = i + 1 < out.size() ? static_cast<unsigned char>(out[i + 1]) : 0;
-        if ((next >= 0x40 && next <= 0x7E) || (next >= 0x80 && next <= 0xFC)) ++i;
-        else out[i] = '?';
+        if ((next >= 0x40 && next <= 0x7E) || (next >= 0x80 && next <= 0xFC))
+            ++i;
+        else
+            out[i] = '?';
     }
     return out;
 }

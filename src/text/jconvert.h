@@ -15,10 +15,10 @@ namespace tarnel {
 
 // Codes of a detected or wanted encoding. The values are fixed: callers pass them as numbers.
 enum class JapaneseEncoding : int {
-    Ascii = 0,         // no byte above 0x7F and no JIS escape seen
-    NotText = 1,       // a byte below 0x08 or equal to 0xFF was seen
-    Jis = 2,           // ESC $ B seen
-    JisOld = 3,        // ESC $ @ seen
+    Ascii = 0,   // no byte above 0x7F and no JIS escape seen
+    NotText = 1, // a byte below 0x08 or equal to 0xFF was seen
+    Jis = 2,     // ESC $ B seen
+    JisOld = 3,  // ESC $ @ seen
     EucJp = 4,
     ShiftJis = 5,
     EucOrShiftJis = 6, // only bytes valid in both were seen
