@@ -61,7 +61,7 @@ void BM_PukiWikiPage(benchmark::State& state) {
     std::string page = MakePage(static_cast<std::size_t>(state.range(0)));
     TPukiWikiDocumentConverter converter;
     TPluginShelf none; // plug-in calls stay text
-    converter.Plugins = &none;
+    converter.Options.Plugins = &none;
     for (auto _ : state) {
         converter.Convert("/nonexistent/wiki/46726F6E7450616765.txt", page);
         benchmark::DoNotOptimize(converter.Html);

@@ -42,7 +42,7 @@ void BM_YukiWikiConvert(benchmark::State& state) {
     std::string page = MakePage(static_cast<std::size_t>(state.range(0)));
     TYukiWikiDocumentConverter converter;
     TPluginShelf plugins;
-    converter.Plugins = &plugins;
+    converter.Options.Plugins = &plugins;
     converter.FileName = "/nonexistent/46726F6E7450616765.txt";
     for (auto _ : state)
         benchmark::DoNotOptimize(converter.ConvertBlocks(page));

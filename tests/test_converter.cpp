@@ -90,7 +90,7 @@ TEST(Converter, AnchorsRestartEveryConversionAndCarryMenuPrefix) {
     EXPECT_EQ(Blocks(c, "*a\n*b"),
               "<h2><a name=\"i0\">a</a></h2>\r\n<h2><a name=\"i1\">b</a></h2>\r\n");
     EXPECT_EQ(Blocks(c, "*c"), "<h2><a name=\"i0\">c</a></h2>\r\n");
-    c.MenuBarMode = true;
+    c.Options.MenuBarMode = true;
     EXPECT_EQ(Blocks(c, "*c"), "<h2><a name=\"mi0\">c</a></h2>\r\n");
 }
 
@@ -102,7 +102,7 @@ TEST(Converter, ConvertDecodesStoredTextAndTitle) {
     c.Convert("/w/notapage.txt", "");
     EXPECT_EQ(c.Html, "");
     EXPECT_EQ(c.Title, "");
-    c.Utf8FileNames = true;
+    c.Options.Utf8FileNames = true;
     c.Convert("/w/E38182.txt", "");
     EXPECT_EQ(c.Title, "\x82\xA0");
 }
@@ -115,18 +115,20 @@ TEST(Links, EveryLinkModeForExistingAndMissingPages) {
     const std::string missingBracket = "<span class=\"newlink-name\">gone</span><a "
                                        "href=\"NewLink:676F6E65.txt\" class=\"newlink\">?</a>";
 
-    w.converter.LinkMode = 4;
+    w.converter.Options.LinkMode = TLinkMode::Browse;
     EXPECT_EQ(w.Links("FrontPage"), existing);
     EXPECT_EQ(w.Links("NoPage"), missingWiki);
     EXPECT_EQ(w.Links("[[gone]]"), missingBracket);
     EXPECT_EQ(w.Links("[[Exists]]"), "<a href=\"WikiLink:457869737473.txt\">Exists</a>");
 
-    w.converter.LinkMode = 3; // missing WikiNames stay text; bracketed names keep "?"
+    w.converter.Options.LinkMode =
+        TLinkMode::BrowseQuiet; // missing WikiNames stay text; bracketed names keep "?"
     EXPECT_EQ(w.Links("NoPage"), "NoPage");
     EXPECT_EQ(w.Links("[[gone]]"), missingBracket);
     EXPECT_EQ(w.Links("FrontPage"), existing);
 
-    w.converter.LinkMode = 2; // export: .html files, missing pages are plain text
+    w.converter.Options.LinkMode =
+        TLinkMode::Export; // export: .html files, missing pages are plain text
     EXPECT_EQ(w.Links("FrontPage"), "<a href=\"46726F6E7450616765.html\">FrontPage</a>");
     EXPECT_EQ(w.Links("[[gone]]"), "gone");
     EXPECT_EQ(w.Links("NoPage"), "NoPage");
@@ -137,9 +139,9 @@ TEST(Links, Utf8FileNamesInHrefAndExistenceTest) {
     folder.Write("E38182.txt", "x\n"); // hiragana a, UTF-8 name
     TYukiWikiDocumentConverter c;
     c.FileName = folder.Path() + "46726F6E7450616765.txt";
-    c.Utf8FileNames = true;
+    c.Options.Utf8FileNames = true;
     EXPECT_EQ(c.ConvertLinks("[[\x82\xA0]]"), "<a href=\"WikiLink:E38182.txt\">\x82\xA0</a>");
-    c.Utf8FileNames = false;
+    c.Options.Utf8FileNames = false;
     EXPECT_EQ(c.ConvertLinks("[[\x82\xA0]]"), "<span class=\"newlink-name\">\x82\xA0</span><a "
                                               "href=\"NewLink:A4A2.txt\" class=\"newlink\">?</a>");
 }
@@ -151,7 +153,7 @@ TEST(Links, WikiNamesAndAddresses) {
     EXPECT_EQ(w.Links("Wikiname"), "Wikiname");
     EXPECT_EQ(w.Links("WikiName\x82\xA0"),
               "<a href=\"WikiLink:57696B694E616D65.txt\">WikiName</a>\x82\xA0");
-    w.converter.LooseWikiName = true;
+    w.converter.Options.LooseWikiName = true;
     EXPECT_EQ(w.Links("WIkiName"), "<a href=\"WikiLink:57496B694E616D65.txt\">WIkiName</a>");
 
     // An address ends at a Japanese character; escaped characters right after it join it.
@@ -188,7 +190,7 @@ TEST(Footnotes, MarksAndListPointAtEachOther) {
               "<span class=\"footnote\"><a class=\"footnote\" href=\"InnerLink:#fn2\" "
               "name=\"f2\">*2</a></span>"
               "<span class=\"footnote_caption\">two</span><br>\r\n</div>");
-    c.LinkMode = 2;
+    c.Options.LinkMode = TLinkMode::Export;
     EXPECT_NE(c.FootnotesHtml().find("href=\"#fn1\""), std::string::npos);
     c.Footnotes.Clear();
     EXPECT_EQ(c.FootnotesHtml(), "");
@@ -242,23 +244,28 @@ TEST(Factory, NotationIdentifiersAndIndexes) {
 
     for (int bad : {0, 9, 255}) {
         try {
-            M::GetWikiDocumentConverter(static_cast<TWikiNotation>(bad), nullptr, "", 4, ".txt",
-                                        false, false);
+            M::GetWikiDocumentConverter(static_cast<TWikiNotation>(bad), TConverterOptions{});
             FAIL() << bad;
         } catch (const ERangeError& e) {
             EXPECT_STREQ(e.what(), "invalid type at GetWikiDocumentConverter()");
         }
     }
     TPluginShelf shelf;
-    auto c =
-        M::GetWikiDocumentConverter(TWikiNotation::YukiWiki, &shelf, "/t", 2, ".wiki", true, true);
+    TConverterOptions options;
+    options.Plugins = &shelf;
+    options.TemplateFolder = "/t";
+    options.LinkMode = TLinkMode::Export;
+    options.Extension = ".wiki";
+    options.Utf8FileNames = true;
+    options.KeepLineBreaks = true;
+    auto c = M::GetWikiDocumentConverter(TWikiNotation::YukiWiki, options);
     EXPECT_NE(dynamic_cast<TYukiWikiDocumentConverter*>(c.get()), nullptr);
-    EXPECT_EQ(c->Plugins, &shelf);
-    EXPECT_EQ(c->TemplateFolder, "/t");
-    EXPECT_EQ(c->LinkMode, 2);
-    EXPECT_EQ(c->Extension, ".wiki");
-    EXPECT_TRUE(c->Utf8FileNames);
-    EXPECT_TRUE(c->KeepLineBreaks);
+    EXPECT_EQ(c->Options.Plugins, &shelf);
+    EXPECT_EQ(c->Options.TemplateFolder, "/t");
+    EXPECT_EQ(c->Options.LinkMode, TLinkMode::Export);
+    EXPECT_EQ(c->Options.Extension, ".wiki");
+    EXPECT_TRUE(c->Options.Utf8FileNames);
+    EXPECT_TRUE(c->Options.KeepLineBreaks);
 }
 
 TEST(Plugins, CallsNeedAShelfAndUnknownNamesStayText) {
@@ -270,13 +277,13 @@ TEST(Plugins, CallsNeedAShelfAndUnknownNamesStayText) {
         EXPECT_STREQ(e.what(), "Do not create instance of plugin.");
     }
     TPluginShelf empty;
-    c.Plugins = &empty;
+    c.Options.Plugins = &empty;
     EXPECT_EQ(Blocks(c, "a &nothing(x<y) b"), "<p>\r\na &amp;nothing(x&lt;y) b</p>\r\n");
 
     TPluginShelf shipped;
     shipped.LoadFolder(std::string(TARNEL_APP_DIR) + "plugin/");
     ASSERT_NE(shipped.Find("br", true), nullptr);
-    c.Plugins = &shipped;
+    c.Options.Plugins = &shipped;
     EXPECT_EQ(Blocks(c, "a&br()b"), "<p>\r\na<br>b</p>\r\n");
     EXPECT_EQ(Blocks(c, "&BR()"), "<p>\r\n&amp;BR()</p>\r\n")
         << "YukiWiki looks names up with case";
@@ -297,7 +304,7 @@ TEST(Links, ShortcutGivesTheSameResultAsOnePlainPass) {
                                           "Page",     "http://a/", " ",        "x",   "\x82\xA0",
                                           "\x83\x5D", "\n",        "WikiName", "&gt;"};
     for (bool loose : {false, true}) {
-        w.converter.LooseWikiName = loose;
+        w.converter.Options.LooseWikiName = loose;
         for (int round = 0; round < 2000; ++round) {
             std::string text;
             int n = static_cast<int>(random() % 24);

@@ -25,8 +25,8 @@ std::string Convert(const std::string& text, int linkMode = 4) {
     folder.Write(kFrontPageFile, "x\n");
     TFreeStyleWikiDocumentConverter c;
     TPluginShelf none;
-    c.Plugins = &none;
-    c.LinkMode = linkMode;
+    c.Options.Plugins = &none;
+    c.Options.LinkMode = static_cast<TLinkMode>(linkMode);
     c.FileName = folder.Path() + "50616765.txt";
     return c.ConvertBlocks(text);
 }
@@ -73,7 +73,7 @@ TEST(FreeStyle, BlockRules) {
 
 TEST(FreeStyle, HeadingsFillContentsWithTheirNames) {
     TFreeStyleWikiDocumentConverter c;
-    c.MenuBarMode = true;
+    c.Options.MenuBarMode = true;
     c.ConvertBlocks("!!!One ''b'' [#top]  \n!Three");
     ASSERT_EQ(c.Contents.Count(), 2);
     EXPECT_EQ(c.Contents.Item(0).title, "One ''b''");
@@ -91,7 +91,7 @@ TEST(FreeStyle, HeadingTextAndNameAreThoseOfThePattern) {
     std::mt19937 rng(11);
     TFreeStyleWikiDocumentConverter c;
     TPluginShelf none;
-    c.Plugins = &none;
+    c.Options.Plugins = &none;
     for (int i = 0; i < 20000; ++i) {
         std::string source;
         for (int n = static_cast<int>(rng() % 10); n > 0; --n)
@@ -148,7 +148,7 @@ TEST(FreeStyle, BoundedRulesGiveWhatTheirPatternsGive) {
         "{{", "}}", "==", "__", "\x83\x5D", "\x83\x5B", "\x83\x7D", "\x81",      "''"};
     TFreeStyleWikiDocumentConverter c;
     TPluginShelf none;
-    c.Plugins = &none;
+    c.Options.Plugins = &none;
     c.FileName = "/nonexistent/wiki/50616765.txt";
     // The pattern run over the whole text, each match written as the element around group 1.
     auto plain = [](const char* pattern, const std::string& element, const std::string& text) {
@@ -204,7 +204,7 @@ TEST(FreeStyle, PluginCalls) {
     EXPECT_THROW(c.ConvertBlocks("a {{probe x}}"), EConvertError);
     TPluginShelf shelf;
     shelf.LoadPlugin(std::string(TARNEL_TEST_PLUGIN_DIR) + "probe.so");
-    c.Plugins = &shelf;
+    c.Options.Plugins = &shelf;
     c.FileName = "/wiki/46726F6E7450616765.txt";
     // The arguments are everything after the first blank; the name matches in any case.
     EXPECT_EQ(c.ConvertBlocks("''a''{{PROBE  x <y>}}''b''"),
@@ -220,7 +220,7 @@ TEST(FreeStyle, GoldenPages) {
     TFreeStyleWikiDocumentConverter c;
     TPluginShelf shipped;
     shipped.LoadFolder(std::string(TARNEL_APP_DIR) + "plugin/");
-    c.Plugins = &shipped;
+    c.Options.Plugins = &shipped;
     tarnel::testing::ExpectGoldenPages("freestyle", c);
 }
 
@@ -256,7 +256,7 @@ TEST(FreeStyle, HostileInputEndsCleanly) {
     for (const std::string& input : inputs) {
         TFreeStyleWikiDocumentConverter c;
         TPluginShelf none;
-        c.Plugins = &none;
+        c.Options.Plugins = &none;
         std::string html;
         ASSERT_NO_THROW(html = c.ConvertBlocks(input)) << input.substr(0, 20);
         EXPECT_FALSE(html.empty());

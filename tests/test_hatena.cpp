@@ -18,8 +18,8 @@ const std::string kPo = "\x83\x7C"; // Shift_JIS katakana "po": its trail byte i
 std::string Convert(const std::string& displayText, int linkMode = 4) {
     THatenaDocumentConverter c;
     TPluginShelf none;
-    c.Plugins = &none;
-    c.LinkMode = linkMode;
+    c.Options.Plugins = &none;
+    c.Options.LinkMode = static_cast<TLinkMode>(linkMode);
     return c.ConvertBlocks(displayText);
 }
 
@@ -145,8 +145,6 @@ TEST(Hatena, InlineRules) {
          "<span class=\"newlink-name\">New</span><a href=\"NewLink:4E6577.txt\" "
          "class=\"newlink\">?</a>"},
         {2, "[[Page]] [[New]]", "<a href=\"50616765.html\">Page</a> New"},
-        {1, "[[Page]] http://a", "Page <a href=\"http://a\">http://a</a>"},
-        {0, "[[Page]] http://a", "[[Page]] http://a"},
         {4, "[none:x] [[a:b]]", "[none:x] [[a:b]]"}, // no such plug-in: plain text
         {4, "http://a]]b [[Page]]",
          "<a href=\"http://a]]b\">http://a]]b</a> <a href=\"WikiLink:50616765.txt\">Page</a>"},
@@ -156,9 +154,9 @@ TEST(Hatena, InlineRules) {
     for (const auto& c : cases) {
         THatenaDocumentConverter conv;
         TPluginShelf none;
-        conv.Plugins = &none;
-        conv.LooseWikiName = true;
-        conv.LinkMode = c.linkMode;
+        conv.Options.Plugins = &none;
+        conv.Options.LooseWikiName = true;
+        conv.Options.LinkMode = static_cast<TLinkMode>(c.linkMode);
         conv.FileName = folder.Path() + "here.txt";
         EXPECT_EQ(conv.ConvertInline(c.text), c.html) << c.linkMode << " " << c.text;
     }
@@ -169,9 +167,9 @@ TEST(Hatena, BracketCallsPlugins) {
     shelf.LoadPlugin(std::string(TARNEL_TEST_PLUGIN_DIR) + "probe.so");
     THatenaDocumentConverter c;
     c.FileName = "/wiki/46726F6E7450616765.txt";
-    c.TemplateFolder = "/tmpl";
+    c.Options.TemplateFolder = "/tmpl";
     EXPECT_THROW(c.ConvertInline("[probe:x]"), EConvertError);
-    c.Plugins = &shelf;
+    c.Options.Plugins = &shelf;
     EXPECT_EQ(c.ConvertInline("a [PROBE:x&\"y] b"), // the name is looked up without regard to case
               "a [x&amp;&quot;y|x&\"y|FrontPage|46726F6E7450616765.txt|/wiki/|/tmpl/|] b");
     EXPECT_EQ(c.ConvertInline("[probe:<b>]"), "[probe:<b>]"); // the tag is taken first
@@ -185,7 +183,7 @@ TEST(Hatena, BracketCallsPlugins) {
 TEST(Hatena, BoundedScansMatchThePlainScanLoop) {
     THatenaDocumentConverter c;
     TPluginShelf none;
-    c.Plugins = &none;
+    c.Options.Plugins = &none;
     std::mt19937 rng(7);
     for (int i = 0; i < 10000; ++i) {
         std::string text = RandomInline(rng);
@@ -256,7 +254,7 @@ TEST(Hatena, CorpusPagesConvert) {
     if (!std::filesystem::exists(corpus)) GTEST_SKIP() << "no corpus beside the checkout";
     THatenaDocumentConverter c;
     TPluginShelf none;
-    c.Plugins = &none;
+    c.Options.Plugins = &none;
     int pages = 0;
     for (const auto& e : std::filesystem::recursive_directory_iterator(corpus)) {
         if (e.path().extension() != ".txt") continue;
@@ -270,6 +268,6 @@ TEST(Hatena, CorpusPagesConvert) {
 TEST(Hatena, GoldenPages) {
     THatenaDocumentConverter c;
     TPluginShelf none;
-    c.Plugins = &none;
+    c.Options.Plugins = &none;
     tarnel::testing::ExpectGoldenPages("hatena", c);
 }

@@ -35,7 +35,7 @@ struct ProbeShelf : TPluginShelf {
 std::string Livedoor(std::string_view text, bool withPlugins = true) {
     ProbeShelf probe;
     TLivedoorWikiDocumentConverter converter;
-    converter.Plugins = withPlugins ? &probe : nullptr;
+    converter.Options.Plugins = withPlugins ? &probe : nullptr;
     converter.FileName = "/nonexistent/46726F6E7450616765.txt";
     return converter.ConvertBlocks(text);
 }
@@ -203,7 +203,7 @@ TEST(LivedoorPages, GoldenPages) {
     shipped.LoadFolder(std::string(TARNEL_APP_DIR) + "plugin/");
     ASSERT_GT(shipped.Count(), 0u);
     TLivedoorWikiDocumentConverter converter;
-    converter.Plugins = &shipped;
+    converter.Options.Plugins = &shipped;
     tarnel::testing::ExpectGoldenPages("livedoor", converter);
 }
 

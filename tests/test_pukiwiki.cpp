@@ -44,8 +44,8 @@ TPluginShelf& NoPlugins() {
 std::string Puki(std::string_view text, TPluginShelf* plugins = &NoPlugins(),
                  bool keepLineBreaks = false) {
     TPukiWikiDocumentConverter converter;
-    converter.Plugins = plugins;
-    converter.KeepLineBreaks = keepLineBreaks;
+    converter.Options.Plugins = plugins;
+    converter.Options.KeepLineBreaks = keepLineBreaks;
     converter.FileName = "/nonexistent/46726F6E7450616765.txt";
     return converter.ConvertBlocks(text);
 }
@@ -84,7 +84,7 @@ TEST(PukiWikiBlocks, HeadingsAndExplicitAnchors) {
     });
 
     TPukiWikiDocumentConverter menu;
-    menu.MenuBarMode = true;
+    menu.Options.MenuBarMode = true;
     EXPECT_EQ(menu.ConvertBlocks("*A [#x]\n*B"),
               Crlf("<h2><a name=\"mx\">A</a></h2>\n<h2><a name=\"mi1\">B</a></h2>\n"));
     ASSERT_EQ(menu.Contents.Count(), 2);
@@ -219,7 +219,7 @@ TEST(PukiWikiInline, DecorationsLinksAndFootnotes) {
 
     // Strict WikiNames whatever the setting says.
     TPukiWikiDocumentConverter loose;
-    loose.LooseWikiName = true;
+    loose.Options.LooseWikiName = true;
     EXPECT_EQ(loose.ConvertBlocks("ABc"), Crlf("<p>\nABc</p>\n"));
 
     // Footnotes: numbered marks, trimmed text, the list at the end; the title has no tags.
@@ -242,12 +242,12 @@ TEST(PukiWikiInline, LinksToExistingPages) {
     TestFolder wiki;
     wiki.Write("46726F6E7450616765.txt", "");
     TPukiWikiDocumentConverter converter;
-    converter.Plugins = &NoPlugins();
+    converter.Options.Plugins = &NoPlugins();
     converter.Convert(wiki.Path() + "5061676532.txt", "FrontPage [[top>FrontPage]]");
     EXPECT_EQ(converter.Html, Crlf("<p>\n<a href=\"WikiLink:46726F6E7450616765.txt\">FrontPage</a> "
                                    "<a href=\"WikiLink:46726F6E7450616765.txt\">top</a></p>\n"));
     EXPECT_EQ(converter.Title, "Page2");
-    converter.LinkMode = 2;
+    converter.Options.LinkMode = TLinkMode::Export;
     converter.Convert(wiki.Path() + "5061676532.txt", "FrontPage NoPage [[NoPage]]");
     EXPECT_EQ(converter.Html,
               Crlf("<p>\n<a href=\"46726F6E7450616765.html\">FrontPage</a> NoPage NoPage</p>\n"));
@@ -395,7 +395,7 @@ TEST(PukiWikiPages, GoldenPages) {
     shipped.LoadFolder(std::string(TARNEL_APP_DIR) + "plugin/");
     ASSERT_GT(shipped.Count(), 0u);
     TPukiWikiDocumentConverter converter;
-    converter.Plugins = &shipped;
+    converter.Options.Plugins = &shipped;
     tarnel::testing::ExpectGoldenPages("pukiwiki", converter);
 }
 
@@ -423,7 +423,7 @@ TEST(PukiWikiPages, RealWikisConvert) {
         int pages = 0;
         for (const auto& entry : std::filesystem::directory_iterator(dir)) {
             TPukiWikiDocumentConverter converter;
-            converter.Plugins = &NoPlugins();
+            converter.Options.Plugins = &NoPlugins();
             std::string text = tarnel::testing::ReadBytes(entry.path());
             ASSERT_NO_THROW(converter.Convert(entry.path().string(), text)) << entry.path();
             EXPECT_FALSE(converter.Html.empty()) << entry.path();

@@ -1,4 +1,4 @@
-#include "storage/UContentsShelf.h"
+#include "conversion/UContentsShelf.h"
 #include "storage/URecentFileList.h"
 
 #include <gtest/gtest.h>

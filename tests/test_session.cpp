@@ -107,7 +107,7 @@ TEST_F(SessionTest, AWikiNamingANotationSwitchesToItAndTheSettingsEndWithTheLast
     auto shown = session.ShowDocument(Page(md, "M", "# Title\n\n*em*\n"));
     ASSERT_TRUE(shown && shown->Filled);
     EXPECT_EQ(session.Notation(), TWikiNotation::Markdown);
-    EXPECT_NE(dynamic_cast<TWikiDocumentConverter*>(&session.Converter()), nullptr);
+    EXPECT_NE(dynamic_cast<const TWikiDocumentConverter*>(&session.Converter()), nullptr);
     EXPECT_NE(shown->Html.find("<em>em</em>"), std::string::npos);
 
     // A wiki without a notation of its own keeps the one in force, and stores it on leaving.
@@ -161,8 +161,9 @@ TEST_F(SessionTest, MissingStandardTemplateStopsBeforeTheWindowIsUpdated) {
     ASSERT_TRUE(shown.has_value());
     EXPECT_FALSE(shown->Filled);
     EXPECT_EQ(shown->Messages.size(), 2u);
-    EXPECT_EQ(bare.DocumentFileName(), page) << "the page was converted";
-    EXPECT_EQ(bare.Recent().Count(), 0) << "but the lists are not updated";
+    EXPECT_EQ(bare.DocumentFileName(), "") << "nothing of the page is taken over";
+    EXPECT_EQ(bare.DocumentFolder(), "");
+    EXPECT_EQ(bare.Recent().Count(), 0);
 }
 
 TEST_F(SessionTest, TemporaryFileNameAndSettingsRoundTrip) {

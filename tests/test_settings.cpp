@@ -358,7 +358,7 @@ TEST(Settings, TheApplicationAlwaysHasANotation) {
 TEST_F(SettingsFile, EveryNotationAndExportChoiceSurvivesARoundTrip) {
     for (int index = 0; index < 8; ++index) {
         TTarnelReg reg;
-        reg.Notation = TWikiDocumentConverterMaker::IndexToNotation(index);
+        reg.Notation = IndexToNotation(index);
         reg.ExportEncoding = static_cast<TExportEncoding>(index % 3);
         reg.ExportFileNameKind = static_cast<TExportFileNameKind>(index % 2);
         reg.EditorType = static_cast<TEditorType>(index % 3);

@@ -316,8 +316,10 @@ TEST(TemplateMenuBar, ConvertedApartFromThePage) {
     wiki.Write(pageFile("FrontPage"), "*Top\n**Sub\ntext\n");
     std::string front = wiki.Path() + pageFile("FrontPage");
 
-    auto view = TWikiDocumentConverterMaker::GetWikiDocumentConverter(
-        TWikiNotation::YukiWiki, nullptr, "/app/Template", 4, ".txt", false, false);
+    TConverterOptions viewOptions;
+    viewOptions.TemplateFolder = "/app/Template";
+    auto view =
+        TWikiDocumentConverterMaker::GetWikiDocumentConverter(TWikiNotation::YukiWiki, viewOptions);
     view->Convert(front, "*Top\n**Sub\ntext\n");
     TPageTags page = PageTagsOf(*view, false);
     page.DocumentFolder = wiki.Path();
@@ -347,10 +349,10 @@ TEST(TemplateMenuBar, ConvertedApartFromThePage) {
     EXPECT_EQ(view->Html, htmlBefore);
     EXPECT_EQ(view->Title, titleBefore);
     EXPECT_EQ(view->Contents.Count(), contentsBefore);
-    EXPECT_FALSE(view->MenuBarMode);
+    EXPECT_FALSE(view->Options.MenuBarMode);
 
     // In an export the menu bar gets export links: existing pages as .html, missing ones as text.
-    options.LinkMode = 2;
+    options.Converter.LinkMode = TLinkMode::Export;
     menu = ConvertMenuBar(wiki.Path(), options);
     EXPECT_NE(menu.find("href=\"" + EncodePageName("FrontPage", false) + ".html\""),
               std::string::npos)

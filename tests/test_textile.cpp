@@ -23,8 +23,8 @@ std::string Convert(const std::string& text, bool menuBar = false) {
     folder.Write(kFrontPageFile, "x\n");
     TTextileDocumentConverter c;
     TPluginShelf none;
-    c.Plugins = &none;
-    c.MenuBarMode = menuBar;
+    c.Options.Plugins = &none;
+    c.Options.MenuBarMode = menuBar;
     c.FileName = folder.Path() + "50616765.txt";
     return c.ConvertBlocks(text);
 }
@@ -149,7 +149,7 @@ TEST(Textile, BoundedRulesGiveWhatTheirPatternsGive) {
     };
     TTextileDocumentConverter c;
     TPluginShelf none;
-    c.Plugins = &none;
+    c.Options.Plugins = &none;
     c.FileName = "/nonexistent/wiki/50616765.txt";
     // A pattern run over the whole text, each match written by `write`.
     auto pass = [](const std::string& text, const char* pattern, auto write) {
@@ -225,7 +225,7 @@ TEST(Textile, PluginCalls) {
     EXPECT_THROW(c.ConvertBlocks("a {{probe}}"), EConvertError);
     TPluginShelf shelf;
     shelf.LoadPlugin(std::string(TARNEL_TEST_PLUGIN_DIR) + "probe.so");
-    c.Plugins = &shelf;
+    c.Options.Plugins = &shelf;
     c.FileName = "/wiki/46726F6E7450616765.txt";
     const std::string context = "FrontPage|46726F6E7450616765.txt|/wiki/|/|]";
     EXPECT_EQ(
@@ -240,7 +240,7 @@ TEST(Textile, GoldenPages) {
     TTextileDocumentConverter c;
     TPluginShelf shipped;
     shipped.LoadFolder(std::string(TARNEL_APP_DIR) + "plugin/");
-    c.Plugins = &shipped;
+    c.Options.Plugins = &shipped;
     tarnel::testing::ExpectGoldenPages("textile", c);
 }
 
@@ -276,7 +276,7 @@ TEST(Textile, HostileInputEndsCleanly) {
     for (const std::string& input : inputs) {
         TTextileDocumentConverter c;
         TPluginShelf none;
-        c.Plugins = &none;
+        c.Options.Plugins = &none;
         std::string html;
         ASSERT_NO_THROW(html = c.ConvertBlocks(input)) << input.substr(0, 20);
         EXPECT_FALSE(html.empty());

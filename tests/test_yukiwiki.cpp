@@ -13,7 +13,7 @@ namespace {
 std::string Convert(const std::string& displayText) {
     TYukiWikiDocumentConverter c;
     TPluginShelf none;
-    c.Plugins = &none;
+    c.Options.Plugins = &none;
     return c.ConvertBlocks(displayText);
 }
 
@@ -106,7 +106,7 @@ TEST(YukiWiki, GoldenPages) {
     TYukiWikiDocumentConverter c;
     TPluginShelf shipped;
     shipped.LoadFolder(std::string(TARNEL_APP_DIR) + "plugin/");
-    c.Plugins = &shipped;
+    c.Options.Plugins = &shipped;
     tarnel::testing::ExpectGoldenPages("yukiwiki", c);
 }
 

@@ -1,10 +1,12 @@
 #include "cli/Cli.h"
 
-#include "settings/UTarnelReg.h"
-#include "storage/UDocumentSettings.h"
+#include "render/UWikiSession.h"
+#include "settings/AppFolder.h"
 #include "text/jconvert.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <stdexcept>
 #include <unistd.h>
 
 namespace tarnel::cli {
@@ -26,22 +28,14 @@ void PrintLine(std::string_view displayText) {
     std::fwrite(line.data(), 1, line.size(), stdout);
 }
 
-WikiDefaults LoadWikiDefaults(const std::string& folder, const CommonOptions& common) {
-    TTarnelReg settings;
-    if (!common.configFile.empty()) settings.SetFileName(common.configFile);
-    settings.Load();
-    TDocumentSettings wiki;
-    OpenWikiSettings(wiki, settings, folder);
-    WikiDefaults d;
-    d.notation =
-        settings.Notation == TWikiNotation::None ? TWikiNotation::YukiWiki : settings.Notation;
-    d.linkMode = settings.NoWikiNameLink ? 3 : 4;
-    d.looseWikiName = settings.LooseWikiName;
-    d.keepLineBreaks = settings.LineBreak;
-    d.utf8Names = settings.NameEncodingUTF8;
-    d.extension = settings.Extension;
-    d.read = PageReadOptions{settings.TitleEncodingUTF8, settings.ReadCharCode};
-    return d;
+std::unique_ptr<TWikiSession> OpenSession(const std::string& folder, const CommonOptions& common) {
+    if (!common.configFile.empty() && !std::filesystem::is_regular_file(common.configFile))
+        throw std::runtime_error("no such settings file: " + common.configFile);
+    auto session = std::make_unique<TWikiSession>(AppFolder());
+    session->Start(common.configFile);
+    for (const std::string& message : session->OpenWiki(folder))
+        std::fprintf(stderr, "tarnel-cli: %s\n", ShiftJisToUtf8(message).c_str());
+    return session;
 }
 
 Progress::Progress(std::string label)

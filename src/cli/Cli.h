@@ -1,12 +1,14 @@
 // What the commands of tarnel-cli share: argument handling, errors and output.
 #pragma once
 
-#include "conversion/UWikiDocumentConverterMaker.h"
-#include "storage/UPageFile.h"
-
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace tarnel {
+class TWikiSession;
+}
 
 namespace tarnel::cli {
 
@@ -40,19 +42,11 @@ private:
     std::size_t pos_ = 0;
 };
 
-// What a command needs to know of a wiki before it works on it: the user's settings with
-// the wiki's own Wiki.ini applied over them, as when the desktop program opens the wiki.
-// Nothing is written: the command line leaves settings files as they are.
-struct WikiDefaults {
-    TWikiNotation notation = TWikiNotation::YukiWiki;
-    int linkMode = 4;
-    bool looseWikiName = false;
-    bool keepLineBreaks = false;
-    bool utf8Names = false;
-    std::string extension = ".txt";
-    PageReadOptions read;
-};
-WikiDefaults LoadWikiDefaults(const std::string& folder, const CommonOptions& common);
+// The session every command works through, as the desktop program does: the user's settings
+// (or --config FILE) and the plug-ins, with the wiki in `folder` opened (its Wiki.ini applied
+// over the settings, its page list read). Messages that arise go to stderr. Nothing is
+// written: the command line leaves settings files and Wiki.ini as they are.
+std::unique_ptr<TWikiSession> OpenSession(const std::string& folder, const CommonOptions& common);
 
 // Progress of a long run on stderr, shown only when stderr is a terminal.
 class Progress {

@@ -2,8 +2,7 @@
 // Options not given come from the user's settings and the wiki's Wiki.ini.
 #include "cli/Cli.h"
 #include "conversion/UWikiDocumentConverterMaker.h"
-#include "plugins/UPluginShelf.h"
-#include "settings/AppFolder.h"
+#include "render/UWikiSession.h"
 #include "storage/UPageFile.h"
 #include "text/jconvert.h"
 
@@ -35,7 +34,7 @@ std::string Encode(const std::string& display, const std::string& encoding) {
 
 int RunConvert(Arguments& args, const CommonOptions& common) {
     std::optional<TWikiNotation> notation;
-    std::optional<int> linkMode;
+    std::optional<TLinkMode> linkMode;
     std::optional<std::string> extension;
     std::optional<PageReadOptions> read;
     bool loose = false, keepBreaks = false, menuBar = false, utf8Names = false;
@@ -49,7 +48,7 @@ int RunConvert(Arguments& args, const CommonOptions& common) {
         else if (args.Take("--link-mode")) {
             std::string v = args.Value("--link-mode");
             if (v != "2" && v != "3" && v != "4") throw UsageError{"--link-mode is 2, 3 or 4"};
-            linkMode = v[0] - '0';
+            linkMode = static_cast<TLinkMode>(v[0] - '0');
         } else if (args.Take("--loose-wikiname"))
             loose = true;
         else if (args.Take("--keep-line-breaks"))
@@ -86,19 +85,19 @@ int RunConvert(Arguments& args, const CommonOptions& common) {
     if (page.empty()) throw UsageError{"convert needs PAGEFILE"};
     Encode("", encoding); // reject a wrong encoding before any work
 
-    std::size_t slash = page.find_last_of('/');
-    WikiDefaults wiki =
-        LoadWikiDefaults(slash == std::string::npos ? "./" : page.substr(0, slash + 1), common);
-
-    TPluginShelf plugins;
-    plugins.LoadFolder(AppFolder() + "plugin/");
+    // The page is converted as the desktop program would convert it in its wiki; the
+    // options given here go over the settings and the wiki's Wiki.ini.
+    auto session = OpenSession(FolderOf(page), common);
+    TConverterOptions options = session->ConverterOptions();
+    if (linkMode) options.LinkMode = *linkMode;
+    if (extension) options.Extension = *extension;
+    options.Utf8FileNames |= utf8Names;
+    options.KeepLineBreaks |= keepBreaks;
+    options.LooseWikiName |= loose;
+    options.MenuBarMode = menuBar;
     auto converter = TWikiDocumentConverterMaker::GetWikiDocumentConverter(
-        notation.value_or(wiki.notation), &plugins, AppFolder() + "Template",
-        linkMode.value_or(wiki.linkMode), extension.value_or(wiki.extension),
-        utf8Names || wiki.utf8Names, keepBreaks || wiki.keepLineBreaks);
-    converter->LooseWikiName = loose || wiki.looseWikiName;
-    converter->MenuBarMode = menuBar;
-    converter->Convert(page, ReadPageText(page, read.value_or(wiki.read)));
+        notation.value_or(session->Notation()), options);
+    converter->Convert(page, ReadPageText(page, read.value_or(session->ReadOptions())));
 
     std::string out;
     if (title)

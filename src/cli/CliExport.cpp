@@ -3,8 +3,6 @@
 #include "cli/Cli.h"
 #include "render/UHtmlExport.h"
 #include "render/UWikiSession.h"
-#include "settings/AppFolder.h"
-#include "storage/UWikiFileList.h"
 #include "text/jconvert.h"
 
 #include <cstdio>
@@ -66,19 +64,17 @@ int RunExport(Arguments& args, const CommonOptions& common) {
     if (ec)
         throw std::runtime_error("cannot create the export folder " + out + ": " + ec.message());
 
-    TWikiSession session(AppFolder());
-    session.Start(common.configFile);
-    for (const std::string& message : session.OpenWiki(wiki))
-        std::fprintf(stderr, "tarnel-cli: %s\n", ShiftJisToUtf8(message).c_str());
-    const TTarnelReg& settings = session.Settings();
+    auto session = OpenSession(wiki, common);
+    const TTarnelReg& settings = session->Settings();
 
-    TExportOptions options;
+    // What is not given comes from the stored export settings, as in the export dialog.
+    TExportOptions options = StoredExportOptions(settings);
     options.folder = out;
-    options.encoding = encoding.value_or(settings.ExportEncoding);
-    options.fileNameKind = names.value_or(settings.ExportFileNameKind);
-    options.index = index.value_or(settings.ExportIndex);
-    options.copyFolders = copyFolders;
-    options.oldFile = force;
+    if (encoding) options.encoding = *encoding;
+    if (names) options.fileNameKind = *names;
+    if (index) options.index = *index;
+    if (copyFolders) options.copyFolders = true;
+    if (force) options.oldFile = true;
     options.all = pages.empty();
     for (const std::string& page : pages) {
         std::string display = Utf8ToShiftJis(page);
@@ -91,7 +87,7 @@ int RunExport(Arguments& args, const CommonOptions& common) {
 
     Progress progress("Exporting");
     TExportResult result = ExportHtml(
-        session, options, [&](int done, int total) { return progress.Show(done, total); });
+        *session, options, [&](int done, int total) { return progress.Show(done, total); });
     progress.Done();
     std::fprintf(stderr, "%d pages listed, %d written to %s\n", result.listed, result.written,
                  out.c_str());

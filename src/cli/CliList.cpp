@@ -1,18 +1,23 @@
-// tarnel-cli list WIKIDIR: the page names in list order, one a line.
+// tarnel-cli list WIKIDIR: the pages in list order, one a line, as the page list shows them
+// (the wiki's extension and name encoding, the hierarchy display when it is on).
 #include "cli/Cli.h"
-#include "storage/UWikiFileList.h"
+#include "render/UWikiSession.h"
+
+#include <filesystem>
+#include <stdexcept>
 
 namespace tarnel::cli {
 
-int RunList(Arguments& args, const CommonOptions&) {
+int RunList(Arguments& args, const CommonOptions& common) {
     if (args.Empty()) throw UsageError{"list needs WIKIDIR"};
     std::string folder = AsFolder(args.Next());
     if (!args.Empty()) throw UsageError{"list takes one argument: WIKIDIR"};
-    TWikiFileList list;
-    list.folder = folder;
-    list.Update();
+    if (!std::filesystem::is_directory(folder))
+        throw std::runtime_error("no such wiki folder: " + folder);
+    auto session = OpenSession(folder, common);
+    const TWikiFileList& list = session->PageList();
     for (int i = 0; i < list.Count(); ++i)
-        PrintLine(list.PageName(i));
+        PrintLine(list.DisplayName(i));
     return kDone;
 }
 

@@ -1,12 +1,11 @@
 // tarnel-cli search WIKIDIR [--title-only|--body-only] QUERY: the names of the matching
 // pages, one a line, in list order.
 #include "cli/Cli.h"
-#include "storage/UDocumentSearching.h"
-#include "storage/UWikiFileList.h"
+#include "render/UWikiSession.h"
 #include "text/jconvert.h"
 
-#include <cstdio>
-#include <unistd.h>
+#include <filesystem>
+#include <stdexcept>
 
 namespace tarnel::cli {
 
@@ -34,13 +33,14 @@ int RunSearch(Arguments& args, const CommonOptions& common) {
     if (displayQuery.empty() && !query.empty()) throw UsageError{"the query is not valid UTF-8"};
     if (displayQuery.empty()) throw UsageError{"the query is empty"};
 
-    WikiDefaults wiki = LoadWikiDefaults(folder, common);
-    TWikiFileList results;
-    results.useUtf8Names = wiki.utf8Names;
+    if (!std::filesystem::is_directory(folder))
+        throw std::runtime_error("no such wiki folder: " + folder);
+    auto session = OpenSession(folder, common);
     Progress progress("Searching");
-    tarnel::RunSearch(displayQuery, folder, wiki.extension, results, options,
-                      [&](int done, int total) { return progress.Show(done, total); });
+    session->Search(displayQuery, options,
+                    [&](int done, int total) { return progress.Show(done, total); });
     progress.Done();
+    const TWikiFileList& results = session->SearchResults();
     for (int i = 0; i < results.Count(); ++i)
         PrintLine(results.PageName(i));
     return kDone;

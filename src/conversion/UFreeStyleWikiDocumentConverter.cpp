@@ -148,7 +148,8 @@ std::string TFreeStyleWikiDocumentConverter::ConvertBlocks(std::string_view Text
             // numbers of the headings after it.
             std::string name = NewAnchorId();
             HeadingSource heading = SplitHeading(line.substr(static_cast<std::size_t>(marks)));
-            if (!heading.name.empty()) name = (MenuBarMode ? "m" : "") + std::string(heading.name);
+            if (!heading.name.empty())
+                name = (Options.MenuBarMode ? "m" : "") + std::string(heading.name);
             html += CloseBlock("", current);
             html += "<" + tag + "><a name=\"" + name + "\">" + ConvertInline(heading.text) +
                     "</a></" + tag + ">";
@@ -269,7 +270,6 @@ std::string TFreeStyleWikiDocumentConverter::ConvertLinks(std::string_view Text)
 
 std::string TFreeStyleWikiDocumentConverter::ConvertLink(std::string_view Match) {
     std::string match(Match);
-    if (LinkMode == 0) return match;
     if (IsUrl(match)) {
         if (IsImageFile(match)) return "<a href=\"" + match + "\"><img src=\"" + match + "\"></a>";
         return "<a href=\"" + match + "\">" + match + "</a>";
@@ -283,7 +283,6 @@ std::string TFreeStyleWikiDocumentConverter::ConvertLink(std::string_view Match)
                             : match.substr(1, match.size() - 2);
     std::size_t bar = inner.find('|');
     if (bar == std::string::npos) {
-        if (LinkMode == 1) return inner;
         return MakePageLink(PageFileOf(inner), inner, true);
     }
     std::string alias = inner.substr(0, bar);
@@ -292,7 +291,6 @@ std::string TFreeStyleWikiDocumentConverter::ConvertLink(std::string_view Match)
         std::string shown = IsImageFile(alias) ? "<img src=\"" + alias + "\">" : alias;
         return "<a href=\"" + target + "\">" + shown + "</a>";
     }
-    if (LinkMode == 1) return alias;
     return MakePageLink(PageFileOf(target), alias, true);
 }
 

@@ -275,12 +275,10 @@ std::string THatenaDocumentConverter::LinkPattern() {
 
 std::string THatenaDocumentConverter::ConvertLink(std::string_view Match) {
     std::string match(Match);
-    if (LinkMode == 0) return match;
     if (IsUrl(match)) return "<a href=\"" + match + "\">" + match + "</a>";
     bool bracketed = StartsWith(match, "[") && match.size() >= 4;
     if (!bracketed) return match;
     std::string name = match.substr(2, match.size() - 4);
-    if (LinkMode == 1) return name;
     return MakePageLink(PageFileOf(name), name, true);
 }
 

@@ -1368,7 +1368,6 @@ std::string TMarkdownDocumentConverter::LinkPattern() {
 }
 
 std::string TMarkdownDocumentConverter::ConvertLink(std::string_view Match) {
-    if (LinkMode == 0) return std::string(Match);
     std::string_view url = Match;
     if (!url.empty() && url.front() == '<' && url.size() >= 2) url = url.substr(1, url.size() - 2);
     if (IsUrl(url)) {
@@ -1377,7 +1376,6 @@ std::string TMarkdownDocumentConverter::ConvertLink(std::string_view Match) {
         return Hold(Concat({"<a href=\"", u, "\">", EscapeHtml(u), "</a>"}));
     }
     bool bracketed = !Match.empty() && Match.front() == '[' && Match.size() >= 4;
-    if (LinkMode == 1) return std::string(bracketed ? Match.substr(2, Match.size() - 4) : Match);
     if (!bracketed) return std::string(Match);
     std::string_view page = Match.substr(2, Match.size() - 4);
     return Hold(MakePageLink(PageFileOf(page), page, true));

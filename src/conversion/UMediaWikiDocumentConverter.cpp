@@ -190,7 +190,6 @@ std::string TMediaWikiDocumentConverter::LinkPattern() {
 
 std::string TMediaWikiDocumentConverter::ConvertLink(std::string_view Match) {
     std::string match(Match);
-    if (LinkMode == 0) return match;
     if (IsUrl(match)) {
         if (IsImageFile(match)) return "<a href=\"" + match + "\"><img src=\"" + match + "\"></a>";
         return "<a href=\"" + match + "\">" + match + "</a>";
@@ -201,13 +200,11 @@ std::string TMediaWikiDocumentConverter::ConvertLink(std::string_view Match) {
     std::string inner = match.substr(2, match.size() - 4);
     std::size_t bar = FindChar(inner, '|');
     if (bar == npos) {
-        if (LinkMode == 1) return inner;
         return MakePageLink(PageFileOf(inner), inner, true);
     }
     std::string target = inner.substr(0, bar);
     std::string alias = inner.substr(bar + 1);
     if (IsUrl(target)) return "<a href=\"" + target + "\">" + alias + "</a>";
-    if (LinkMode == 1) return alias;
     return MakePageLink(PageFileOf(target), alias, true);
 }
 

@@ -307,7 +307,7 @@ std::string TPukiWikiDocumentConverter::ConvertBlocks(std::string_view Text) {
             std::string_view title = heading.Title;
             std::string anchor;
             if (!heading.Anchor.empty())
-                anchor = (MenuBarMode ? "m" : "") + std::string(heading.Anchor);
+                anchor = (Options.MenuBarMode ? "m" : "") + std::string(heading.Anchor);
             // An explicit anchor still uses up an anchor number.
             std::string id = NewAnchorId();
             if (anchor.empty()) anchor = id;
@@ -410,7 +410,7 @@ std::string TPukiWikiDocumentConverter::ConvertBlocks(std::string_view Text) {
             html += CloseBlock("p", current);
             html += OpenBlock("p", current);
             html += ConvertInline(line);
-            if (KeepLineBreaks) html += "<br />";
+            if (Options.KeepLineBreaks) html += "<br />";
         }
     }
     // A block plug-in whose "}}" never came is dropped with its body.
@@ -423,8 +423,8 @@ std::string TPukiWikiDocumentConverter::ConvertBlocks(std::string_view Text) {
 const TPlugin* TPukiWikiDocumentConverter::FindBlockPlugin(std::string_view Line) {
     RegexMatch m = Search(kBlockPluginPattern, Line);
     // Without a plug-in shelf no plug-in is loaded: the line is ordinary text.
-    if (!m.Found() || !Plugins) return nullptr;
-    return Plugins->Find(m.Group(1), true);
+    if (!m.Found() || !Options.Plugins) return nullptr;
+    return Options.Plugins->Find(m.Group(1), true);
 }
 
 TPukiWikiDocumentConverter::THeading

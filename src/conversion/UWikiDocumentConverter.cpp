@@ -1,9 +1,9 @@
 #include "conversion/UWikiDocumentConverter.h"
 
 #include "plugins/UPluginShelf.h"
-#include "storage/UWikiFileList.h"
 #include "text/BRegExp.h"
 #include "text/ShiftJisText.h"
+#include "text/UPageName.h"
 #include "text/jconvert.h"
 
 #include <cstdio>
@@ -72,13 +72,27 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
     return lines;
 }
 
+void TWikiDocumentConverter::ResetConversionState() {
+    Html.clear();
+    Title.clear();
+    FileName.clear();
+    Contents.Clear();
+    Footnotes.Clear();
+    AnchorCounter = 0;
+    InListPre = false;
+    NestTag.clear();
+    Depth = 0;
+    NewDepth = 0;
+}
+
 void TWikiDocumentConverter::Convert(const std::string& fileName, std::string_view text) {
+    ResetConversionState();
     FileName = fileName;
     // Broken double-byte pairs become "?" so that no rule sees a line end or a mark
     // swallowed into a character.
     std::string display = RepairShiftJis(EucJpToShiftJis(text));
     Html = ConvertBlocks(display);
-    Title = DecodeFileName(FileName, Utf8FileNames);
+    Title = DecodeFileName(FileName, Options.Utf8FileNames);
 }
 
 // --- Slots ----------------------------------------------------------------------------------
@@ -114,7 +128,7 @@ std::string TWikiDocumentConverter::FootnoteRef(const std::string& Text) {
 }
 
 std::string TWikiDocumentConverter::LinkPattern() {
-    return LooseWikiName ? kLooseLinkPattern : kStrictLinkPattern;
+    return Options.LooseWikiName ? kLooseLinkPattern : kStrictLinkPattern;
 }
 
 std::string TWikiDocumentConverter::ConvertLinks(std::string_view Text) {
@@ -302,11 +316,11 @@ std::string TWikiDocumentConverter::ConvertCsvRow(std::string_view Line) {
 // --- Anchors, links, contents ---------------------------------------------------------------
 
 std::string TWikiDocumentConverter::NewAnchorId() {
-    return (MenuBarMode ? "mi" : "i") + std::to_string(AnchorCounter++);
+    return (Options.MenuBarMode ? "mi" : "i") + std::to_string(AnchorCounter++);
 }
 
 std::string TWikiDocumentConverter::PageFileOf(std::string_view PageName) const {
-    return EncodePageName(PageName, Utf8FileNames) + Extension;
+    return EncodePageName(PageName, Options.Utf8FileNames) + Options.Extension;
 }
 
 std::string TWikiDocumentConverter::PageFolder() const {
@@ -317,15 +331,17 @@ std::string TWikiDocumentConverter::PageFolder() const {
 std::string TWikiDocumentConverter::MakePageLink(const std::string& LinkFile, std::string_view Text,
                                                  bool Bracketed) {
     std::string text(Text);
-    if (PageFileExists(PageFolder(), LinkFile)) {
+    const bool exists = Options.Pages ? Options.Pages->PageExists(PageFolder(), LinkFile)
+                                      : PageFileExists(PageFolder(), LinkFile);
+    if (exists) {
         if (UsesInnerLinks()) return "<a href=\"WikiLink:" + LinkFile + "\">" + text + "</a>";
         std::size_t dot = LinkFile.rfind('.');
         std::string html =
             (dot == std::string::npos ? LinkFile : LinkFile.substr(0, dot)) + ".html";
         return "<a href=\"" + html + "\">" + text + "</a>";
     }
-    if (LinkMode == 2) return text;
-    if (Bracketed || LinkMode == 4)
+    if (Options.LinkMode == TLinkMode::Export) return text;
+    if (Bracketed || Options.LinkMode == TLinkMode::Browse)
         return "<span class=\"newlink-name\">" + text + "</span><a href=\"NewLink:" + LinkFile +
                "\" class=\"newlink\">?</a>";
     return text;
@@ -373,12 +389,12 @@ std::string TWikiDocumentConverter::ContentsHtml(bool Utf8Titles) const {
 // --- Plug-ins -------------------------------------------------------------------------------
 
 void TWikiDocumentConverter::RequirePlugins() const {
-    if (!Plugins) throw EConvertError("Do not create instance of plugin.");
+    if (!Options.Plugins) throw EConvertError("Do not create instance of plugin.");
 }
 
 const TPlugin* TWikiDocumentConverter::FindPlugin(std::string_view Name, bool CaseSensitive) const {
     RequirePlugins();
-    return Plugins->Find(Name, CaseSensitive);
+    return Options.Plugins->Find(Name, CaseSensitive);
 }
 
 std::string TWikiDocumentConverter::CallPlugin(const TPlugin& Plugin, std::string_view Args) {
@@ -387,10 +403,10 @@ std::string TWikiDocumentConverter::CallPlugin(const TPlugin& Plugin, std::strin
     args.Arguments = std::string(Args);
     std::size_t slash = FileName.find_last_of('/');
     args.PageFileName = slash == std::string::npos ? FileName : FileName.substr(slash + 1);
-    if (IsPageFileName(args.PageFileName, Extension))
-        args.PageName = DecodeFileName(FileName, Utf8FileNames);
+    if (IsPageFileName(args.PageFileName, Options.Extension))
+        args.PageName = DecodeFileName(FileName, Options.Utf8FileNames);
     args.PageFolder = PageFolder();
-    args.TemplateFolder = TemplateFolder;
+    args.TemplateFolder = Options.TemplateFolder;
     if (args.TemplateFolder.empty() || args.TemplateFolder.back() != '/')
         args.TemplateFolder += '/';
     return CallPluginInline(Plugin, args);

@@ -10,7 +10,7 @@
 // attributes in a fixed order, HTML escaping before links are matched.
 #pragma once
 
-#include "storage/UContentsShelf.h"
+#include "conversion/UContentsShelf.h"
 
 #include <memory>
 #include <stdexcept>
@@ -22,6 +22,37 @@ namespace tarnel {
 
 class TPluginShelf;
 class TPlugin;
+
+// How links to pages are written.
+enum class TLinkMode : int {
+    Export = 2,      // links between exported files; no new-page links
+    BrowseQuiet = 3, // browsing; a missing WikiName shows no "?" new-page link
+    Browse = 4,      // browsing; every missing page name gets its "?" new-page link
+};
+
+// Whether a page file exists, asked for every page link. The owner gives the converter its
+// own answer (the session keeps the names of the open wiki's pages in memory, so a page full
+// of links costs no file-system look-ups); without one the converter asks the file system.
+class TPageExistence {
+public:
+    virtual ~TPageExistence() = default;
+    // Whether the page file `fileName` (no folder) exists in `folder` (ending in "/").
+    virtual bool PageExists(const std::string& folder, std::string_view fileName) const = 0;
+};
+
+// The owner's options of a converter: one value, built once by the owner (the session,
+// from the settings and the wiki's Wiki.ini) and handed to every converter it makes.
+struct TConverterOptions {
+    TPluginShelf* Plugins = nullptr; // not owned; may be absent
+    std::string TemplateFolder;      // the program's template folder
+    TLinkMode LinkMode = TLinkMode::Browse;
+    std::string Extension = ".txt";        // page-file extension with its dot
+    bool Utf8FileNames = false;            // page file names are hex of UTF-8, not EUC-JP
+    bool KeepLineBreaks = false;           // a line break in a paragraph stays a break
+    bool LooseWikiName = false;            // WikiNames may hold digits and more capitals
+    bool MenuBarMode = false;              // anchor ids get the prefix "m" (the menu-bar page)
+    const TPageExistence* Pages = nullptr; // not owned; absent: the file system is asked
+};
 
 // A conversion that cannot go on (a plug-in call without a plug-in shelf).
 class EConvertError : public std::runtime_error {
@@ -68,25 +99,25 @@ public:
     // Html, Title, Contents and Footnotes describe the page.
     void Convert(const std::string& FileName, std::string_view Text);
 
-    // --- State of one conversion and the owner's options -------------------------------
+    // The owner's options: set once by the owner (see TConverterOptions), read by the rules.
+    TConverterOptions Options;
+
+    // --- State of one conversion: reset by ResetConversionState at the start of Convert ---
     std::string Html;        // the fragment of the last Convert
-    int AnchorCounter = 0;   // next number for NewAnchorId
-    TContentsShelf Contents; // headings: (text, anchor, level)
+    std::string Title;       // page name of the last converted file
     std::string FileName;    // full path of the page file being converted
+    TContentsShelf Contents; // headings: (text, anchor, level)
     TFootnoteShelf Footnotes;
-    std::string Extension = ".txt";
-    bool Utf8FileNames = false;
-    bool KeepLineBreaks = false;
-    bool LooseWikiName = false;
-    bool InListPre = false;          // a pre block is open inside a list item
-    bool MenuBarMode = false;        // anchor ids get the prefix "m"
-    int LinkMode = 4;                // 4 browse, 3 browse without "?" on WikiNames, 2 export
-    TPluginShelf* Plugins = nullptr; // not owned; may be absent
-    std::string TemplateFolder;
-    std::string Title;   // page name of the last converted file
-    std::string NestTag; // the block tag that nests by depth in this block run
-    int Depth = 0;       // depth of the open nested block
-    int NewDepth = 0;    // depth asked for by the current line
+    int AnchorCounter = 0;  // next number for NewAnchorId
+    bool InListPre = false; // a pre block is open inside a list item
+    std::string NestTag;    // the block tag that nests by depth in this block run
+    int Depth = 0;          // depth of the open nested block
+    int NewDepth = 0;       // depth asked for by the current line
+
+    // Empties everything a conversion leaves behind, so that no page inherits anything of
+    // the page converted before it. Convert calls it first; a caller that runs ConvertBlocks
+    // on its own calls it before each text.
+    void ResetConversionState();
 
     // --- Virtual slots, in their order ----------------------------------------------------
     virtual void AddFootnote(const std::string& Text);
@@ -116,7 +147,7 @@ public:
     // --- Anchors, links, contents -----------------------------------------------------------
     std::string NewAnchorId();
     void ResetAnchorIds() { AnchorCounter = 0; }
-    bool UsesInnerLinks() const { return LinkMode == 3 || LinkMode == 4; }
+    bool UsesInnerLinks() const { return Options.LinkMode != TLinkMode::Export; }
     // "InnerLink:" when browsing, nothing in export: put before "#anchor".
     std::string InnerLinkPrefix() const { return UsesInnerLinks() ? "InnerLink:" : ""; }
     // The page file name (no folder) of a page name: hex of its bytes plus Extension.

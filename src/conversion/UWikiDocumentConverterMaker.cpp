@@ -61,30 +61,13 @@ std::unique_ptr<TWikiDocumentConverter> NewConverter(TWikiNotation notation) {
 
 } // namespace
 
-std::unique_ptr<TWikiDocumentConverter> TWikiDocumentConverterMaker::GetWikiDocumentConverter(
-    TWikiNotation Notation, TPluginShelf* Plugins, const std::string& TemplateFolder, int LinkMode,
-    const std::string& Extension, bool Utf8FileNames, bool KeepLineBreaks) {
+std::unique_ptr<TWikiDocumentConverter>
+TWikiDocumentConverterMaker::GetWikiDocumentConverter(TWikiNotation Notation,
+                                                      const TConverterOptions& Options) {
     if (!InRange(Notation)) throw ERangeError("invalid type at GetWikiDocumentConverter()");
     std::unique_ptr<TWikiDocumentConverter> converter = NewConverter(Notation);
-    converter->Plugins = Plugins;
-    converter->TemplateFolder = TemplateFolder;
-    converter->LinkMode = LinkMode;
-    converter->Extension = Extension;
-    converter->Utf8FileNames = Utf8FileNames;
-    converter->KeepLineBreaks = KeepLineBreaks;
+    converter->Options = Options;
     return converter;
-}
-
-int TWikiDocumentConverterMaker::NotationToIndex(TWikiNotation Notation) {
-    if (Notation == TWikiNotation::None) return -1;
-    if (InRange(Notation)) return static_cast<int>(Notation) - 1;
-    return 0;
-}
-
-TWikiNotation TWikiDocumentConverterMaker::IndexToNotation(int Index) {
-    if (Index == -1) return TWikiNotation::None;
-    if (Index >= 0 && Index <= 7) return static_cast<TWikiNotation>(Index + 1);
-    return TWikiNotation::YukiWiki;
 }
 
 const char* TWikiDocumentConverterMaker::NotationName(TWikiNotation Notation) {

@@ -5,25 +5,13 @@
 #pragma once
 
 #include "conversion/UWikiDocumentConverter.h"
+#include "text/WikiTypes.h"
 
-#include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
 
 namespace tarnel {
-
-enum class TWikiNotation : std::uint8_t {
-    None = 0,
-    YukiWiki = 1,
-    PukiWiki = 2,
-    Hatena = 3,
-    MediaWiki = 4,
-    LivedoorWiki = 5,
-    FreeStyleWiki = 6,
-    Textile = 7,
-    Markdown = 8,
-};
 
 // An identifier outside the notations.
 class ERangeError : public std::out_of_range {
@@ -33,17 +21,14 @@ public:
 
 class TWikiDocumentConverterMaker {
 public:
-    // A new converter of Notation configured with the owner's options; the caller owns it.
+    // A new converter of Notation with the owner's options; the caller owns it.
     // Raises ERangeError "invalid type at GetWikiDocumentConverter()" outside 1 to 8.
     static std::unique_ptr<TWikiDocumentConverter>
-    GetWikiDocumentConverter(TWikiNotation Notation, TPluginShelf* Plugins,
-                             const std::string& TemplateFolder, int LinkMode,
-                             const std::string& Extension, bool Utf8FileNames, bool KeepLineBreaks);
+    GetWikiDocumentConverter(TWikiNotation Notation, const TConverterOptions& Options);
 
-    // 0 gives -1, 1 to 8 give 0 to 7, anything else 0.
-    static int NotationToIndex(TWikiNotation Notation);
-    // -1 gives None, 0 to 7 give 1 to 8, anything else YukiWiki.
-    static TWikiNotation IndexToNotation(int Index);
+    // The stored index of a notation and back (see text/WikiTypes.h).
+    static int NotationToIndex(TWikiNotation Notation) { return tarnel::NotationToIndex(Notation); }
+    static TWikiNotation IndexToNotation(int Index) { return tarnel::IndexToNotation(Index); }
 
     // The notation's name for menus and the command line ("YukiWiki", "PukiWiki", ...).
     static const char* NotationName(TWikiNotation Notation);

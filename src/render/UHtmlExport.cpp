@@ -97,7 +97,7 @@ void WriteOutput(const std::string& path, std::string_view bytes, const std::str
     try {
         // No fsync per page: an export is written again in full if the machine goes down.
         WriteFileAtomically(path, bytes, false);
-    } catch (const EPageFileError& e) {
+    } catch (const EFileError& e) {
         throw EExportError(what + ": " + e.what());
     }
 }
@@ -182,6 +182,17 @@ std::string StandardExportName(std::string_view pageFileName) {
     return WithHtmlExtension(std::string(pageFileName));
 }
 
+TExportOptions StoredExportOptions(const TTarnelReg& settings) {
+    TExportOptions options;
+    options.folder = settings.ExportFolder;
+    options.encoding = settings.ExportEncoding;
+    options.fileNameKind = settings.ExportFileNameKind;
+    options.copyFolders = settings.ExportCopyFolder;
+    options.index = settings.ExportIndex;
+    options.oldFile = settings.ExportOldFile;
+    return options;
+}
+
 TExportResult ExportHtml(TWikiSession& session, const TExportOptions& options,
                          const ExportProgress& progress) {
     if (options.folder.empty()) throw EExportError("no export folder is set");
@@ -193,15 +204,11 @@ TExportResult ExportHtml(TWikiSession& session, const TExportOptions& options,
 
     TTarnelReg& settings = session.Settings();
     const std::string wiki = session.DocumentFolder();
-    TWikiFileList& pages = session.PageList();
-    pages.folder = wiki;
-    pages.Update();
+    session.RefreshPageList();
+    const TWikiFileList& pages = session.PageList();
 
-    // The export converter: the current notation with export links (LinkMode 2).
-    auto converter = TWikiDocumentConverterMaker::GetWikiDocumentConverter(
-        session.Notation(), &session.Plugins(), session.Templates().TemplateFolder(), 2,
-        settings.Extension, settings.NameEncodingUTF8, settings.LineBreak);
-    converter->LooseWikiName = settings.LooseWikiName;
+    // The export converter: the current notation with export links.
+    auto converter = session.MakeConverter(session.ConverterOptions(TLinkMode::Export));
     const PageReadOptions read = session.ReadOptions();
     const bool utf8Titles = settings.TitleEncodingUTF8;
     const std::string exportTemplate = session.Templates().ExportTemplatePath();

@@ -56,6 +56,10 @@ std::string TitleExportName(std::string_view pageName);
 // The output name of a page file by the standard rule: its extension replaced by ".html".
 std::string StandardExportName(std::string_view pageFileName);
 
+// The export as the settings last left it (the export dialog's choices): folder, encoding,
+// file names, index, folder copy and rewriting of up-to-date pages; every page.
+TExportOptions StoredExportOptions(const TTarnelReg& settings);
+
 // Runs the export of the session's open wiki with its current notation and settings.
 // Throws EExportError when a page cannot be read or written, a template is missing, the
 // export folder cannot be written, or the design cannot be copied.

@@ -467,35 +467,24 @@ THTMLTagEvent ListTagHandler(const TPageTags& Page, const std::string& IndexList
 
 TMenuBarOptions MenuBarOptionsOf(const TWikiDocumentConverter& Converter, TWikiNotation Notation,
                                  const PageReadOptions& Read) {
-    TMenuBarOptions options;
-    options.Notation = Notation;
-    options.Plugins = Converter.Plugins;
-    options.TemplateFolder = Converter.TemplateFolder;
-    options.LinkMode = Converter.LinkMode;
-    options.Extension = Converter.Extension;
-    options.Utf8FileNames = Converter.Utf8FileNames;
-    options.KeepLineBreaks = Converter.KeepLineBreaks;
-    options.LooseWikiName = Converter.LooseWikiName;
-    options.Read = Read;
-    return options;
+    return TMenuBarOptions{Notation, Converter.Options, Read};
 }
 
 std::string ConvertMenuBar(const std::string& DocumentFolder, const TMenuBarOptions& Options) {
+    const TConverterOptions& options = Options.Converter;
     std::string path = WithTrailingSlash(DocumentFolder) +
-                       EncodePageName("MenuBar", Options.Utf8FileNames) + Options.Extension;
+                       EncodePageName("MenuBar", options.Utf8FileNames) + options.Extension;
     std::error_code ec;
     if (!fs::is_regular_file(path, ec)) return {};
 
     // A converter of its own: the one of the page around the menu bar keeps its title,
-    // contents and footnotes for the other tags.
+    // contents and footnotes for the other tags. Anchors "mi0", "mi1", ... stay apart from
+    // the page's.
+    TConverterOptions menuBar = options;
+    menuBar.MenuBarMode = true;
     std::unique_ptr<TWikiDocumentConverter> converter =
-        TWikiDocumentConverterMaker::GetWikiDocumentConverter(
-            Options.Notation, Options.Plugins, Options.TemplateFolder, Options.LinkMode,
-            Options.Extension, Options.Utf8FileNames, Options.KeepLineBreaks);
-    converter->LooseWikiName = Options.LooseWikiName;
-    std::string text = ReadPageText(path, Options.Read);
-    converter->MenuBarMode = true; // anchors "mi0", "mi1", ... stay apart from the page's
-    converter->Convert(path, text);
+        TWikiDocumentConverterMaker::GetWikiDocumentConverter(Options.Notation, menuBar);
+    converter->Convert(path, ReadPageText(path, Options.Read));
     return std::move(converter->Html);
 }
 

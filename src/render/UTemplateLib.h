@@ -235,17 +235,11 @@ std::string FileUrl(std::string_view Path);
 
 // --- The menu bar -------------------------------------------------------------------------
 
-// How the menu-bar page is converted: like the page around it. LinkMode is the current
-// converter's, so a menu bar in an export gets export links.
+// How the menu-bar page is converted: like the page around it, with that converter's
+// options, so a menu bar in an export gets export links.
 struct TMenuBarOptions {
     TWikiNotation Notation = TWikiNotation::YukiWiki;
-    TPluginShelf* Plugins = nullptr; // not owned
-    std::string TemplateFolder;
-    int LinkMode = 4;
-    std::string Extension = ".txt";
-    bool Utf8FileNames = false;  // setting NameEncodingUTF8
-    bool KeepLineBreaks = false; // setting LineBreak
-    bool LooseWikiName = false;
+    TConverterOptions Converter;
     PageReadOptions Read; // how page files are read
 };
 

@@ -42,6 +42,17 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
 
+// Everything that opening another wiki changes, prepared before any of it is taken over.
+struct TWikiSession::TPreparedWiki {
+    std::string folder;
+    TTarnelReg settings;
+    TDocumentSettings wiki;
+    TTemplate templates;
+    TWikiNotation notation = TWikiNotation::YukiWiki;
+    TWikiFileList pageList;
+    TPageNameSet pageNames;
+};
+
 TWikiSession::TWikiSession(std::string appFolder)
     : appFolder_(std::move(appFolder)), templates_(appFolder_), language_(appFolder_) {
     if (!appFolder_.empty() && appFolder_.back() != '/') appFolder_ += '/';
@@ -55,12 +66,9 @@ void TWikiSession::Start(const std::string& settingsFile) {
     plugins_.LoadFolder(appFolder_ + "plugin/");
     notation_ =
         settings_.Notation == TWikiNotation::None ? TWikiNotation::YukiWiki : settings_.Notation;
-    converter_ = MakeConverter(notation_);
-    for (TWikiFileList* list : {&pageList_, &searchResults_}) {
-        list->extension = settings_.Extension;
-        list->useUtf8Names = settings_.NameEncodingUTF8;
-    }
-    pageList_.displayHierarchy = settings_.DisplayHierarchy;
+    converter_ = MakeConverter(ConverterOptions());
+    ApplyListSettings(pageList_, true);
+    ApplyListSettings(searchResults_, false);
     recent_.useUtf8Names = settings_.NameEncodingUTF8;
     std::string language = language_.ChooseLanguage(settings_.Language);
     if (!language.empty()) {
@@ -74,32 +82,70 @@ void TWikiSession::Close() {
     settings_.Save();
 }
 
-std::unique_ptr<TWikiDocumentConverter> TWikiSession::MakeConverter(TWikiNotation notation) {
-    auto converter = TWikiDocumentConverterMaker::GetWikiDocumentConverter(
-        notation, &plugins_, templates_.TemplateFolder(), settings_.NoWikiNameLink ? 3 : 4,
-        settings_.Extension, settings_.NameEncodingUTF8, settings_.LineBreak);
-    converter->LooseWikiName = settings_.LooseWikiName;
-    return converter;
+TConverterOptions TWikiSession::ConverterOptions() const {
+    return ConverterOptions(settings_.NoWikiNameLink ? TLinkMode::BrowseQuiet : TLinkMode::Browse);
+}
+
+TConverterOptions TWikiSession::ConverterOptions(TLinkMode linkMode) const {
+    TConverterOptions options;
+    // The plug-ins are called with the shelf's own state only; a converter never changes
+    // the shelf, but the plug-in interface takes it as it is.
+    options.Plugins = const_cast<TPluginShelf*>(&plugins_);
+    options.TemplateFolder = templates_.TemplateFolder();
+    options.LinkMode = linkMode;
+    options.Extension = settings_.Extension;
+    options.Utf8FileNames = settings_.NameEncodingUTF8;
+    options.KeepLineBreaks = settings_.LineBreak;
+    options.LooseWikiName = settings_.LooseWikiName;
+    options.Pages = &pageNames_;
+    return options;
+}
+
+std::unique_ptr<TWikiDocumentConverter>
+TWikiSession::MakeConverter(const TConverterOptions& options) const {
+    return TWikiDocumentConverterMaker::GetWikiDocumentConverter(notation_, options);
 }
 
 void TWikiSession::SwitchNotation(TWikiNotation notation) {
     if (notation == notation_ && converter_) return;
-    // The new converter takes over the current one's options.
-    auto converter = TWikiDocumentConverterMaker::GetWikiDocumentConverter(
-        notation, converter_->Plugins, converter_->TemplateFolder, converter_->LinkMode,
-        converter_->Extension, converter_->Utf8FileNames, converter_->KeepLineBreaks);
-    converter->LooseWikiName = converter_->LooseWikiName;
-    converter_ = std::move(converter);
+    converter_ =
+        TWikiDocumentConverterMaker::GetWikiDocumentConverter(notation, converter_->Options);
     notation_ = notation;
     settings_.Notation = notation;
 }
 
-void TWikiSession::ApplySettingsToConverter() {
-    converter_->LinkMode = settings_.NoWikiNameLink ? 3 : 4;
-    converter_->LooseWikiName = settings_.LooseWikiName;
-    converter_->KeepLineBreaks = settings_.LineBreak;
-    converter_->Extension = settings_.Extension;
-    converter_->Utf8FileNames = settings_.NameEncodingUTF8;
+void TWikiSession::ApplyListSettings(TWikiFileList& list, bool pageList) const {
+    list.extension = settings_.Extension;
+    list.useUtf8Names = settings_.NameEncodingUTF8;
+    if (pageList) list.displayHierarchy = settings_.DisplayHierarchy;
+}
+
+void TWikiSession::ApplySettings() {
+    const bool reread = pageList_.extension != settings_.Extension ||
+                        pageList_.useUtf8Names != settings_.NameEncodingUTF8;
+    TConverterOptions options = ConverterOptions();
+    options.MenuBarMode = converter_->Options.MenuBarMode;
+    converter_->Options = options;
+    ApplyListSettings(pageList_, true);
+    ApplyListSettings(searchResults_, false);
+    recent_.useUtf8Names = settings_.NameEncodingUTF8;
+    if (reread) {
+        searchResults_.Clear();
+        if (!documentFolder_.empty()) RefreshPageList();
+    }
+}
+
+void TWikiSession::RefreshPageList() {
+    pageList_.folder = documentFolder_;
+    pageList_.Update();
+    pageNames_.Assign(pageList_);
+}
+
+bool TWikiSession::Search(const std::string& displayQuery, const SearchOptions& options,
+                          const SearchProgress& progress) {
+    ApplyListSettings(searchResults_, false);
+    return RunSearch(displayQuery, documentFolder_, settings_.Extension, searchResults_, options,
+                     progress);
 }
 
 PageReadOptions TWikiSession::ReadOptions() const {
@@ -114,7 +160,26 @@ TWikiTemplateNames TWikiSession::TemplateNames() const {
     return names;
 }
 
-void TWikiSession::ChangeWiki(const std::string& folder, std::vector<std::string>& messages) {
+TWikiSession::TPreparedWiki TWikiSession::PrepareWiki(const std::string& folder) const {
+    // The wiki is opened on a copy of the settings: leaving the open wiki copies the
+    // settings into its Wiki.ini without changing them, so the copy opens exactly as the
+    // settings themselves would after leaving.
+    TPreparedWiki next{folder, settings_, {}, templates_, notation_, {}, {}};
+    TWikiOpening opened = OpenWikiSettings(next.wiki, next.settings, folder);
+    next.notation = opened.notation;
+    next.templates.MainFileName = opened.templates.mainTemplate;
+    next.templates.ListFileName = opened.templates.listTemplate;
+    next.templates.ExportFileName = opened.templates.exportTemplate;
+    next.pageList.folder = folder;
+    next.pageList.extension = next.settings.Extension;
+    next.pageList.useUtf8Names = next.settings.NameEncodingUTF8;
+    next.pageList.displayHierarchy = next.settings.DisplayHierarchy;
+    next.pageList.Update();
+    next.pageNames.Assign(next.pageList);
+    return next;
+}
+
+void TWikiSession::TakeWiki(TPreparedWiki&& next, std::vector<std::string>& messages) {
     // The wiki left behind keeps its settings; a Wiki.ini that cannot be written (a
     // read-only wiki) is reported, and the new wiki opens all the same.
     try {
@@ -122,80 +187,110 @@ void TWikiSession::ChangeWiki(const std::string& folder, std::vector<std::string
     } catch (const EDocumentSettingsError& e) {
         messages.push_back(DisplayPath(e.what()));
     }
-    TWikiOpening opened = OpenWikiSettings(wikiSettings_, settings_, folder);
-    if (opened.notationChanged || opened.notation != notation_) SwitchNotation(opened.notation);
-    converter_->Extension = opened.extension;
-    converter_->LooseWikiName = opened.looseWikiName;
-    pageList_.extension = opened.extension;
-    searchResults_.extension = opened.extension;
-    pageList_.displayHierarchy = opened.displayHierarchy;
-    templates_.MainFileName = opened.templates.mainTemplate;
-    templates_.ListFileName = opened.templates.listTemplate;
-    templates_.ExportFileName = opened.templates.exportTemplate;
-    recent_.Clear();
+    settings_ = next.settings;
+    wikiSettings_ = std::move(next.wiki);
+    templates_ = std::move(next.templates);
+    pageList_ = std::move(next.pageList);
+    pageNames_ = std::move(next.pageNames);
+    documentFolder_ = next.folder;
+    if (next.notation != notation_) {
+        notation_ = next.notation;
+        converter_ = MakeConverter(ConverterOptions());
+    } else {
+        converter_->Options = ConverterOptions();
+    }
+    ApplyListSettings(searchResults_, false);
     searchResults_.Clear();
+    searchResults_.folder = next.folder;
+    recent_.Clear();
+    recent_.useUtf8Names = settings_.NameEncodingUTF8;
 }
 
 std::vector<std::string> TWikiSession::OpenWiki(const std::string& folder) {
     std::vector<std::string> messages;
     if (folder == documentFolder_) return messages;
-    ChangeWiki(folder, messages);
-    documentFolder_ = folder;
-    pageList_.folder = folder;
+    TakeWiki(PrepareWiki(folder), messages);
     return messages;
 }
 
 std::optional<TShownPage> TWikiSession::ShowDocument(const std::string& fileName) {
     if (!FileExists(fileName)) return std::nullopt;
-    TShownPage shown;
-    documentText_ = ReadPageText(fileName, ReadOptions());
+    std::string text = ReadPageText(fileName, ReadOptions());
 
-    std::string folder = FolderOf(fileName);
-    if (folder != documentFolder_) ChangeWiki(folder, shown.Messages);
+    // A page of another wiki is converted with that wiki's settings, prepared aside; a page
+    // of the open wiki with the open wiki's, after its page names are brought up to date
+    // when another program changed the folder.
+    const std::string folder = FolderOf(fileName);
+    std::optional<TPreparedWiki> next;
+    if (folder != documentFolder_) {
+        next.emplace(PrepareWiki(folder));
+    } else if (!pageNames_.IsCurrent()) {
+        RefreshPageList();
+    }
+    const TTarnelReg& settings = next ? next->settings : settings_;
+    TTemplate templates = next ? next->templates : templates_;
+    const TWikiNotation notation = next ? next->notation : notation_;
 
-    converter_->Convert(fileName, documentText_);
-    shown.SamePage = documentFileName_ == fileName;
-    documentFileName_ = fileName;
-    documentFolder_ = folder;
+    TConverterOptions options = converter_->Options;
+    if (next) {
+        options.Extension = settings.Extension;
+        options.LooseWikiName = settings.LooseWikiName;
+        options.Pages = &next->pageNames;
+    }
+    auto converter = TWikiDocumentConverterMaker::GetWikiDocumentConverter(notation, options);
+    converter->Convert(fileName, text);
 
-    TShownPage filled = FillMainTemplate();
-    shown.Html = std::move(filled.Html);
-    shown.Filled = filled.Filled;
-    shown.Messages.insert(shown.Messages.end(), filled.Messages.begin(), filled.Messages.end());
+    TShownPage shown = FillPage(*converter, notation, settings, templates, folder);
     if (!shown.Filled) return shown;
 
+    // Shown: from here on nothing fails, and the session takes the page over.
+    std::vector<std::string> messages;
+    if (next) TakeWiki(std::move(*next), messages);
+    shown.Messages.insert(shown.Messages.begin(), messages.begin(), messages.end());
+    shown.SamePage = documentFileName_ == fileName;
+    templates_ = std::move(templates);
+    converter->Options.Pages = &pageNames_;
+    converter_ = std::move(converter);
+    documentFileName_ = fileName;
+    documentText_ = std::move(text);
     recent_.Add(fileName);
     settings_.LastView = fileName;
     return shown;
 }
 
 TShownPage TWikiSession::FillMainTemplate() {
+    return FillPage(*converter_, notation_, settings_, templates_, documentFolder_);
+}
+
+TShownPage TWikiSession::FillPage(const TWikiDocumentConverter& converter, TWikiNotation notation,
+                                  const TTarnelReg& settings, TTemplate& templates,
+                                  const std::string& folder) const {
     TShownPage shown;
-    if (!FileExists(templates_.MainTemplatePath())) {
+    if (!FileExists(templates.MainTemplatePath())) {
         shown.Messages.push_back(FormatOne(LangText(language_, "Main.Message.TemplateNotFound"),
-                                           DisplayPath(templates_.MainTemplatePath())));
+                                           DisplayPath(templates.MainTemplatePath())));
         // The standard template stands in from now on for this wiki.
-        templates_.MainFileName = TTemplate::StandardFileName;
-        if (!FileExists(templates_.MainTemplatePath())) {
+        templates.MainFileName = TTemplate::StandardFileName;
+        if (!FileExists(templates.MainTemplatePath())) {
             shown.Messages.push_back(
                 FormatOne(LangText(language_, "Main.Message.StdTemplateNotFound"),
-                          DisplayPath(templates_.MainTemplatePath())));
+                          DisplayPath(templates.MainTemplatePath())));
             return shown;
         }
     }
-    const bool utf8 = settings_.TitleEncodingUTF8;
-    TPageTags page = PageTagsOf(*converter_, utf8);
-    page.TemplateFolder = templates_.TemplateFolder();
+    const bool utf8 = settings.TitleEncodingUTF8;
+    TPageTags page = PageTagsOf(converter, utf8);
+    page.TemplateFolder = templates.TemplateFolder();
     page.CssFolder = appFolder_ + "css";
-    page.DesignName = settings_.CssName;
-    page.DocumentFolder = documentFolder_;
+    page.DesignName = settings.CssName;
+    page.DocumentFolder = folder;
     page.EncodingName = CharsetName(utf8 ? 2 : 0);
-    TMenuBarOptions menuBar = MenuBarOptionsOf(*converter_, notation_, ReadOptions());
-    std::string folder = documentFolder_;
+    TMenuBarOptions menuBar = MenuBarOptionsOf(
+        converter, notation, PageReadOptions{settings.TitleEncodingUTF8, settings.ReadCharCode});
     page.MenuBar = [&] { return ConvertMenuBar(folder, menuBar); };
 
     TPageProducer producer;
-    producer.HTMLFile = templates_.MainTemplatePath();
+    producer.HTMLFile = templates.MainTemplatePath();
     producer.OnHTMLTag = MainTagHandler(page);
     shown.Html = producer.Content();
     shown.Filled = true;
@@ -226,7 +321,7 @@ std::string TWikiSession::TmpFilePath(const std::string& fileName) const {
     std::size_t slash = fileName.find_last_of('/');
     std::string name = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
     // Every occurrence of the extension, compared without case, becomes ".html".
-    const std::string& ext = converter_->Extension;
+    const std::string& ext = converter_->Options.Extension;
     if (!ext.empty()) {
         std::string out;
         for (std::size_t i = 0; i < name.size();) {

@@ -11,9 +11,11 @@
 #include "conversion/UWikiDocumentConverterMaker.h"
 #include "plugins/UPluginShelf.h"
 #include "render/UDesignList.h"
+#include "render/UPageNameSet.h"
 #include "render/UTemplateLib.h"
 #include "settings/ULanguage.h"
 #include "settings/UTarnelReg.h"
+#include "storage/UDocumentSearching.h"
 #include "storage/UDocumentSettings.h"
 #include "storage/URecentFileList.h"
 #include "storage/UWikiFileList.h"
@@ -54,12 +56,18 @@ public:
     void Close();
 
     // --- Showing pages --------------------------------------------------------------------
-    // The pipeline. Returns nothing when no file `fileName` exists. Errors while reading,
-    // converting or filling propagate; what already changed (the open wiki, the document
-    // state) stays changed.
+    // The pipeline: reads the page, opens its wiki when it lies in another folder, converts
+    // and fills the main template. Returns nothing when no file `fileName` exists.
+    //
+    // All or nothing: when reading, opening the wiki, converting or filling fails, the
+    // exception (or a result that is not Filled) leaves everything as it was before the call
+    // (the page, its text and title, the contents, the recent list, the open wiki, its
+    // settings and page list, the converter), so an editor opened next still edits the page
+    // that is on the screen.
     std::optional<TShownPage> ShowDocument(const std::string& fileName);
     // Opens the wiki in `folder` (ending in "/") without showing a page, as showing one of
-    // its pages would; returns the messages that arose. Nothing happens for the open wiki.
+    // its pages would (Wiki.ini, the notation, the page list of the folder, the search
+    // results emptied); returns the messages that arose. Nothing happens for the open wiki.
     std::vector<std::string> OpenWiki(const std::string& folder);
     // Fills the main template for the page converted last, with the missing-template rule.
     TShownPage FillMainTemplate();
@@ -74,6 +82,15 @@ public:
     // Shows the current page again (reload, a template or design chosen, the page saved).
     std::optional<TShownPage> ReshowDocument() { return ShowDocument(documentFileName_); }
 
+    // --- Page list and search ---------------------------------------------------------------
+    // Reads the open wiki's page list again (after pages were added, renamed or deleted),
+    // and with it the names the converters link against.
+    void RefreshPageList();
+    // Searches the open wiki's pages (see storage/UDocumentSearching.h); the matching pages
+    // end up in SearchResults(). False when the progress call cancelled it.
+    bool Search(const std::string& displayQuery, const SearchOptions& options,
+                const SearchProgress& progress = {});
+
     // --- Designs --------------------------------------------------------------------------
     // The designs beside the program (css/).
     TDesignList Designs() const { return TDesignList(appFolder_ + "css/"); }
@@ -81,22 +98,33 @@ public:
     // page is shown again in it (nothing is shown when no page is open).
     std::optional<TShownPage> SetDesign(const std::string& design);
 
-    // --- Notation -------------------------------------------------------------------------
+    // --- Notation and converter options -------------------------------------------------------
     TWikiNotation Notation() const { return notation_; }
-    // Replaces the view converter by one of `notation` with the current converter's options;
-    // nothing happens when it is the notation in use. Does not show the page again.
+    // Replaces the view converter by one of `notation` with the same options; nothing
+    // happens when it is the notation in use. Does not show the page again.
     void SwitchNotation(TWikiNotation notation);
-    // Gives the view converter the link, extension and name settings again (after the
-    // settings changed).
-    void ApplySettingsToConverter();
+    // The settings changed (the settings dialog): the converter, the page lists, the recent
+    // list and the search take them over; the page list is read again when its extension or
+    // name encoding changed. Does not show the page again.
+    void ApplySettings();
+    // The options every converter of this session is made with, from the settings and the
+    // open wiki's Wiki.ini: the view converter's, or with `linkMode` those of an export.
+    TConverterOptions ConverterOptions() const;
+    TConverterOptions ConverterOptions(TLinkMode linkMode) const;
+    // A new converter of the current notation with `options` (the menu bar, an export, the
+    // command line's convert); the caller owns it.
+    std::unique_ptr<TWikiDocumentConverter> MakeConverter(const TConverterOptions& options) const;
 
     // --- What the session owns --------------------------------------------------------------
     TTarnelReg& Settings() { return settings_; }
+    const TTarnelReg& Settings() const { return settings_; }
     TDocumentSettings& WikiSettings() { return wikiSettings_; }
     TPluginShelf& Plugins() { return plugins_; }
-    TWikiDocumentConverter& Converter() { return *converter_; }
+    // The view converter, holding the page shown last (title, contents, footnotes). It is
+    // replaced by every page shown: ask for it again rather than keeping the reference.
+    const TWikiDocumentConverter& Converter() const { return *converter_; }
     TTemplate& Templates() { return templates_; }
-    TWikiFileList& PageList() { return pageList_; }
+    const TWikiFileList& PageList() const { return pageList_; }
     TWikiFileList& SearchResults() { return searchResults_; }
     TRecentFileList& Recent() { return recent_; }
     TLanguage& Language() { return language_; }
@@ -113,10 +141,18 @@ public:
     TWikiTemplateNames TemplateNames() const;
 
 private:
-    std::unique_ptr<TWikiDocumentConverter> MakeConverter(TWikiNotation notation);
-    // Leaves the open wiki and opens the one in `folder`; a Wiki.ini that cannot be written
-    // becomes a message.
-    void ChangeWiki(const std::string& folder, std::vector<std::string>& messages);
+    struct TPreparedWiki;
+    // Everything opening `folder` changes, made aside from the session's own state.
+    TPreparedWiki PrepareWiki(const std::string& folder) const;
+    // Leaves the open wiki (a Wiki.ini that cannot be written becomes a message) and takes
+    // the prepared one over. Throws nothing.
+    void TakeWiki(TPreparedWiki&& wiki, std::vector<std::string>& messages);
+    // Fills the main template for `converter` with the given settings and templates; a
+    // missing main template is replaced in `templates` by the standard one.
+    TShownPage FillPage(const TWikiDocumentConverter& converter, TWikiNotation notation,
+                        const TTarnelReg& settings, TTemplate& templates,
+                        const std::string& folder) const;
+    void ApplyListSettings(TWikiFileList& list, bool pageList) const;
 
     std::string appFolder_;
     TTarnelReg settings_;
@@ -126,6 +162,7 @@ private:
     std::unique_ptr<TWikiDocumentConverter> converter_;
     TTemplate templates_;
     TWikiFileList pageList_;
+    TPageNameSet pageNames_; // the page files of pageList_, for the converters' links
     TWikiFileList searchResults_;
     TRecentFileList recent_;
     TLanguage language_;

@@ -1,6 +1,6 @@
 #include "settings/UIniFile.h"
 
-#include "storage/UPageFile.h"
+#include "text/UFileIO.h"
 
 #include <cerrno>
 #include <climits>
@@ -178,7 +178,7 @@ void TIniFile::WriteFile(const std::string& path) const {
     }
     try {
         WriteFileAtomically(target, Bytes());
-    } catch (const EPageFileError& e) {
+    } catch (const EFileError& e) {
         throw EIniFileError(e.what());
     }
 }

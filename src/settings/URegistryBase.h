@@ -34,8 +34,13 @@ public:
     // read until Load.
     TRegistryBase(std::string maker, std::string product);
     virtual ~TRegistryBase();
-    TRegistryBase(const TRegistryBase&) = delete;
-    TRegistryBase& operator=(const TRegistryBase&) = delete;
+    // A copy holds the same values and file name (a wiki is opened on a copy of the
+    // settings, which replaces them only once the wiki's page could be shown).
+    TRegistryBase(const TRegistryBase& other) : fileName_(other.fileName_) {}
+    TRegistryBase& operator=(const TRegistryBase& other) {
+        fileName_ = other.fileName_;
+        return *this;
+    }
 
     // The settings file: TARNEL_CONFIG when set and not empty, else
     // $XDG_CONFIG_HOME/<maker>/<product>.ini (XDG_CONFIG_HOME only when it is an absolute

@@ -26,7 +26,7 @@ ReadCharCode ReadCharCodeFromInt(int value) {
 }
 
 TWikiNotation ApplicationNotationFromIndex(int index) {
-    TWikiNotation n = TWikiDocumentConverterMaker::IndexToNotation(index);
+    TWikiNotation n = IndexToNotation(index);
     return n == TWikiNotation::None ? TWikiNotation::YukiWiki : n;
 }
 
@@ -93,8 +93,8 @@ void TTarnelReg::LoadValues() {
     PluginTop = place("PluginTop", PluginTop);
     PluginLeft = place("PluginLeft", PluginLeft);
 
-    Notation = ApplicationNotationFromIndex(
-        ReadInteger("Format", "Notation", TWikiDocumentConverterMaker::NotationToIndex(Notation)));
+    Notation =
+        ApplicationNotationFromIndex(ReadInteger("Format", "Notation", NotationToIndex(Notation)));
     DateFormat = display("Format", "Date", DateFormat);
     NowFormat = display("Format", "Now", NowFormat);
     TimeFormat = display("Format", "Time", TimeFormat);
@@ -162,8 +162,7 @@ void TTarnelReg::SaveValues() {
     WriteInteger("Form", "PluginTop", PluginTop);
     WriteInteger("Form", "PluginLeft", PluginLeft);
 
-    WriteInteger("Format", "Notation",
-                 std::max(0, TWikiDocumentConverterMaker::NotationToIndex(Notation)));
+    WriteInteger("Format", "Notation", std::max(0, NotationToIndex(Notation)));
     WriteString("Format", "Date", ShiftJisToUtf8(DateFormat));
     WriteString("Format", "Now", ShiftJisToUtf8(NowFormat));
     WriteString("Format", "Time", ShiftJisToUtf8(TimeFormat));

@@ -17,9 +17,8 @@
 // enumeration's fallback (noted per field); window positions and sizes below 0 read as 0.
 #pragma once
 
-#include "conversion/UWikiDocumentConverterMaker.h"
 #include "settings/URegistryBase.h"
-#include "storage/UPageFile.h"
+#include "text/WikiTypes.h"
 
 #include <string>
 

@@ -65,8 +65,7 @@ void TDocumentSettings::Save() {
     if (!ini_) return;
     TIniFile& ini = *ini_;
     ini.WriteString("Design", "CssName", ToFile(design));
-    ini.WriteInteger("Document", "Notation",
-                     TWikiDocumentConverterMaker::NotationToIndex(notation));
+    ini.WriteInteger("Document", "Notation", NotationToIndex(notation));
     ini.WriteString("Document", "Top", topPage);
     ini.WriteString("Document", "Extension", ToFile(extension));
     ini.WriteInteger("Export", "Encoding", static_cast<int>(exportEncoding));

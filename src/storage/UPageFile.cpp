@@ -3,13 +3,6 @@
 #include "storage/UWikiFileList.h"
 #include "text/jconvert.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace tarnel {
 
 namespace {
@@ -24,29 +17,11 @@ std::string Describe(const std::string& path) {
 }
 
 std::string ReadAll(const std::string& path) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw EPageFileError("cannot read " + Describe(path) + ": " + std::strerror(errno));
-    std::string bytes;
-    struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        close(fd);
-        throw EPageFileError("cannot read " + Describe(path) + ": it is a folder");
+    try {
+        return ReadWholeFile(path, Describe(path));
+    } catch (const EFileError& e) {
+        throw EPageFileError(e.what());
     }
-    if (st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
-    char buffer[65536];
-    for (;;) {
-        ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            int err = errno;
-            close(fd);
-            throw EPageFileError("cannot read " + Describe(path) + ": " + std::strerror(err));
-        }
-        if (n == 0) break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
-    }
-    close(fd);
-    return bytes;
 }
 
 // Every line ending (CR LF, CR or LF) becomes LF and a non-empty text ends with one:
@@ -85,63 +60,12 @@ std::string ReadPageText(const std::string& path, const PageReadOptions& options
     return NormalisePageText(ReadAll(path), options);
 }
 
-void WriteFileAtomically(const std::string& path, std::string_view bytes, bool durable) {
-    std::size_t slash = path.find_last_of('/');
-    std::string folder = slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-
-    // A name the file system refuses is reported before anything is written.
-    long nameMax = pathconf(folder.c_str(), _PC_NAME_MAX);
-    if (nameMax > 0 && name.size() > static_cast<std::size_t>(nameMax))
-        throw EPageFileError("cannot write " + Describe(path) + ": the file name is longer than " +
-                             std::to_string(nameMax) + " bytes, which the file system refuses");
-
-    std::string temp = folder + ".tarnel-XXXXXX";
-    int fd = mkstemp(temp.data());
-    if (fd < 0)
-        throw EPageFileError("cannot write " + Describe(path) + ": " + std::strerror(errno));
-    auto fail = [&](int err) {
-        close(fd);
-        unlink(temp.c_str());
-        throw EPageFileError("cannot write " + Describe(path) + ": " + std::strerror(err));
-    };
-    // Keep the permissions of the file being replaced; new files get the usual ones.
-    struct stat st;
-    mode_t mode = 0666;
-    if (stat(path.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        mode_t mask = umask(0);
-        umask(mask);
-        mode &= ~mask;
-    }
-    fchmod(fd, mode);
-    const char* p = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        ssize_t n = write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            fail(errno);
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    if (durable && fsync(fd) != 0) fail(errno);
-    if (close(fd) != 0) {
-        int err = errno;
-        unlink(temp.c_str());
-        throw EPageFileError("cannot write " + Describe(path) + ": " + std::strerror(err));
-    }
-    if (rename(temp.c_str(), path.c_str()) != 0) {
-        int err = errno;
-        unlink(temp.c_str());
-        throw EPageFileError("cannot write " + Describe(path) + ": " + std::strerror(err));
-    }
-}
-
 void WritePageText(const std::string& path, std::string_view displayText) {
-    WriteFileAtomically(path, LfLines(ShiftJisToEucJp(displayText)));
+    try {
+        WriteFileAtomically(path, LfLines(ShiftJisToEucJp(displayText)), true, Describe(path));
+    } catch (const EFileError& e) {
+        throw EPageFileError(e.what());
+    }
 }
 
 } // namespace tarnel

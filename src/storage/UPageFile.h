@@ -6,6 +6,9 @@
 // crash mid-write never leaves a half-written page.
 #pragma once
 
+#include "text/UFileIO.h"
+#include "text/WikiTypes.h"
+
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -13,15 +16,9 @@
 namespace tarnel {
 
 // A page file that cannot be read or written. The message names the file (display form).
-class EPageFileError : public std::runtime_error {
+class EPageFileError : public EFileError {
 public:
-    using std::runtime_error::runtime_error;
-};
-
-// How page text is decoded when read.
-enum class ReadCharCode : int {
-    Automatic = 0, // Shift_JIS and JIS become EUC-JP; EUC-JP, ASCII and undecidable stay
-    EucJp = 1,     // bytes are taken as they are
+    using EFileError::EFileError;
 };
 
 struct PageReadOptions {
@@ -41,10 +38,5 @@ std::string NormalisePageText(std::string_view bytes, const PageReadOptions& opt
 // then replaces the page; on any failure the old file is untouched and EPageFileError
 // names the page.
 void WritePageText(const std::string& path, std::string_view displayText);
-
-// Writes bytes as the whole new content of a file, atomically as above. With `durable` the
-// new content is flushed to the disk before it replaces the old file (settings and pages);
-// generated files that can be made again (an export) skip that wait.
-void WriteFileAtomically(const std::string& path, std::string_view bytes, bool durable = true);
 
 } // namespace tarnel

@@ -1,0 +1,70 @@
+#include "text/UPageName.h"
+
+#include "text/BRegExp.h"
+#include "text/jconvert.h"
+
+#include <sys/stat.h>
+
+namespace tarnel {
+
+namespace {
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+} // namespace
+
+std::string EncodePageName(std::string_view pageName, bool useUtf8Names) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string bytes = useUtf8Names ? ShiftJisToUtf8(pageName) : ShiftJisToEucJp(pageName);
+    std::string hex;
+    hex.reserve(bytes.size() * 2);
+    for (unsigned char c : bytes) {
+        hex += kDigits[c >> 4];
+        hex += kDigits[c & 0x0F];
+    }
+    return hex;
+}
+
+std::string DecodeFileName(std::string_view fileName, bool useUtf8Names) {
+    std::size_t slash = fileName.find_last_of('/');
+    if (slash != std::string_view::npos) fileName.remove_prefix(slash + 1);
+    std::size_t dot = fileName.rfind('.');
+    if (dot != std::string_view::npos) fileName = fileName.substr(0, dot);
+    std::string bytes;
+    bytes.reserve(fileName.size() / 2);
+    for (std::size_t i = 0; i + 1 < fileName.size(); i += 2) {
+        int high = HexValue(fileName[i]);
+        int low = HexValue(fileName[i + 1]);
+        if (high < 0 || low < 0) return std::string();
+        bytes += static_cast<char>(high * 16 + low);
+    }
+    return useUtf8Names ? Utf8ToShiftJis(bytes) : EucJpToShiftJis(bytes);
+}
+
+bool IsPageFileName(std::string_view fileName, std::string_view extension) {
+    // The rule is the pattern ^[0-9A-F]+<extension>$ without case, every "." of the
+    // extension escaped; the extension's other characters act as pattern characters.
+    std::string pattern = "m/^[0-9A-F]+";
+    for (char c : extension) {
+        if (c == '.')
+            pattern += "\\.";
+        else
+            pattern += c;
+    }
+    if (!extension.empty()) pattern += '$';
+    pattern += "/i";
+    return Search(pattern, fileName).Found();
+}
+
+bool PageFileExists(const std::string& folder, std::string_view fileName) {
+    struct stat st;
+    std::string path = folder + std::string(fileName);
+    return stat(path.c_str(), &st) == 0;
+}
+
+} // namespace tarnel
