@@ -27,7 +27,9 @@ public:
 
     // The folder, ending in "/".
     const std::string& Path() const { return path_; }
+    // Writes a file, creating the folders of `name` that are missing.
     std::string Write(const std::string& name, const std::string& bytes) const {
+        std::filesystem::create_directories(std::filesystem::path(path_ + name).parent_path());
         std::ofstream(path_ + name, std::ios::binary) << bytes;
         return path_ + name;
     }

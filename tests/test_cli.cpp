@@ -89,3 +89,22 @@ TEST(Cli, ExitStatusTellsUsageFromFailure) {
     EXPECT_NE(missing.out.find("FrontPage"), std::string::npos) << missing.out;
     EXPECT_EQ(missing.out.find('\n'), missing.out.size() - 1) << "one line: " << missing.out;
 }
+
+// list reads the wiki as the desktop program does: the extension of the settings file, the
+// wiki's UTF-8 page names and its hierarchy display; a missing folder is an error.
+TEST(Cli, ListShowsThePagesAsThePageListDoes) {
+    tarnel::testing::TestFolder wiki;
+    const std::string settings =
+        wiki.Write("settings.ini", "[File]\nExtension=.wiki\nNameEncodingUTF8=1\n");
+    wiki.Write("w/Wiki.ini", "[List]\r\nDisplayHierarchy=1\r\n");
+    // UTF-8 hex names: "a/b" and "日本" (E697A5E69CAC); a .txt file is not a page here.
+    wiki.Write("w/612F62.wiki", "x\n");
+    wiki.Write("w/E697A5E69CAC.wiki", "y\n");
+    wiki.Write("w/41.txt", "z\n");
+    CliRun list = Cli("--config " + settings + " list " + wiki.Path() + "w");
+    EXPECT_EQ(list.status, 0);
+    EXPECT_EQ(list.out, "  b\n\xE6\x97\xA5\xE6\x9C\xAC\n");
+
+    EXPECT_EQ(Cli("list " + wiki.Path() + "missing").status, 1);
+    EXPECT_EQ(Cli("--config " + wiki.Path() + "none.ini list " + wiki.Path() + "w").status, 1);
+}

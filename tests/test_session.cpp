@@ -184,3 +184,98 @@ TEST_F(SessionTest, TemporaryFileNameAndSettingsRoundTrip) {
     again.Start(root.Path() + "settings.ini");
     EXPECT_EQ(again.Settings().LastView, page);
 }
+
+// Showing a page is all or nothing: when the other wiki cannot be opened, the template
+// cannot be filled or the page is gone, the session still holds the page shown before, so
+// an editor opened next edits that page and not the one that failed.
+TEST_F(SessionTest, AShowThatFailsLeavesThePageShownBefore) {
+    TestFolder app; // a program folder whose main template cannot be filled
+    std::filesystem::copy(TARNEL_APP_DIR, app.Path(), std::filesystem::copy_options::recursive);
+    TWikiSession s(app.Path());
+    s.Start(root.Path() + "settings.ini");
+    std::string a = Wiki("a");
+    std::string shownPage = Page(a, "Shown", "*Heading\ntext\n");
+    Page(a, "Other", "o\n");
+    std::string b = Wiki("b");
+    std::string pageB = Page(b, "B", "*Other heading\n");
+    ASSERT_TRUE(s.ShowDocument(shownPage)->Filled);
+
+    auto expectUnchanged = [&](const char* what) {
+        EXPECT_EQ(s.DocumentFileName(), shownPage) << what;
+        EXPECT_EQ(s.DocumentFolder(), a) << what;
+        EXPECT_EQ(s.DocumentText(), "*Heading\ntext\n") << what;
+        EXPECT_EQ(s.Converter().Title, "Shown") << what;
+        ASSERT_EQ(s.Converter().Contents.Count(), 1) << what;
+        EXPECT_EQ(s.Converter().Contents.Item(0).title, "Heading") << what;
+        EXPECT_EQ(s.Recent().Count(), 1) << what;
+        EXPECT_EQ(s.PageList().folder, a) << what;
+        EXPECT_EQ(s.PageList().Count(), 2) << what;
+        EXPECT_EQ(s.Settings().LastView, shownPage) << what;
+        EXPECT_EQ(s.WindowTitle(), "Shown - Tarnel") << what;
+    };
+
+    // Another wiki whose Wiki.ini cannot be read (it is a folder).
+    std::filesystem::create_directories(b + "Wiki.ini");
+    EXPECT_THROW(s.ShowDocument(pageB), EDocumentSettingsError);
+    expectUnchanged("Wiki.ini unreadable");
+    std::filesystem::remove(b + "Wiki.ini");
+
+    // A main template with a line longer than a template may hold.
+    const std::string templ = app.Path() + "Template/main/default.html";
+    const std::string good = app.Read("Template/main/default.html");
+    app.Write("Template/main/default.html", std::string(5000, 'x') + "\n<#Main>\n");
+    EXPECT_THROW(s.ShowDocument(pageB), ETemplateError);
+    expectUnchanged("template of another wiki");
+    EXPECT_THROW(s.ShowDocument(a + EncodePageName("Other", false) + ".txt"), ETemplateError);
+    expectUnchanged("template of the same wiki");
+    app.Write("Template/main/default.html", good);
+
+    // A page that is gone by the time it is asked for.
+    EXPECT_FALSE(s.ShowDocument(a + "4E6F6E65.txt").has_value());
+    expectUnchanged("vanished page");
+
+    // And the next page that can be shown is shown, in its own wiki.
+    ASSERT_TRUE(s.ShowDocument(pageB)->Filled);
+    EXPECT_EQ(s.DocumentFolder(), b);
+    EXPECT_EQ(s.PageList().folder, b) << "the page list moves with the wiki";
+    EXPECT_EQ(s.PageList().Count(), 1);
+    EXPECT_EQ(s.Recent().Count(), 1);
+}
+
+// The converters link against the page names the session keeps: a page created or deleted
+// by another program is seen at the next page shown, through the folder's time stamp.
+TEST_F(SessionTest, PageLinksFollowPagesAddedAndRemovedOutside) {
+    Start();
+    std::string a = Wiki("a");
+    std::string front = Page(a, "FrontPage", "See [[Later]]\n");
+    ASSERT_NE(session.ShowDocument(front)->Html.find("NewLink:"), std::string::npos);
+    std::string later = Page(a, "Later", "x\n");
+    auto shown = session.ShowDocument(front);
+    EXPECT_NE(shown->Html.find("WikiLink:" + EncodePageName("Later", false)), std::string::npos);
+    EXPECT_EQ(session.PageList().Count(), 2);
+    std::filesystem::remove(later);
+    EXPECT_NE(session.ShowDocument(front)->Html.find("NewLink:"), std::string::npos);
+}
+
+// Changed settings reach every part that reads them, not only the converter.
+TEST_F(SessionTest, AppliedSettingsReachTheListsAndTheConverter) {
+    Start();
+    std::string a = Wiki("a");
+    Page(a, "A", "x\n");
+    Page(a, "B", "y\n", ".wiki");
+    session.OpenWiki(a);
+    ASSERT_EQ(session.PageList().Count(), 1);
+    session.Settings().Extension = ".wiki";
+    session.Settings().NoWikiNameLink = true;
+    session.Settings().DisplayHierarchy = true;
+    session.ApplySettings();
+    EXPECT_EQ(session.Converter().Options.Extension, ".wiki");
+    EXPECT_EQ(session.Converter().Options.LinkMode, TLinkMode::BrowseQuiet);
+    EXPECT_EQ(session.PageList().extension, ".wiki");
+    EXPECT_TRUE(session.PageList().displayHierarchy);
+    ASSERT_EQ(session.PageList().Count(), 1) << "the page list was read again";
+    EXPECT_EQ(session.PageList().PageName(0), "B");
+    session.Search("y", SearchOptions{});
+    EXPECT_EQ(session.SearchResults().Count(), 1);
+    EXPECT_EQ(session.SearchResults().extension, ".wiki");
+}

@@ -9,7 +9,6 @@
 #include "conversion/UWikiDocumentConverter.h"
 
 #include <cstddef>
-#include <random>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -66,11 +65,10 @@ private:
     // Holds an HTML piece out of the text; its reference (0x04 N 0x05).
     std::string Hold(std::string html);
     const TLink* FindLink(std::string_view id) const;
-    // Every byte as a character reference, decimal or hexadecimal at random.
-    std::string EncodeAddress(std::string_view text);
+    // Every byte as a character reference, decimal or hexadecimal as the address decides.
+    static std::string EncodeAddress(std::string_view text);
 
     std::unordered_map<std::string, std::size_t> linkIndex_; // id -> first definition
-    std::mt19937 random_;
     int blockDepth_ = 0;
     int spanDepth_ = 0;
 };
