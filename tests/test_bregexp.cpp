@@ -128,47 +128,6 @@ TEST(BRegExp, ScanLoopAlwaysAdvancesOnEmptyMatches) {
     EXPECT_EQ(m.Group(1), "a\x82");
 }
 
-TEST(BRegExp, MatcherObjectKeepsOneResult) {
-    TBRegExp re;
-    EXPECT_THROW(re.MatchPos(), EBRegExpError);
-    ASSERT_TRUE(re.Match("m/(b+)(x)?/k", "abbc"));
-    EXPECT_EQ(re.MatchPos(), 2);
-    EXPECT_EQ(re.MatchLength(), 2);
-    EXPECT_EQ(re.GroupCount(), 3);
-    EXPECT_EQ(re.GroupText(1), "bb");
-    EXPECT_EQ(re.GroupText(2), "");
-    EXPECT_THROW(re.GroupText(3), EBRegExpError);
-    EXPECT_THROW(re.GroupText(-1), EBRegExpError);
-
-    EXPECT_FALSE(re.Match("m/z/k", "abc"));
-    try {
-        re.MatchPos();
-        FAIL();
-    } catch (const EBRegExpError& e) {
-        EXPECT_STREQ(e.what(), "no match pos");
-    }
-    try {
-        re.MatchLength();
-        FAIL();
-    } catch (const EBRegExpError& e) {
-        EXPECT_STREQ(e.what(), "no match length");
-    }
-    try {
-        re.GroupText(0);
-        FAIL();
-    } catch (const EBRegExpError& e) {
-        EXPECT_STREQ(e.what(), "no strings now");
-    }
-    ASSERT_TRUE(re.Match("m/c/k", "abc"));
-    try {
-        re.GroupText(1);
-        FAIL();
-    } catch (const EBRegExpError& e) {
-        EXPECT_STREQ(e.what(), "index out of range");
-    }
-    EXPECT_EQ(&SharedRegExp(), &SharedRegExp());
-}
-
 TEST(BRegExp, BadPatternsAndRunawayMatchesRaise) {
     EXPECT_THROW(Search("m/(unclosed/k", "x"), EBRegExpError);
     EXPECT_THROW(Search("m/[z-a]/k", "x"), EBRegExpError);

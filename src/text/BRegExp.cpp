@@ -229,37 +229,4 @@ std::string ScanReplace(std::string_view pattern, std::string_view text,
                        [](std::string_view plain, std::string& out) { out += plain; });
 }
 
-bool TBRegExp::Match(std::string_view Pattern, std::string_view Text) {
-    match_ = RegexMatch();
-    const CompiledPattern& compiled = CompilePattern(Pattern);
-    text_.assign(Text);
-    match_ = compiled.Search(text_, 0);
-    return match_.Found();
-}
-
-int TBRegExp::MatchPos() const {
-    if (!match_.Found()) throw EBRegExpError("no match pos");
-    return static_cast<int>(match_.Position()) + 1;
-}
-
-int TBRegExp::MatchLength() const {
-    if (!match_.Found()) throw EBRegExpError("no match length");
-    return static_cast<int>(match_.Length());
-}
-
-int TBRegExp::GroupCount() const {
-    return match_.GroupCount();
-}
-
-std::string TBRegExp::GroupText(int I) const {
-    if (!match_.Found()) throw EBRegExpError("no strings now");
-    if (I < 0 || I >= match_.GroupCount()) throw EBRegExpError("index out of range");
-    return std::string(match_.Group(I));
-}
-
-TBRegExp& SharedRegExp() {
-    static TBRegExp shared;
-    return shared;
-}
-
 } // namespace tarnel

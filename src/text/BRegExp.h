@@ -17,7 +17,7 @@
 
 namespace tarnel {
 
-// A pattern that does not compile, a runaway match, or a result asked for without one.
+// A pattern that does not compile, or a runaway match.
 class EBRegExpError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -73,30 +73,6 @@ std::string ScanReplace(std::string_view pattern, std::string_view text,
 using ScanPlain = std::function<void(std::string_view plain, std::string& out)>;
 std::string ScanReplace(std::string_view pattern, std::string_view text,
                         const ScanReplacer& replace, const ScanPlain& plain);
-
-// The matcher object of the notation rules: one result at a time.
-class TBRegExp {
-public:
-    // Searches Text for Pattern; returns whether it matched. The result (and a copy of the
-    // text) is kept for the accessors until the next call.
-    bool Match(std::string_view Pattern, std::string_view Text);
-    // 1-based byte position of the whole match. Throws "no match pos" without a match.
-    int MatchPos() const;
-    // Byte length of the whole match. Throws "no match length" without a match.
-    int MatchLength() const;
-    // Number of capture groups plus one (0 without a match).
-    int GroupCount() const;
-    // Text of group I (0 = whole match). Throws "no strings now" without a match,
-    // "index out of range" for I outside 0..GroupCount()-1.
-    std::string GroupText(int I) const;
-
-private:
-    std::string text_;
-    RegexMatch match_;
-};
-
-// The shared matcher, made on first use.
-TBRegExp& SharedRegExp();
 
 // Retry limit of one match attempt, plus eight for every byte of the text searched (a lazy
 // "(.*?)" before a far mark steps once per character: linear work, not a runaway). Beyond
