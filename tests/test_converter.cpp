@@ -19,6 +19,7 @@ namespace {
 
 // Converts display-form text directly, without the EUC-JP step of Convert.
 std::string Blocks(TWikiDocumentConverter& c, const std::string& text) {
+    c.ResetConversionState();
     return c.ConvertBlocks(text);
 }
 
@@ -336,4 +337,33 @@ TEST(Converter, BrokenDoubleBytePairsBecomeQuestionMarks) {
     FootnoteConverter f;
     EXPECT_NE(f.FootnoteRef(std::string("ab\0cd", 5)).find(std::string("title=\"ab\0cd\"", 13)),
               std::string::npos);
+}
+
+// Convert starts every page from nothing: no heading, footnote or anchor number of the page
+// converted before reaches the next one, in any notation.
+TEST(Converter, ConvertLeavesNothingOfThePageBefore) {
+    struct Case {
+        TWikiNotation notation;
+        std::string first, second; // stored form
+    };
+    const Case cases[] = {
+        {TWikiNotation::YukiWiki, "*A\n*B\n", "*C\n"},
+        {TWikiNotation::PukiWiki, "*A\n*B((note))\n", "*C\n"},
+        {TWikiNotation::Hatena, "*A\n*B((note))\n", "*C\n"},
+        {TWikiNotation::Markdown, "# A\n\n# B\n", "# C\n"},
+    };
+    for (const Case& c : cases) {
+        TPluginShelf none;
+        TConverterOptions options;
+        options.Plugins = &none;
+        auto converter = TWikiDocumentConverterMaker::GetWikiDocumentConverter(c.notation, options);
+        converter->Convert("/w/41.txt", c.first);
+        ASSERT_EQ(converter->Contents.Count(), 2) << static_cast<int>(c.notation);
+        converter->Convert("/w/42.txt", c.second);
+        EXPECT_EQ(converter->Contents.Count(), 1) << static_cast<int>(c.notation);
+        EXPECT_EQ(converter->Footnotes.Count(), 0) << static_cast<int>(c.notation);
+        EXPECT_EQ(converter->Title, "B") << static_cast<int>(c.notation);
+        EXPECT_NE(converter->Html.find("i0"), std::string::npos) << converter->Html;
+        EXPECT_EQ(converter->Html.find("i1"), std::string::npos) << converter->Html;
+    }
 }

@@ -28,6 +28,7 @@ std::string Convert(const std::string& text, int linkMode = 4) {
     c.Options.Plugins = &none;
     c.Options.LinkMode = static_cast<TLinkMode>(linkMode);
     c.FileName = folder.Path() + "50616765.txt";
+    c.ResetConversionState();
     return c.ConvertBlocks(text);
 }
 
@@ -74,6 +75,7 @@ TEST(FreeStyle, BlockRules) {
 TEST(FreeStyle, HeadingsFillContentsWithTheirNames) {
     TFreeStyleWikiDocumentConverter c;
     c.Options.MenuBarMode = true;
+    c.ResetConversionState();
     c.ConvertBlocks("!!!One ''b'' [#top]  \n!Three");
     ASSERT_EQ(c.Contents.Count(), 2);
     EXPECT_EQ(c.Contents.Item(0).title, "One ''b''");
@@ -96,6 +98,7 @@ TEST(FreeStyle, HeadingTextAndNameAreThoseOfThePattern) {
         std::string source;
         for (int n = static_cast<int>(rng() % 10); n > 0; --n)
             source += pieces[rng() % 12];
+        c.ResetConversionState();
         c.ConvertBlocks("!" + source);
         RegexMatch m = Search("m/^(.*?)(?:\\s*\\[#(\\w+)\\])?\\s*$/k", source);
         // Where the pattern finds nothing (half a character at the end) the text stays whole.
@@ -258,6 +261,7 @@ TEST(FreeStyle, HostileInputEndsCleanly) {
         TPluginShelf none;
         c.Options.Plugins = &none;
         std::string html;
+        c.ResetConversionState();
         ASSERT_NO_THROW(html = c.ConvertBlocks(input)) << input.substr(0, 20);
         EXPECT_FALSE(html.empty());
     }

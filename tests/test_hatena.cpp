@@ -20,6 +20,7 @@ std::string Convert(const std::string& displayText, int linkMode = 4) {
     TPluginShelf none;
     c.Options.Plugins = &none;
     c.Options.LinkMode = static_cast<TLinkMode>(linkMode);
+    c.ResetConversionState();
     return c.ConvertBlocks(displayText);
 }
 
@@ -122,6 +123,7 @@ TEST(Hatena, HeadingsAndFootnotes) {
     EXPECT_NE(c.ConvertInline("((say \"hi\"))").find("title=\"say &quot;hi&quot;\""),
               std::string::npos);
     EXPECT_EQ(c.Footnotes.Items(2).Text, "say \"hi\"");
+    c.ResetConversionState();
     c.ConvertBlocks("plain");
     EXPECT_EQ(c.Footnotes.Count(), 0);
 }

@@ -37,6 +37,7 @@ std::string Livedoor(std::string_view text, bool withPlugins = true) {
     TLivedoorWikiDocumentConverter converter;
     converter.Options.Plugins = withPlugins ? &probe : nullptr;
     converter.FileName = "/nonexistent/46726F6E7450616765.txt";
+    converter.ResetConversionState();
     return converter.ConvertBlocks(text);
 }
 

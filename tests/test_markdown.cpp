@@ -358,6 +358,7 @@ namespace {
 std::string Md(std::string_view text, int linkMode = 4) {
     TMarkdownDocumentConverter converter;
     converter.Options.LinkMode = static_cast<TLinkMode>(linkMode);
+    converter.ResetConversionState();
     return converter.ConvertBlocks(text);
 }
 
@@ -503,6 +504,7 @@ TEST(MarkdownSpans, ReferenceLinksAndDefinitions) {
     const std::string page = "[Text][ID] [Id][] ![Pic][id] [x][none]\n\n"
                              "   [id]: <http://r.example/> \"Ref Title\"\n[id]: http://second/\n";
     TMarkdownDocumentConverter converter;
+    converter.ResetConversionState();
     std::string html = converter.ConvertBlocks(page);
     EXPECT_EQ(html, "<p><a href=\"http://r.example/\" title=\"Ref Title\">Text</a> "
                     "<a href=\"http://r.example/\" title=\"Ref Title\">Id</a> "
@@ -561,6 +563,7 @@ TEST(MarkdownSpans, EmailAddressesAreCharacterReferencesTheSameEveryTime) {
 
 TEST(MarkdownContents, HeadingsEverywhereInDocumentOrder) {
     TMarkdownDocumentConverter converter;
+    converter.ResetConversionState();
     std::string html = converter.ConvertBlocks("# A\n\n> ## B\n\n* ### C\n\n<h4>D</h4>\n\nE\n-\n");
     ASSERT_EQ(converter.Contents.Count(), 5);
     const struct {
@@ -585,6 +588,7 @@ TEST(MarkdownContents, HeadingsEverywhereInDocumentOrder) {
         "</li>\r\n</ul>\r\n</div>\r\n");
 
     converter.Options.MenuBarMode = true;
+    converter.ResetConversionState();
     converter.ConvertBlocks("# A\n");
     EXPECT_EQ(converter.Html, "");
     EXPECT_EQ(converter.Contents.Item(0).anchor, "mi0");
@@ -690,6 +694,7 @@ TEST(MarkdownRobustness, HostileInputsConvert) {
     for (const auto& [name, text] : inputs) {
         TMarkdownDocumentConverter converter;
         std::string html;
+        converter.ResetConversionState();
         ASSERT_NO_THROW(html = converter.ConvertBlocks(text)) << name;
         EXPECT_FALSE(HasMarkerByte(html)) << name;
         if (text.size() <= 256 * 1024) {

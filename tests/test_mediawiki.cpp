@@ -19,6 +19,7 @@ std::string Convert(const std::string& displayText) {
     TMediaWikiDocumentConverter c;
     TPluginShelf none;
     c.Options.Plugins = &none;
+    c.ResetConversionState();
     return c.ConvertBlocks(displayText);
 }
 
@@ -77,6 +78,7 @@ TEST(MediaWiki, HeadingsFillContentsLikeTheirPatterns) {
         std::string line = rng() % 2 ? "==" : "";
         line += Random(rng, {"=", "=", " ", "a", "\x83\x3D", "\x81"}, 12);
         if (rng() % 2) line += "==";
+        c.ResetConversionState();
         c.ConvertBlocks(line);
         int level = 0;
         std::string text;
@@ -92,6 +94,7 @@ TEST(MediaWiki, HeadingsFillContentsLikeTheirPatterns) {
         }
     }
     EXPECT_GT(headings, 100);
+    c.ResetConversionState();
     c.ConvertBlocks("== ''a'' ==");
     EXPECT_EQ(c.Contents.Item(0).title, "''a'' "); // listed unconverted
 }

@@ -47,6 +47,7 @@ std::string Puki(std::string_view text, TPluginShelf* plugins = &NoPlugins(),
     converter.Options.Plugins = plugins;
     converter.Options.KeepLineBreaks = keepLineBreaks;
     converter.FileName = "/nonexistent/46726F6E7450616765.txt";
+    converter.ResetConversionState();
     return converter.ConvertBlocks(text);
 }
 

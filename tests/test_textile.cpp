@@ -26,6 +26,7 @@ std::string Convert(const std::string& text, bool menuBar = false) {
     c.Options.Plugins = &none;
     c.Options.MenuBarMode = menuBar;
     c.FileName = folder.Path() + "50616765.txt";
+    c.ResetConversionState();
     return c.ConvertBlocks(text);
 }
 
@@ -84,6 +85,7 @@ TEST(Textile, HeadingTextIsThatOfThePattern) {
         std::string line = "h1. ";
         for (int n = static_cast<int>(rng() % 8); n > 0; --n)
             line += pieces[rng() % 8];
+        c.ResetConversionState();
         c.ConvertBlocks(line);
         RegexMatch m = Search("m/^h[123456]\\.\\s+(.+?)\\s*$/k", line);
         ASSERT_EQ(c.Contents.Item(0).title, m.Group(1)) << line;
@@ -278,6 +280,7 @@ TEST(Textile, HostileInputEndsCleanly) {
         TPluginShelf none;
         c.Options.Plugins = &none;
         std::string html;
+        c.ResetConversionState();
         ASSERT_NO_THROW(html = c.ConvertBlocks(input)) << input.substr(0, 20);
         EXPECT_FALSE(html.empty());
     }

@@ -14,6 +14,7 @@ std::string Convert(const std::string& displayText) {
     TYukiWikiDocumentConverter c;
     TPluginShelf none;
     c.Options.Plugins = &none;
+    c.ResetConversionState();
     return c.ConvertBlocks(displayText);
 }
 
@@ -50,6 +51,7 @@ TEST(YukiWiki, BlockRules) {
 
 TEST(YukiWiki, HeadingsFillContents) {
     TYukiWikiDocumentConverter c;
+    c.ResetConversionState();
     c.ConvertBlocks("*One ''b''\n***Three");
     ASSERT_EQ(c.Contents.Count(), 2);
     EXPECT_EQ(c.Contents.Item(0).title, "One ''b''"); // listed unconverted

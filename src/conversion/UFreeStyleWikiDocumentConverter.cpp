@@ -128,12 +128,6 @@ HeadingSource SplitHeading(std::string_view source) {
 std::string TFreeStyleWikiDocumentConverter::ConvertBlocks(std::string_view Text) {
     std::string html;
     std::string current;
-    NestTag.clear();
-    Depth = 0;
-    InListPre = false;
-    ResetAnchorIds();
-    Contents.Clear();
-    Footnotes.Clear();
 
     for (std::string_view line : SplitLines(Text)) {
         if (StartsWith(line, "//")) continue;

@@ -119,12 +119,6 @@ private:
 std::string THatenaDocumentConverter::ConvertBlocks(std::string_view Text) {
     std::string html;
     std::string current;
-    NestTag.clear();
-    Depth = 0;
-    InListPre = false;
-    ResetAnchorIds();
-    Contents.Clear();
-    Footnotes.Clear();
     bool asciiArt = false;
     bool hard = false;
     TOpenBlocks open;

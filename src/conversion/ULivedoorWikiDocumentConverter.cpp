@@ -94,13 +94,6 @@ std::string Wrap(const char* pattern, std::string_view text, const char* open, c
 std::string TLivedoorWikiDocumentConverter::ConvertBlocks(std::string_view Text) {
     std::string html;
     std::string current;
-    NestTag.clear();
-    Depth = 0;
-    NewDepth = 0;
-    InListPre = false;
-    ResetAnchorIds();
-    Contents.Clear();
-    Footnotes.Clear();
 
     const std::vector<std::string_view> lines = SplitLines(Text);
     for (std::size_t i = 0; i < lines.size(); ++i) {

@@ -1480,8 +1480,6 @@ std::string TMarkdownDocumentConverter::RestoreFragments(std::string_view text) 
 }
 
 std::string TMarkdownDocumentConverter::AnchorHeadings(const std::string& text) {
-    ResetAnchorIds();
-    Contents.Clear();
     markdown::THeadingTagMatcher matcher(text);
     return ScanRule(text, matcher, [this](const TRuleMatch& m, std::string& out) {
         std::string anchor = NewAnchorId();

@@ -84,12 +84,6 @@ std::size_t FindChar(std::string_view text, char c) {
 std::string TMediaWikiDocumentConverter::ConvertBlocks(std::string_view Text) {
     std::string html;
     std::string current;
-    NestTag.clear();
-    Depth = 0;
-    InListPre = false;
-    ResetAnchorIds();
-    Contents.Clear();
-    Footnotes.Clear();
 
     for (std::string_view line : SplitLines(Text)) {
         NewDepth = 0;

@@ -251,14 +251,7 @@ std::optional<TCallMatch> TCallScanner::ParseCall() {
 std::string TPukiWikiDocumentConverter::ConvertBlocks(std::string_view Text) {
     std::string html;
     std::string current;
-    NestTag.clear();
-    Depth = 0;
-    NewDepth = 0;
-    InListPre = false;
     TildeBreak = false;
-    ResetAnchorIds();
-    Contents.Clear();
-    Footnotes.Clear();
 
     std::vector<std::string> rows; // pipe rows waiting for the end of their table
     const TPlugin* blockPlugin = nullptr;

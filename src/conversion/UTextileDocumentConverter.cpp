@@ -232,11 +232,6 @@ std::string ConvertPhrase(const Phrase& phrase, std::string_view text) {
 std::string TTextileDocumentConverter::ConvertBlocks(std::string_view Text) {
     std::string html;
     std::string current;
-    NestTag.clear();
-    Depth = 0;
-    InListPre = false;
-    ResetAnchorIds();
-    Contents.Clear();
     bool inPre = false;
 
     for (std::string_view line : SplitLines(Text)) {

@@ -75,7 +75,6 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 void TWikiDocumentConverter::ResetConversionState() {
     Html.clear();
     Title.clear();
-    FileName.clear();
     Contents.Clear();
     Footnotes.Clear();
     AnchorCounter = 0;

@@ -105,7 +105,7 @@ public:
     // --- State of one conversion: reset by ResetConversionState at the start of Convert ---
     std::string Html;        // the fragment of the last Convert
     std::string Title;       // page name of the last converted file
-    std::string FileName;    // full path of the page file being converted
+    std::string FileName;    // full path of the page file being converted (set by Convert)
     TContentsShelf Contents; // headings: (text, anchor, level)
     TFootnoteShelf Footnotes;
     int AnchorCounter = 0;  // next number for NewAnchorId

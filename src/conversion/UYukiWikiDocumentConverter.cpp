@@ -35,11 +35,6 @@ int MarkDepth(std::string_view line, char mark) {
 std::string TYukiWikiDocumentConverter::ConvertBlocks(std::string_view Text) {
     std::string html;
     std::string current;
-    NestTag.clear();
-    Depth = 0;
-    InListPre = false;
-    ResetAnchorIds();
-    Contents.Clear();
     bool soft = false;
     bool hard = false;
 
