@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -21,9 +22,11 @@ struct CliRun {
 CliRun Cli(const std::string& arguments, bool withErrors = false) {
     // A settings file of the test's own: the user's settings must not change the results.
     static const tarnel::testing::TestFolder settings;
+    // stderr is redirected before the arguments, so that an argument redirecting stdout
+    // (">/dev/full") leaves the messages in the pipe.
     std::string command = "TARNEL_CONFIG=" + settings.Path() + "settings.ini " +
-                          std::string(TARNEL_APP_DIR) + "tarnel-cli " + arguments;
-    command += withErrors ? " 2>&1" : " 2>/dev/null";
+                          std::string(TARNEL_APP_DIR) + "tarnel-cli" +
+                          (withErrors ? " 2>&1 " : " 2>/dev/null ") + arguments;
     CliRun run;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return run;
@@ -65,13 +68,13 @@ TEST(Cli, ListsAndConvertsTheSampleWiki) {
 
 TEST(Cli, ShowsTheWholePageAndWritesNoSettings) {
     tarnel::testing::TestFolder folder;
-    std::string config = folder.Path() + "mine.ini";
+    std::string config = folder.Write("mine.ini", "");
     CliRun page = Cli("--config " + config + " show " + kSample + "/46726F6E7450616765.txt");
     EXPECT_EQ(page.status, 0);
     EXPECT_EQ(page.out.rfind("<!DOCTYPE html>", 0), 0u);
-    EXPECT_NE(page.out.find("<meta charset=\"Shift_JIS\">"), std::string::npos);
+    EXPECT_NE(page.out.find("<meta charset=\"UTF-8\">"), std::string::npos);
     EXPECT_NE(page.out.find("name=\"mi0\""), std::string::npos) << "the menu bar page";
-    EXPECT_FALSE(std::filesystem::exists(config));
+    EXPECT_EQ(std::filesystem::file_size(config), 0u);
     EXPECT_FALSE(std::filesystem::exists(kSample + "/Wiki.ini"));
     EXPECT_EQ(Cli("show " + kSample + "/nothing.txt").status, 1);
 }
@@ -107,4 +110,116 @@ TEST(Cli, ListShowsThePagesAsThePageListDoes) {
 
     EXPECT_EQ(Cli("list " + wiki.Path() + "missing").status, 1);
     EXPECT_EQ(Cli("--config " + wiki.Path() + "none.ini list " + wiki.Path() + "w").status, 1);
+}
+
+namespace {
+
+const char* const kCommands[] = {"convert", "export", "list", "search", "show"};
+
+// "日本語のページ" in three encodings, and the UTF-8 the terminal should get.
+const std::string kUtf8Text = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE\xE3\x83\x9A"
+                              "\xE3\x83\xBC\xE3\x82\xB8";
+const std::string kEucText = "\xC6\xFC\xCB\xDC\xB8\xEC\xA4\xCE\xA5\xDA\xA1\xBC\xA5\xB8";
+const std::string kSjisText = "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x79\x81\x5B\x83\x57";
+
+} // namespace
+
+TEST(Cli, EachCommandHasItsOwnHelp) {
+    for (const char* command : kCommands) {
+        CliRun help = Cli(std::string(command) + " --help");
+        EXPECT_EQ(help.status, 0) << command;
+        EXPECT_EQ(help.out.rfind(std::string("usage: tarnel-cli ") + command, 0), 0u) << help.out;
+        EXPECT_NE(help.out.find("--config"), std::string::npos) << command;
+    }
+}
+
+TEST(Cli, UsageErrorsAreOneLineWithAHint) {
+    for (const char* arguments :
+         {"", "frobnicate", "list", "show a b", "export --bogus a b", "convert --read x a"}) {
+        CliRun run = Cli(arguments, true);
+        EXPECT_EQ(run.status, 2) << arguments;
+        EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1) << run.out;
+        EXPECT_NE(run.out.find("--help"), std::string::npos) << run.out;
+    }
+    CliRun notation = Cli("convert --notation klingon x.txt", true);
+    EXPECT_NE(notation.out.find("markdown"), std::string::npos) << "lists the valid names";
+}
+
+TEST(Cli, NotationNamesIgnoreCase) {
+    const std::string page = kSample + "/46726F6E7450616765.txt";
+    CliRun lower = Cli("convert --notation markdown " + page);
+    CliRun mixed = Cli("convert --notation MarkDown " + page);
+    EXPECT_EQ(mixed.status, 0);
+    EXPECT_EQ(mixed.out, lower.out);
+}
+
+// Every failure exits 1 with one message that names the path; a full disk is a failure.
+TEST(Cli, FailuresExitOneNamingThePath) {
+    tarnel::testing::TestFolder folder;
+    const std::string missing = folder.Path() + "missing";
+    const std::string page = kSample + "/46726F6E7450616765.txt";
+    const std::string out = folder.Path() + "out";
+    const struct {
+        std::string arguments;
+        std::string named; // what the message must mention
+    } cases[] = {
+        {"list " + missing, missing},
+        {"search " + missing + " x", missing},
+        {"show " + missing + "/41.txt", missing},
+        {"convert " + missing + "/41.txt", "41.txt"},
+        {"export " + missing + " " + out, missing},
+        {"--config " + missing + ".ini show " + page, missing},
+        {"--config " + missing + ".ini list " + kSample, missing},
+        {"list " + kSample + " >/dev/full", "standard output"},
+        {"search " + kSample + " FrontPage >/dev/full", "standard output"},
+        {"show " + page + " >/dev/full", "standard output"},
+        {"convert " + page + " >/dev/full", "standard output"},
+    };
+    for (const auto& c : cases) {
+        CliRun run = Cli(c.arguments, true);
+        EXPECT_EQ(run.status, 1) << c.arguments << "\n" << run.out;
+        EXPECT_NE(run.out.find(c.named), std::string::npos) << c.arguments << "\n" << run.out;
+        EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1) << run.out;
+    }
+}
+
+// A page in UTF-8, EUC-JP or Shift_JIS shows right under automatic reading: UTF-8 on the
+// terminal, LF line ends, and a charset tag that says UTF-8.
+TEST(Cli, EveryEncodingShowsRightUnderAutomaticReading) {
+    tarnel::testing::TestFolder wiki;
+    const struct {
+        const char* name;
+        std::string bytes;
+    } pages[] = {{"UTF-8", kUtf8Text}, {"EUC-JP", kEucText}, {"Shift_JIS", kSjisText}};
+    for (const auto& p : pages) {
+        const std::string file = wiki.Write(std::string(p.name) + "/41.txt", p.bytes + "\r\n");
+        for (const char* command : {"show", "convert"}) {
+            CliRun run = Cli(std::string(command) + " --read auto " + file);
+            EXPECT_EQ(run.status, 0) << p.name << " " << command;
+            EXPECT_NE(run.out.find(kUtf8Text), std::string::npos) << p.name << " " << command;
+            EXPECT_EQ(run.out.find('\r'), std::string::npos) << p.name << " " << command;
+        }
+        CliRun show = Cli("show --read auto " + file);
+        EXPECT_NE(show.out.find("charset=\"UTF-8\""), std::string::npos) << p.name;
+        CliRun sjis = Cli("show --read auto --encoding sjis " + file);
+        EXPECT_NE(sjis.out.find(kSjisText), std::string::npos) << p.name;
+        EXPECT_NE(sjis.out.find("charset=\"Shift_JIS\""), std::string::npos) << p.name;
+    }
+}
+
+// A page that is not valid in the encoding asked for is an error with the file and the
+// offset of the first bad byte, never empty output with exit 0.
+TEST(Cli, AWrongReadEncodingNamesTheFileAndTheByte) {
+    tarnel::testing::TestFolder wiki;
+    const std::string file = wiki.Write("w/41.txt", "ab" + kEucText + "\n");
+    for (const char* command : {"show", "convert"}) {
+        CliRun run = Cli(std::string(command) + " --read utf8 " + file, true);
+        EXPECT_EQ(run.status, 1) << command;
+        EXPECT_NE(run.out.find("41.txt"), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("byte 2"), std::string::npos) << run.out;
+    }
+    CliRun euc = Cli("convert --read euc " + file);
+    EXPECT_EQ(euc.status, 0);
+    EXPECT_NE(euc.out.find(kUtf8Text), std::string::npos);
+    EXPECT_EQ(Cli("convert --read jis " + file).status, 1);
 }

@@ -383,3 +383,42 @@ TEST(JconvertUtf8, WorksOnAnyThread) {
 
 } // namespace
 } // namespace tarnel
+
+namespace tarnel {
+namespace {
+
+// The first byte that breaks an encoding: what --read reports, and what automatic reading
+// uses to tell UTF-8 from the legacy encodings.
+TEST(TextValidity, FirstInvalidByte) {
+    constexpr std::size_t ok = std::string_view::npos;
+    const struct {
+        const char* name;
+        std::string text;
+        TextEncoding encoding;
+        std::size_t bad;
+    } cases[] = {
+        {"ascii is UTF-8", "plain", TextEncoding::Utf8, ok},
+        {"UTF-8 Japanese", "a\xE6\x97\xA5\xE6\x9C\xAC", TextEncoding::Utf8, ok},
+        {"UTF-8 cut at the end", "ab\xE6\x97", TextEncoding::Utf8, 2},
+        {"UTF-8 overlong", "\xC0\xAF", TextEncoding::Utf8, 0},
+        {"UTF-8 surrogate", "x\xED\xA0\x80", TextEncoding::Utf8, 1},
+        {"EUC-JP as UTF-8", "\xC6\xFC\xCB\xDC", TextEncoding::Utf8, 0},
+        {"EUC-JP Japanese", "a\xC6\xFC\xCB\xDC", TextEncoding::EucJp, ok},
+        {"EUC-JP half-width kana and JIS X 0212", "\x8E\xB1\x8F\xB0\xA1", TextEncoding::EucJp, ok},
+        {"Shift_JIS in EUC-JP", "ab\x93\xFA", TextEncoding::EucJp, 2},
+        {"EUC-JP lead at the end", "abc\xC6", TextEncoding::EucJp, 3},
+        {"Shift_JIS Japanese and kana", "\x93\xFA\x96\x7B\xB1", TextEncoding::ShiftJis, ok},
+        {"Shift_JIS bad trail", "\x93\x0A", TextEncoding::ShiftJis, 0},
+        {"Shift_JIS 0xFD", "x\xFD", TextEncoding::ShiftJis, 1},
+        {"JIS escapes", "\x1B$BF|\x1B(B", TextEncoding::Jis, ok},
+        {"8-bit byte in JIS", "ab\xA4", TextEncoding::Jis, 2},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FirstInvalidByte(c.text, c.encoding), c.bad) << c.name;
+    EXPECT_TRUE(IsUtf8WithNonAscii("\xE6\x97\xA5"));
+    EXPECT_FALSE(IsUtf8WithNonAscii("ascii only"));
+    EXPECT_FALSE(IsUtf8WithNonAscii("\x93\xFA\x96\x7B")); // Shift_JIS
+}
+
+} // namespace
+} // namespace tarnel

@@ -420,7 +420,7 @@ void ExpectBalanced(const std::string& html, const std::string& page) {
 TEST(PukiWikiPages, RealWikisConvert) {
     for (const char* folder : {"pukiwiki-1.4.7", "pukiwiki-1.3.7"}) {
         std::filesystem::path dir = std::filesystem::path(TARNEL_CORPUS_DIR) / folder;
-        ASSERT_TRUE(std::filesystem::is_directory(dir)) << dir;
+        if (!std::filesystem::is_directory(dir)) GTEST_SKIP() << "no corpus at " << dir;
         int pages = 0;
         for (const auto& entry : std::filesystem::directory_iterator(dir)) {
             TPukiWikiDocumentConverter converter;

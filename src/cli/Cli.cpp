@@ -4,10 +4,12 @@
 #include "settings/AppFolder.h"
 #include "text/jconvert.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <stdexcept>
 #include <unistd.h>
+#include <vector>
 
 namespace tarnel::cli {
 
@@ -22,20 +24,123 @@ std::string Arguments::Value(std::string_view option) {
     return Next();
 }
 
+OutputEncoding ParseOutputEncoding(const std::string& value) {
+    if (value == "utf8") return OutputEncoding::Utf8;
+    if (value == "sjis") return OutputEncoding::ShiftJis;
+    if (value == "euc") return OutputEncoding::EucJp;
+    throw UsageError{"unknown encoding: " + value + " (utf8, sjis or euc)"};
+}
+
+// Every line end (CR LF, CR or LF) becomes LF: converter output uses CR LF, templates
+// may use either, so one text can mix them.
+std::string LfLineEnds(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            out += text[i];
+            continue;
+        }
+        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        out += '\n';
+    }
+    return out;
+}
+
+std::string EncodeOutput(std::string_view display, OutputEncoding encoding) {
+    std::string lf = LfLineEnds(display);
+    switch (encoding) {
+    case OutputEncoding::Utf8:
+        return ShiftJisToUtf8(lf);
+    case OutputEncoding::EucJp:
+        return ShiftJisToEucJp(lf);
+    case OutputEncoding::ShiftJis:
+        break;
+    }
+    return lf;
+}
+
+PageEncoding ParseReadEncoding(const std::string& value) {
+    static const struct {
+        const char* name;
+        PageEncoding encoding;
+    } kNames[] = {{"auto", PageEncoding::Automatic},
+                  {"sjis", PageEncoding::ShiftJis},
+                  {"euc", PageEncoding::EucJp},
+                  {"jis", PageEncoding::Jis},
+                  {"utf8", PageEncoding::Utf8}};
+    for (const auto& n : kNames)
+        if (value == n.name) return n.encoding;
+    throw UsageError{"--read is auto, sjis, euc, jis or utf8, not " + value};
+}
+
+bool TakeCommonOption(Arguments& args, CommandOptions& options) {
+    if (args.Take("--read")) {
+        options.read = ParseReadEncoding(args.Value("--read"));
+        return true;
+    }
+    return false;
+}
+
+std::string EscapeForTerminal(std::string_view utf8Text, bool terminal) {
+    if (!terminal) return std::string(utf8Text);
+    std::string out;
+    char buffer[8];
+    for (char c : utf8Text) {
+        auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 || b == 0x7F) {
+            std::snprintf(buffer, sizeof buffer, "\\x%02X", b);
+            out += buffer;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 void PrintLine(std::string_view displayText) {
+    static const bool terminal = isatty(STDOUT_FILENO) != 0;
     std::string line = ShiftJisToUtf8(displayText);
+    if (line.empty() && !displayText.empty()) {
+        // Not text in the display form: every byte above 0x7F is shown as its code.
+        char buffer[8];
+        for (char c : displayText) {
+            auto b = static_cast<unsigned char>(c);
+            if (b >= 0x80 && terminal) {
+                std::snprintf(buffer, sizeof buffer, "\\x%02X", b);
+                line += buffer;
+            } else {
+                line += c;
+            }
+        }
+    }
+    line = EscapeForTerminal(line, terminal);
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), stdout);
 }
 
-std::unique_ptr<TWikiSession> OpenSession(const std::string& folder, const CommonOptions& common) {
+std::unique_ptr<TWikiSession> OpenSession(const std::string& folder, const CommonOptions& common,
+                                          const CommandOptions& options) {
     if (!common.configFile.empty() && !std::filesystem::is_regular_file(common.configFile))
         throw std::runtime_error("no such settings file: " + common.configFile);
     auto session = std::make_unique<TWikiSession>(AppFolder());
     session->Start(common.configFile);
+    if (options.read) session->SetReadEncoding(*options.read);
     for (const std::string& message : session->OpenWiki(folder))
         std::fprintf(stderr, "tarnel-cli: %s\n", ShiftJisToUtf8(message).c_str());
     return session;
+}
+
+std::string FindDesign(const TWikiSession& session, const std::string& name) {
+    TDesignList designs = session.Designs();
+    int at = designs.IndexOf(name);
+    std::vector<std::string> names = designs.Designs();
+    if (at >= 0) return names[static_cast<std::size_t>(at)];
+    std::string valid;
+    for (const std::string& n : names)
+        valid += (valid.empty() ? "" : ", ") + n;
+    throw std::runtime_error("no design " + name + " (" +
+                             (valid.empty() ? "none installed" : valid) + ")");
 }
 
 Progress::Progress(std::string label)

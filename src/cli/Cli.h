@@ -1,7 +1,10 @@
 // What the commands of tarnel-cli share: argument handling, errors and output.
 #pragma once
 
+#include "storage/UPageFile.h"
+
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +14,8 @@ class TWikiSession;
 }
 
 namespace tarnel::cli {
+
+class Arguments;
 
 constexpr int kDone = 0;
 constexpr int kFailed = 1;
@@ -24,6 +29,24 @@ struct UsageError {
 struct CommonOptions {
     std::string configFile; // --config FILE
 };
+
+// Options that several commands take.
+struct CommandOptions {
+    std::optional<PageEncoding> read; // --read: how page files are read
+};
+// "auto", "sjis", "euc", "jis" or "utf8"; UsageError for anything else.
+PageEncoding ParseReadEncoding(const std::string& value);
+// Takes an option of CommandOptions when it is the next argument.
+bool TakeCommonOption(Arguments& args, CommandOptions& options);
+
+// Output encodings of the commands that print page text (--encoding).
+enum class OutputEncoding { Utf8, ShiftJis, EucJp };
+// "utf8", "sjis" or "euc"; UsageError for anything else.
+OutputEncoding ParseOutputEncoding(const std::string& value);
+// Text with every line end made LF.
+std::string LfLineEnds(std::string_view text);
+// Display-form text (any line ends) in the output encoding with LF line ends.
+std::string EncodeOutput(std::string_view display, OutputEncoding encoding);
 
 // The arguments of one command, read front to back.
 class Arguments {
@@ -46,7 +69,12 @@ private:
 // (or --config FILE) and the plug-ins, with the wiki in `folder` opened (its Wiki.ini applied
 // over the settings, its page list read). Messages that arise go to stderr. Nothing is
 // written: the command line leaves settings files and Wiki.ini as they are.
-std::unique_ptr<TWikiSession> OpenSession(const std::string& folder, const CommonOptions& common);
+std::unique_ptr<TWikiSession> OpenSession(const std::string& folder, const CommonOptions& common,
+                                          const CommandOptions& options = {});
+
+// A design beside the program by name, compared without case; a missing one is an error
+// that lists the designs there.
+std::string FindDesign(const TWikiSession& session, const std::string& name);
 
 // Progress of a long run on stderr, shown only when stderr is a terminal.
 class Progress {
@@ -62,8 +90,19 @@ private:
     int shown_ = -1;
 };
 
-// A display-form (Shift_JIS) line written to stdout as UTF-8.
+// A display-form (Shift_JIS) line written to stdout as UTF-8. On a terminal, control bytes
+// and bytes that are not text are shown escaped (\xNN), so an odd page name cannot move the
+// cursor or switch the terminal's character set.
 void PrintLine(std::string_view displayText);
+// The same rule for any text: `text` in UTF-8, `terminal` whether it goes to one.
+std::string EscapeForTerminal(std::string_view utf8Text, bool terminal);
+
+// The usage text of each command, for COMMAND --help.
+extern const char* const kConvertUsage;
+extern const char* const kExportUsage;
+extern const char* const kListUsage;
+extern const char* const kSearchUsage;
+extern const char* const kShowUsage;
 // A wiki folder argument, ending in "/".
 std::string AsFolder(std::string folder);
 

@@ -6,28 +6,41 @@
 #include "storage/UPageFile.h"
 #include "text/jconvert.h"
 
+#include <cctype>
 #include <cstdio>
 #include <optional>
 
 namespace tarnel::cli {
 
+const char* const kConvertUsage =
+    "usage: tarnel-cli convert [options] PAGEFILE\n"
+    "print the converter's HTML fragment of the page\n"
+    "\n"
+    "  --notation NAME     yukiwiki, pukiwiki, hatena, mediawiki, livedoor, freestyle,\n"
+    "                      textile, markdown (any case) or 1..8\n"
+    "  --link-mode 2|3|4   export links, browsing links without or with WikiName marks\n"
+    "  --loose-wikiname  --keep-line-breaks  --menubar  --utf8-names  --extension EXT\n"
+    "  --read auto|sjis|euc|jis|utf8   how the page file is read (default: the settings)\n"
+    "  --toc               print the contents block instead\n"
+    "  --title             print the page title instead\n"
+    "  --encoding utf8|sjis|euc        output encoding (default utf8, LF line ends)\n";
+
 namespace {
 
+// A notation by name (any case) or number.
 TWikiNotation ParseNotation(const std::string& value) {
     static const char* const kNames[] = {"yukiwiki", "pukiwiki",  "hatena",  "mediawiki",
                                          "livedoor", "freestyle", "textile", "markdown"};
-    for (int i = 0; i < 8; ++i)
-        if (value == kNames[i] || value == std::to_string(i + 1))
+    std::string lower = value;
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    std::string valid;
+    for (int i = 0; i < 8; ++i) {
+        if (lower == kNames[i] || lower == std::to_string(i + 1))
             return static_cast<TWikiNotation>(i + 1);
-    throw UsageError{"unknown notation: " + value};
-}
-
-// Display form to the output encoding asked for.
-std::string Encode(const std::string& display, const std::string& encoding) {
-    if (encoding == "utf8") return ShiftJisToUtf8(display);
-    if (encoding == "sjis") return display;
-    if (encoding == "euc") return ShiftJisToEucJp(display);
-    throw UsageError{"unknown encoding: " + encoding + " (utf8, sjis or euc)"};
+        valid += (i ? ", " : "") + std::string(kNames[i]);
+    }
+    throw UsageError{"unknown notation: " + value + " (" + valid + " or 1..8)"};
 }
 
 } // namespace
@@ -36,10 +49,10 @@ int RunConvert(Arguments& args, const CommonOptions& common) {
     std::optional<TWikiNotation> notation;
     std::optional<TLinkMode> linkMode;
     std::optional<std::string> extension;
-    std::optional<PageReadOptions> read;
+    CommandOptions shared;
     bool loose = false, keepBreaks = false, menuBar = false, utf8Names = false;
     bool toc = false, title = false;
-    std::string encoding = "utf8";
+    OutputEncoding encoding = OutputEncoding::Utf8;
     std::string page;
 
     while (!args.Empty()) {
@@ -59,22 +72,14 @@ int RunConvert(Arguments& args, const CommonOptions& common) {
             utf8Names = true;
         else if (args.Take("--extension"))
             extension = args.Value("--extension");
-        else if (args.Take("--read")) {
-            std::string v = args.Value("--read");
-            if (v == "auto")
-                read = PageReadOptions{false, ReadCharCode::Automatic};
-            else if (v == "euc")
-                read = PageReadOptions{false, ReadCharCode::EucJp};
-            else if (v == "utf8")
-                read = PageReadOptions{true, ReadCharCode::EucJp};
-            else
-                throw UsageError{"--read is auto, euc or utf8"};
-        } else if (args.Take("--toc"))
+        else if (TakeCommonOption(args, shared))
+            continue;
+        else if (args.Take("--toc"))
             toc = true;
         else if (args.Take("--title"))
             title = true;
         else if (args.Take("--encoding"))
-            encoding = args.Value("--encoding");
+            encoding = ParseOutputEncoding(args.Value("--encoding"));
         else if (args.Peek().starts_with("--"))
             throw UsageError{"unknown option: " + args.Peek()};
         else if (page.empty())
@@ -83,11 +88,10 @@ int RunConvert(Arguments& args, const CommonOptions& common) {
             throw UsageError{"convert takes one PAGEFILE"};
     }
     if (page.empty()) throw UsageError{"convert needs PAGEFILE"};
-    Encode("", encoding); // reject a wrong encoding before any work
 
     // The page is converted as the desktop program would convert it in its wiki; the
     // options given here go over the settings and the wiki's Wiki.ini.
-    auto session = OpenSession(FolderOf(page), common);
+    auto session = OpenSession(FolderOf(page), common, shared);
     TConverterOptions options = session->ConverterOptions();
     if (linkMode) options.LinkMode = *linkMode;
     if (extension) options.Extension = *extension;
@@ -97,7 +101,7 @@ int RunConvert(Arguments& args, const CommonOptions& common) {
     options.MenuBarMode = menuBar;
     auto converter = TWikiDocumentConverterMaker::GetWikiDocumentConverter(
         notation.value_or(session->Notation()), options);
-    converter->Convert(page, ReadPageText(page, read.value_or(session->ReadOptions())));
+    converter->Convert(page, ReadPageText(page, session->ReadOptions()));
 
     std::string out;
     if (title)
@@ -106,7 +110,7 @@ int RunConvert(Arguments& args, const CommonOptions& common) {
         out = converter->ContentsHtml(false);
     else
         out = converter->Html;
-    out = Encode(out, encoding);
+    out = EncodeOutput(out, encoding);
     std::fwrite(out.data(), 1, out.size(), stdout);
     return kDone;
 }

@@ -11,15 +11,33 @@
 
 namespace tarnel::cli {
 
+const char* const kExportUsage =
+    "usage: tarnel-cli export [options] WIKIDIR OUTDIR\n"
+    "write the wiki (or the named pages) as HTML files into OUTDIR\n"
+    "\n"
+    "  --encoding sjis|euc|utf8       encoding of the HTML files\n"
+    "  --names standard|title         file names from the page files or the page names\n"
+    "  --index | --no-index           write index.html or not\n"
+    "  --page NAME                    export only this page (may be repeated)\n"
+    "  --copy-folders                 copy the wiki's sub-folders too\n"
+    "  --design NAME                  the design (style sheet) to use\n"
+    "  --read auto|sjis|euc|jis|utf8  how page files are read (default: the settings)\n"
+    "  --clean                        remove what earlier exports wrote, then write all\n"
+    "  --force                        overwrite files in OUTDIR that Tarnel did not write\n"
+    "Options not given come from the stored export settings.\n";
+
 int RunExport(Arguments& args, const CommonOptions& common) {
     std::optional<TExportEncoding> encoding;
     std::optional<TExportFileNameKind> names;
     std::optional<bool> index;
     bool copyFolders = false, force = false;
     std::vector<std::string> pages;
+    CommandOptions shared;
     std::string wiki, out;
     while (!args.Empty()) {
-        if (args.Take("--encoding")) {
+        if (TakeCommonOption(args, shared)) {
+            continue;
+        } else if (args.Take("--encoding")) {
             std::string v = args.Value("--encoding");
             if (v == "sjis")
                 encoding = TExportEncoding::ShiftJis;
@@ -64,7 +82,7 @@ int RunExport(Arguments& args, const CommonOptions& common) {
     if (ec)
         throw std::runtime_error("cannot create the export folder " + out + ": " + ec.message());
 
-    auto session = OpenSession(wiki, common);
+    auto session = OpenSession(wiki, common, shared);
     const TTarnelReg& settings = session->Settings();
 
     // What is not given comes from the stored export settings, as in the export dialog.

@@ -8,6 +8,11 @@
 
 namespace tarnel::cli {
 
+const char* const kListUsage =
+    "usage: tarnel-cli list WIKIDIR\n"
+    "the page names of a wiki folder, one a line, in UTF-8 (control bytes escaped on a\n"
+    "terminal)\n";
+
 int RunList(Arguments& args, const CommonOptions& common) {
     if (args.Empty()) throw UsageError{"list needs WIKIDIR"};
     std::string folder = AsFolder(args.Next());

@@ -9,6 +9,13 @@
 
 namespace tarnel::cli {
 
+const char* const kSearchUsage =
+    "usage: tarnel-cli search [options] WIKIDIR QUERY\n"
+    "the pages whose name or text holds every word of QUERY, one a line\n"
+    "\n"
+    "  --title-only | --body-only   search only the page names or only the texts\n"
+    "Page texts are read in whichever encoding they are in (UTF-8, Shift_JIS, EUC-JP, JIS).\n";
+
 int RunSearch(Arguments& args, const CommonOptions& common) {
     SearchOptions options;
     std::string folder, query;

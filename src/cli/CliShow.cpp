@@ -1,28 +1,66 @@
-// tarnel-cli show PAGEFILE: the whole page as the view gets it, main template filled, in
-// the encoding the page names in its charset (Shift_JIS, or UTF-8 with UTF-8 titles).
+// tarnel-cli show PAGEFILE: the whole page as the view gets it, main template filled,
+// written in the output encoding (UTF-8 unless --encoding says otherwise) with LF line
+// ends; the page's charset tag names what was written.
 #include "cli/Cli.h"
 #include "render/UWikiSession.h"
-#include "settings/AppFolder.h"
 #include "text/jconvert.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <stdexcept>
 
 namespace tarnel::cli {
 
-int RunShow(Arguments& args, const CommonOptions& common) {
-    if (args.Empty()) throw UsageError{"show needs PAGEFILE"};
-    std::string page = args.Next();
-    if (!args.Empty()) throw UsageError{"show takes one PAGEFILE"};
+const char* const kShowUsage =
+    "usage: tarnel-cli show [options] PAGEFILE\n"
+    "the whole page as the view shows it (main template filled)\n"
+    "\n"
+    "  --read auto|sjis|euc|jis|utf8   how page files are read (default: the settings)\n"
+    "  --encoding utf8|sjis|euc        output encoding (default utf8, LF line ends)\n"
+    "  --design NAME                   the design (style sheet) to name in the page\n";
 
-    TWikiSession session(AppFolder());
-    session.Start(common.configFile);
-    std::optional<TShownPage> shown = session.ShowDocument(page);
+int RunShow(Arguments& args, const CommonOptions& common) {
+    CommandOptions shared;
+    OutputEncoding encoding = OutputEncoding::Utf8;
+    std::optional<std::string> design;
+    std::string page;
+    while (!args.Empty()) {
+        if (TakeCommonOption(args, shared))
+            continue;
+        else if (args.Take("--encoding"))
+            encoding = ParseOutputEncoding(args.Value("--encoding"));
+        else if (args.Take("--design"))
+            design = args.Value("--design");
+        else if (args.Peek().starts_with("--"))
+            throw UsageError{"unknown option: " + args.Peek()};
+        else if (page.empty())
+            page = args.Next();
+        else
+            throw UsageError{"show takes one PAGEFILE"};
+    }
+    if (page.empty()) throw UsageError{"show needs PAGEFILE"};
+    if (!std::filesystem::is_regular_file(page))
+        throw std::runtime_error("no such page file: " + page);
+
+    auto session = OpenSession(FolderOf(page), common, shared);
+    if (design) session->Settings().CssName = FindDesign(*session, *design);
+    const bool utf8Titles = session->Settings().TitleEncodingUTF8;
+    static const char* const kCharsets[] = {"UTF-8", "Shift_JIS", "EUC-JP"};
+    session->SetShownCharset(kCharsets[static_cast<int>(encoding)]);
+    std::optional<TShownPage> shown = session->ShowDocument(page);
     if (!shown) throw std::runtime_error("no such page file: " + page);
     for (const std::string& message : shown->Messages)
         std::fprintf(stderr, "tarnel-cli: %s\n", ShiftJisToUtf8(message).c_str());
     if (!shown->Filled) return kFailed;
-    std::fwrite(shown->Html.data(), 1, shown->Html.size(), stdout);
+    // With UTF-8 titles the view's page is UTF-8 already; otherwise it is in display form.
+    std::string out;
+    if (utf8Titles && encoding == OutputEncoding::Utf8) {
+        out = LfLineEnds(shown->Html);
+    } else {
+        out = EncodeOutput(utf8Titles ? Utf8ToShiftJis(shown->Html) : shown->Html, encoding);
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
     return kDone;
 }
 

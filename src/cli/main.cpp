@@ -4,7 +4,9 @@
 #include "cli/Cli.h"
 #include "text/jconvert.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
 #include <vector>
@@ -13,52 +15,50 @@ namespace {
 
 using namespace tarnel::cli;
 
+const char* const kCommonText = "common options:\n"
+                                "  --config FILE   the settings file to use (default "
+                                "~/.config/Orvel/Tarnel.ini)\n"
+                                "  --help          show the help of the command\n";
+
 const char* const kUsageText =
     "usage: tarnel-cli COMMAND [options] ARGUMENTS\n"
     "\n"
     "commands:\n"
-    "  convert [options] PAGEFILE   print the converter's HTML fragment of the page\n"
-    "      --notation yukiwiki|pukiwiki|hatena|mediawiki|livedoor|freestyle|textile|markdown|1..8\n"
-    "      --link-mode 2|3|4  --loose-wikiname  --keep-line-breaks  --menubar\n"
-    "      --utf8-names  --extension EXT  --read auto|euc|utf8\n"
-    "      --toc       print the contents block instead\n"
-    "      --title     print the page title instead\n"
-    "      --encoding utf8|sjis|euc   output encoding (default utf8)\n"
-    "  export WIKIDIR OUTDIR [--encoding sjis|euc|utf8] [--names standard|title]\n"
-    "         [--index|--no-index] [--page NAME]... [--copy-folders] [--force]\n"
-    "                               write the wiki (or the named pages) as HTML files;\n"
-    "                               --force writes pages whose HTML is up to date too\n"
-    "  show PAGEFILE                the whole page as the view shows it (main template filled)\n"
-    "  list WIKIDIR                 the page names of a wiki folder, one a line\n"
-    "  search WIKIDIR [--title-only|--body-only] QUERY\n"
-    "                               the pages whose name or text holds every word of QUERY\n"
+    "  convert PAGEFILE       print the converter's HTML fragment of the page\n"
+    "  show PAGEFILE          the whole page as the view shows it (main template filled)\n"
+    "  export WIKIDIR OUTDIR  write the wiki (or chosen pages) as HTML files\n"
+    "  list WIKIDIR           the page names of a wiki folder, one a line\n"
+    "  search WIKIDIR QUERY   the pages whose name or text holds every word of QUERY\n"
     "\n"
-    "common options:\n"
-    "  --config FILE   the settings file to use (default ~/.config/Orvel/Tarnel.ini)\n"
-    "\n"
+    "'tarnel-cli COMMAND --help' shows the options of a command.\n"
     "Options not given come from the settings file and the wiki's Wiki.ini. Nothing is\n"
     "written to either. Exit status: 0 done, 1 failed, 2 usage error.\n"
-    "  --help          show this help\n"
     "  --version       show the version\n";
 
 struct Command {
     const char* name;
     int (*run)(Arguments&, const CommonOptions&);
+    const char* usage;
 };
 
 const Command kCommands[] = {
-    {"convert", RunConvert}, {"export", RunExport}, {"list", RunList},
-    {"search", RunSearch},   {"show", RunShow},
+    {"convert", RunConvert, kConvertUsage}, {"export", RunExport, kExportUsage},
+    {"list", RunList, kListUsage},          {"search", RunSearch, kSearchUsage},
+    {"show", RunShow, kShowUsage},
 };
+
+// The command a usage error is about, for the hint to its help.
+std::string gCommand;
 
 int Run(int argc, char** argv) {
     std::vector<std::string> rest;
     CommonOptions common;
+    bool help = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--help" || a == "-h") {
-            std::fputs(kUsageText, stdout);
-            return kDone;
+            help = true;
+            continue;
         }
         if (a == "--version") {
             std::printf("tarnel-cli %s\n", TARNEL_VERSION);
@@ -71,27 +71,57 @@ int Run(int argc, char** argv) {
         }
         rest.push_back(a);
     }
-    if (rest.empty()) throw UsageError{"no command given"};
+    if (rest.empty()) {
+        if (help) {
+            std::fputs(kUsageText, stdout);
+            std::fputs(kCommonText, stdout);
+            return kDone;
+        }
+        throw UsageError{"no command given"};
+    }
     std::string name = rest.front();
     rest.erase(rest.begin());
     Arguments args(std::move(rest));
-    for (const Command& c : kCommands)
-        if (name == c.name) return c.run(args, common);
+    for (const Command& c : kCommands) {
+        if (name != c.name) continue;
+        gCommand = name;
+        if (help) {
+            std::fputs(c.usage, stdout);
+            std::fputs(kCommonText, stdout);
+            return kDone;
+        }
+        return c.run(args, common);
+    }
     throw UsageError{"unknown command: " + name};
+}
+
+// Output that did not reach its file (a full disk) is a failure, not a success: stdout is
+// flushed and checked before the exit status is decided.
+int CheckedExit(int status) {
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        int error = errno;
+        std::fprintf(stderr, "tarnel-cli: cannot write the standard output: %s\n",
+                     error ? std::strerror(error) : "write error");
+        return kFailed;
+    }
+    return status;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     try {
-        return Run(argc, argv);
+        return CheckedExit(Run(argc, argv));
     } catch (const UsageError& e) {
-        std::fprintf(stderr, "tarnel-cli: %s\n\n%s", e.message.c_str(), kUsageText);
+        std::string hint =
+            gCommand.empty() ? "tarnel-cli --help" : "tarnel-cli " + gCommand + " --help";
+        std::fprintf(stderr, "tarnel-cli: %s (see '%s')\n", e.message.c_str(), hint.c_str());
         return kUsage;
     } catch (const std::exception& e) {
         std::string message = tarnel::ShiftJisToUtf8(e.what());
         if (message.empty()) message = e.what();
         std::fprintf(stderr, "tarnel-cli: %s\n", message.c_str());
+        CheckedExit(kFailed);
         return kFailed;
     }
 }

@@ -149,7 +149,7 @@ bool TWikiSession::Search(const std::string& displayQuery, const SearchOptions& 
 }
 
 PageReadOptions TWikiSession::ReadOptions() const {
-    return PageReadOptions{settings_.TitleEncodingUTF8, settings_.ReadCharCode};
+    return PageReadOptions{settings_.TitleEncodingUTF8, settings_.ReadCharCode, readEncoding_};
 }
 
 TWikiTemplateNames TWikiSession::TemplateNames() const {
@@ -284,9 +284,10 @@ TShownPage TWikiSession::FillPage(const TWikiDocumentConverter& converter, TWiki
     page.CssFolder = appFolder_ + "css";
     page.DesignName = settings.CssName;
     page.DocumentFolder = folder;
-    page.EncodingName = CharsetName(utf8 ? 2 : 0);
+    page.EncodingName = shownCharset_.empty() ? CharsetName(utf8 ? 2 : 0) : shownCharset_;
     TMenuBarOptions menuBar = MenuBarOptionsOf(
-        converter, notation, PageReadOptions{settings.TitleEncodingUTF8, settings.ReadCharCode});
+        converter, notation,
+        PageReadOptions{settings.TitleEncodingUTF8, settings.ReadCharCode, readEncoding_});
     page.MenuBar = [&] { return ConvertMenuBar(folder, menuBar); };
 
     TPageProducer producer;

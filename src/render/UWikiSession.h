@@ -137,6 +137,12 @@ public:
 
     // How page files are read under the current settings.
     PageReadOptions ReadOptions() const;
+    // An encoding every page is read in from now on, over the settings (the command line's
+    // --read); PageEncoding::Settings goes back to the settings' rule.
+    void SetReadEncoding(PageEncoding encoding) { readEncoding_ = encoding; }
+    // The charset the main template's Encoding tag names, over the view's own choice, for
+    // a caller that writes the page in another encoding (the command line's show).
+    void SetShownCharset(std::string charset) { shownCharset_ = std::move(charset); }
     // The current template names (for Wiki.ini).
     TWikiTemplateNames TemplateNames() const;
 
@@ -170,6 +176,8 @@ private:
     std::string documentFolder_;
     std::string documentFileName_;
     std::string documentText_;
+    PageEncoding readEncoding_ = PageEncoding::Settings;
+    std::string shownCharset_; // empty: the view's own
 };
 
 // The folder part of a path, with its trailing "/".

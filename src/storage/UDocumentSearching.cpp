@@ -130,7 +130,9 @@ std::string SearchableText(std::string_view bytes) {
     }
     if (!text.empty() && text.back() != '\n') text += "\r\n";
 
-    if (DetectJapaneseEncoding(text) == JapaneseEncoding::EucOrShiftJis)
+    if (IsUtf8WithNonAscii(text))
+        text = Utf8ToShiftJis(text);
+    else if (DetectJapaneseEncoding(text) == JapaneseEncoding::EucOrShiftJis)
         text = EucJpToShiftJis(text);
     else
         text = ConvertJapaneseEncoding(text, JapaneseEncoding::ShiftJis);

@@ -27,8 +27,8 @@ std::string UpperSingleByte(std::string_view text);
 bool ContainsOnBoundary(std::string_view upperText, std::string_view upperTerm);
 
 // A page file's text prepared for searching: lines joined with CR LF, in Shift_JIS whatever
-// the file's encoding (text undecidable between EUC-JP and Shift_JIS is taken as EUC-JP),
-// letters upper-cased as above.
+// the file's encoding (well-formed UTF-8 is taken as UTF-8, text undecidable between EUC-JP and
+// Shift_JIS is taken as EUC-JP), letters upper-cased as above.
 std::string SearchableText(std::string_view fileBytes);
 
 struct SearchOptions {

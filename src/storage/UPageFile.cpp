@@ -42,22 +42,61 @@ std::string LfLines(std::string_view bytes) {
     return text;
 }
 
+std::string_view BeforeNul(std::string_view bytes) {
+    std::size_t nul = bytes.find('\0'); // a NUL ends the text
+    return nul == std::string_view::npos ? bytes : bytes.substr(0, nul);
+}
+
+std::string FromUtf8(const std::string& text) {
+    return ConvertJapaneseEncoding(Utf8ToShiftJis(text), JapaneseEncoding::EucJp);
+}
+
 } // namespace
 
 std::string NormalisePageText(std::string_view bytes, const PageReadOptions& options) {
-    std::size_t nul = bytes.find('\0'); // a NUL ends the text
-    if (nul != std::string_view::npos) bytes = bytes.substr(0, nul);
-    std::string text = LfLines(bytes);
+    std::string text = LfLines(BeforeNul(bytes));
 
-    if (options.utf8Text)
-        return ConvertJapaneseEncoding(Utf8ToShiftJis(text), JapaneseEncoding::EucJp);
-    if (options.readCharCode == ReadCharCode::Automatic)
+    switch (options.encoding) {
+    case PageEncoding::Settings:
+        break;
+    case PageEncoding::Automatic:
+        if (IsUtf8WithNonAscii(text)) return FromUtf8(text);
         return ConvertJapaneseEncoding(text, JapaneseEncoding::EucJp);
+    case PageEncoding::ShiftJis:
+        return ShiftJisToEucJp(text);
+    case PageEncoding::EucJp:
+        return text;
+    case PageEncoding::Jis:
+        return JisToEucJp(text);
+    case PageEncoding::Utf8:
+        return FromUtf8(text);
+    }
+    if (options.utf8Text) return FromUtf8(text);
+    if (options.readCharCode == ReadCharCode::Automatic) {
+        if (IsUtf8WithNonAscii(text)) return FromUtf8(text);
+        return ConvertJapaneseEncoding(text, JapaneseEncoding::EucJp);
+    }
     return text;
 }
 
 std::string ReadPageText(const std::string& path, const PageReadOptions& options) {
-    return NormalisePageText(ReadAll(path), options);
+    std::string bytes = ReadAll(path);
+    static const struct {
+        PageEncoding page;
+        TextEncoding text;
+        const char* name;
+    } kChecked[] = {{PageEncoding::ShiftJis, TextEncoding::ShiftJis, "Shift_JIS"},
+                    {PageEncoding::EucJp, TextEncoding::EucJp, "EUC-JP"},
+                    {PageEncoding::Jis, TextEncoding::Jis, "ISO-2022-JP"},
+                    {PageEncoding::Utf8, TextEncoding::Utf8, "UTF-8"}};
+    for (const auto& c : kChecked) {
+        if (options.encoding != c.page) continue;
+        std::size_t bad = FirstInvalidByte(BeforeNul(bytes), c.text);
+        if (bad != std::string_view::npos)
+            throw EPageFileError(Describe(path) + ": not valid " + c.name + " text at byte " +
+                                 std::to_string(bad));
+    }
+    return NormalisePageText(bytes, options);
 }
 
 void WritePageText(const std::string& path, std::string_view displayText) {

@@ -21,16 +21,30 @@ public:
     using EFileError::EFileError;
 };
 
+// An encoding asked for explicitly (the command line's --read), over the settings.
+enum class PageEncoding : int {
+    Settings = 0, // as utf8Text and readCharCode say
+    Automatic,    // UTF-8, Shift_JIS, EUC-JP or JIS, whichever the text is
+    ShiftJis,
+    EucJp,
+    Jis,
+    Utf8,
+};
+
 struct PageReadOptions {
     bool utf8Text = false; // page texts are UTF-8
     ReadCharCode readCharCode = ReadCharCode::EucJp;
+    PageEncoding encoding = PageEncoding::Settings;
 };
 
 // The file's text in stored form. Lines end at CR LF, CR or LF and come back LF-terminated;
-// a NUL byte ends the text. Throws EPageFileError when the file cannot be read.
+// a NUL byte ends the text. Automatic reading takes a text that is well-formed UTF-8 with
+// non-ASCII bytes as UTF-8. With a fixed `encoding` a text that is not valid in it is an
+// error naming the file and the offset of the first bad byte. Throws EPageFileError when
+// the file cannot be read.
 std::string ReadPageText(const std::string& path, const PageReadOptions& options);
 
-// The same normalisation applied to bytes already in memory.
+// The same normalisation applied to bytes already in memory (no validity check).
 std::string NormalisePageText(std::string_view bytes, const PageReadOptions& options);
 
 // Writes display-form text (Shift_JIS, any line breaks) as the whole new content of the

@@ -795,3 +795,90 @@ std::string RepairShiftJis(std::string_view text) {
 }
 
 } // namespace tarnel
+
+// ---------------------------------------------------------------------------------------
+// 7. Validity of a text in one encoding
+// ---------------------------------------------------------------------------------------
+
+namespace tarnel {
+
+namespace {
+
+// Length of the UTF-8 sequence at `i`, 0 when it is malformed (no overlong forms, no
+// surrogates, nothing above U+10FFFF).
+std::size_t Utf8SequenceAt(std::string_view text, std::size_t i) {
+    auto at = [&](std::size_t k) { return static_cast<Byte>(text[k]); };
+    Byte b = at(i);
+    if (b < 0x80) return 1;
+    std::size_t length;
+    Byte lo = 0x80, hi = 0xBF; // the allowed range of the second byte
+    if (InRange(b, 0xC2, 0xDF))
+        length = 2;
+    else if (InRange(b, 0xE0, 0xEF)) {
+        length = 3;
+        if (b == 0xE0) lo = 0xA0;
+        if (b == 0xED) hi = 0x9F;
+    } else if (InRange(b, 0xF0, 0xF4)) {
+        length = 4;
+        if (b == 0xF0) lo = 0x90;
+        if (b == 0xF4) hi = 0x8F;
+    } else
+        return 0;
+    if (i + length > text.size()) return 0;
+    if (!InRange(at(i + 1), lo, hi)) return 0;
+    for (std::size_t k = 2; k < length; ++k)
+        if (!InRange(at(i + k), 0x80, 0xBF)) return 0;
+    return length;
+}
+
+} // namespace
+
+std::size_t FirstInvalidByte(std::string_view text, TextEncoding encoding) {
+    auto at = [&](std::size_t k) { return static_cast<Byte>(text[k]); };
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n;) {
+        Byte b = at(i);
+        std::size_t length = 0;
+        switch (encoding) {
+        case TextEncoding::Utf8:
+            length = Utf8SequenceAt(text, i);
+            break;
+        case TextEncoding::Jis:
+            length = b < 0x80 ? 1 : 0;
+            break;
+        case TextEncoding::ShiftJis:
+            if (b < 0x80 || InRange(b, 0xA1, 0xDF))
+                length = 1;
+            else if ((InRange(b, 0x81, 0x9F) || InRange(b, 0xE0, 0xFC)) && i + 1 < n &&
+                     (InRange(at(i + 1), 0x40, 0x7E) || InRange(at(i + 1), 0x80, 0xFC)))
+                length = 2;
+            break;
+        case TextEncoding::EucJp:
+            if (b < 0x80)
+                length = 1;
+            else if (b == 0x8E && i + 1 < n && InRange(at(i + 1), 0xA1, 0xDF))
+                length = 2;
+            else if (b == 0x8F && i + 2 < n && InRange(at(i + 1), 0xA1, 0xFE) &&
+                     InRange(at(i + 2), 0xA1, 0xFE))
+                length = 3;
+            else if (InRange(b, 0xA1, 0xFE) && i + 1 < n && InRange(at(i + 1), 0xA1, 0xFE))
+                length = 2;
+            break;
+        }
+        if (length == 0) return i;
+        i += length;
+    }
+    return std::string_view::npos;
+}
+
+bool IsUtf8WithNonAscii(std::string_view text) {
+    bool nonAscii = false;
+    for (char c : text)
+        if (static_cast<Byte>(c) >= 0x80) {
+            nonAscii = true;
+            break;
+        }
+    return nonAscii && FirstInvalidByte(text, TextEncoding::Utf8) == std::string_view::npos;
+}
+
+} // namespace tarnel

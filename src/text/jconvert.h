@@ -61,4 +61,16 @@ std::string Utf8ToShiftJis(std::string_view text);
 std::string Utf16ToShiftJis(std::u16string_view text);
 std::u16string ShiftJisToUtf16(std::string_view text);
 
+// The encodings a text can be checked against.
+enum class TextEncoding : int { ShiftJis, EucJp, Jis, Utf8 };
+
+// Offset of the first byte that does not belong to a well-formed character of `encoding`
+// (a lone lead byte, a bad trail byte, a byte outside the encoding, a sequence cut by the
+// end), or npos when the whole text is well formed. JIS is checked as 7-bit text.
+std::size_t FirstInvalidByte(std::string_view text, TextEncoding encoding);
+// Whether the text has a byte above 0x7F and is well-formed UTF-8: how automatic reading
+// tells UTF-8 from the legacy encodings, none of whose multi-byte runs are likely to form
+// valid UTF-8 sequences throughout a text.
+bool IsUtf8WithNonAscii(std::string_view text);
+
 } // namespace tarnel
