@@ -174,6 +174,8 @@ TEST(Cli, FailuresExitOneNamingThePath) {
         {"search " + kSample + " FrontPage >/dev/full", "standard output"},
         {"show " + page + " >/dev/full", "standard output"},
         {"convert " + page + " >/dev/full", "standard output"},
+        {"export " + kSample + " /dev/full", "/dev/full"},
+        {"export " + kSample + " " + kSample + "/site", "wiki folder"},
     };
     for (const auto& c : cases) {
         CliRun run = Cli(c.arguments, true);
@@ -222,4 +224,27 @@ TEST(Cli, AWrongReadEncodingNamesTheFileAndTheByte) {
     EXPECT_EQ(euc.status, 0);
     EXPECT_NE(euc.out.find(kUtf8Text), std::string::npos);
     EXPECT_EQ(Cli("convert --read jis " + file).status, 1);
+}
+
+// export: a page that cannot be read is named and makes the exit status 1; a file of the
+// user's in OUTDIR stops the export unless --force.
+TEST(Cli, ExportNamesWhatItDidNotWrite) {
+    tarnel::testing::TestFolder folder;
+    folder.Write("w/41.txt", "a\n");
+    std::filesystem::create_directories(folder.Path() + "w/42.txt"); // not readable as a page
+    const std::string out = folder.Path() + "out";
+    CliRun run = Cli("export " + folder.Path() + "w " + out, true);
+    EXPECT_EQ(run.status, 1) << run.out;
+    EXPECT_NE(run.out.find("not written"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("42.txt"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("1 written"), std::string::npos) << run.out;
+    EXPECT_TRUE(std::filesystem::exists(out + "/41.html"));
+
+    folder.Write("mine/41.html", "mine");
+    std::filesystem::remove(folder.Path() + "w/42.txt");
+    CliRun refused = Cli("export " + folder.Path() + "w " + folder.Path() + "mine", true);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.out.find("41.html"), std::string::npos) << refused.out;
+    EXPECT_EQ(Cli("export --force " + folder.Path() + "w " + folder.Path() + "mine").status, 0);
+    EXPECT_EQ(Cli("export --design nosuch " + folder.Path() + "w " + out).status, 1);
 }

@@ -93,7 +93,7 @@ TEST_F(ExportTest, TitleNames) {
     EXPECT_EQ(TitleExportName("a/b:c"), "a\x81\x5E"
                                         "b\x81\x46"
                                         "c.html");
-    EXPECT_EQ(TitleExportName("ver1.2"), "ver1.html");
+    EXPECT_EQ(TitleExportName("ver1.2"), "ver1.2.html");
     EXPECT_EQ(TitleExportName("q?*\"<>|\\"),
               "q\x81\x48\x81\x96\x81\x68\x81\x83\x81\x84\x81\x62\x81\x8F.html");
     // The trail byte 0x5C of a double-byte character is not a backslash.
@@ -109,7 +109,7 @@ TEST_F(ExportTest, TitleNames) {
                                  "b\xEF\xBC\x9A"
                                  "c.html"))
         << "UTF-8 file names on disk";
-    EXPECT_TRUE(fs::exists(out + "ver1.html"));
+    EXPECT_TRUE(fs::exists(out + "ver1.2.html")) << "the whole name is kept";
 }
 
 TEST_F(ExportTest, EncodingsAndLineBreaks) {
@@ -141,18 +141,24 @@ TEST_F(ExportTest, EncodingsAndLineBreaks) {
     EXPECT_NE(Out("index.html").find("charset=\"Shift_JIS\""), std::string::npos);
 }
 
-TEST_F(ExportTest, CopiesSubFoldersButNotTheExportFolderIntoItself) {
+TEST_F(ExportTest, CopiesSubFoldersAndRefusesTheWikiAsExportFolder) {
     Page("A", "a\n");
     fs::create_directories(wiki + "img");
     root.Write("wiki/img/logo.png", "png");
-    // An export folder inside the wiki must not be copied into itself.
-    out = wiki + "site/";
-    fs::create_directories(out);
     TExportOptions options;
     options.copyFolders = true;
     Export(options);
-    EXPECT_EQ(root.Read("wiki/site/img/logo.png"), "png");
-    EXPECT_FALSE(fs::exists(out + "site"));
+    EXPECT_EQ(root.Read("out/img/logo.png"), "png");
+
+    // An export folder inside the wiki, or the wiki itself, is refused before anything is
+    // written into the wiki.
+    for (const std::string& inside : {wiki + "site/", wiki, wiki + "img/"}) {
+        out = inside;
+        fs::create_directories(out);
+        EXPECT_THROW(Export(options), EExportError) << inside;
+        EXPECT_FALSE(fs::exists(out + "41.html")) << inside;
+        EXPECT_FALSE(fs::exists(out + "index.html")) << inside;
+    }
 }
 
 TEST_F(ExportTest, FailuresNameThePageAndTheReason) {
@@ -160,12 +166,12 @@ TEST_F(ExportTest, FailuresNameThePageAndTheReason) {
     std::string bad = Page("Bad", "b\n");
     fs::remove(bad);
     fs::create_directory(bad); // a folder where a page file should be
-    try {
-        Export();
-        FAIL() << "an unreadable page was exported";
-    } catch (const EExportError& e) {
-        EXPECT_NE(std::string(e.what()).find("Bad"), std::string::npos) << e.what();
-    }
+    // The other pages are written; the failed one is counted and named.
+    TExportResult result = Export();
+    EXPECT_EQ(result.written, 1);
+    EXPECT_EQ(result.failed, 1);
+    ASSERT_EQ(result.failures.size(), 1u);
+    EXPECT_NE(result.failures[0].find("Bad"), std::string::npos) << result.failures[0];
     fs::remove(bad);
 
     session.Templates().ExportFileName = "missing.html";
@@ -296,4 +302,160 @@ TEST_F(ExportTest, AnUnchangedWikiExportsIdenticalBytes) {
     const auto first = exportAll();
     ASSERT_GE(first.size(), 3u);
     EXPECT_EQ(exportAll(), first);
+}
+
+namespace {
+
+// The files of an export folder (relative path -> bytes), the manifest left out.
+std::map<std::string, std::string> FilesOf(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (!entry.is_regular_file()) continue;
+        std::string relative = fs::relative(entry.path(), folder).string();
+        if (relative == kExportManifest) continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        files[relative] = std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    return files;
+}
+
+// Every relative href and src of every exported HTML file points at a written file. The
+// pages are Shift_JIS: a browser takes an href in the page's encoding to the UTF-8 name.
+void ExpectEveryLinkResolves(const std::string& folder) {
+    std::regex href("(href|src)=\"([^\"]*)\"");
+    for (const auto& [name, html] : FilesOf(folder)) {
+        if (!name.ends_with(".html")) continue;
+        for (std::sregex_iterator m(html.begin(), html.end(), href), end; m != end; ++m) {
+            std::string target = (*m)[2];
+            if (target.rfind("http", 0) == 0 || target[0] == '#') continue;
+            target = ShiftJisToUtf8(target.substr(0, target.find('#')));
+            // The hrefs percent-encode what would end an address.
+            for (const auto& [code, c] : std::map<std::string, std::string>{
+                     {"%25", "%"}, {"%23", "#"}, {"%3F", "?"}, {"%20", " "}, {"%22", "\""}})
+                for (std::size_t at; (at = target.find(code)) != std::string::npos;)
+                    target.replace(at, code.size(), c);
+            EXPECT_TRUE(fs::exists(folder + target)) << name << " links to " << target;
+        }
+    }
+}
+
+} // namespace
+
+// Title names: N pages give N files, whatever their names, and the links follow them.
+TEST_F(ExportTest, TitleNamesLoseNoPage) {
+    EXPECT_EQ(TitleExportNames({"a.1", "a.2", "index", ".", "", "a:b",
+                                "a\x81\x46"
+                                "b",
+                                "\x01"}),
+              (std::vector<std::string>{"a.1.html", "a.2.html", "index~2.html", "_..html", "_.html",
+                                        "a\x81\x46"
+                                        "b.html",
+                                        "a\x81\x46"
+                                        "b~2.html",
+                                        "_~2.html"}));
+    const char* const names[] = {"a.1",
+                                 "a.2",
+                                 "index",
+                                 ".",
+                                 "a:b",
+                                 "a\x81\x46"
+                                 "b",
+                                 "x y?"};
+    std::string links = "[[a.1]] [[a.2]] [[index]] [[a:b]] [[x y?]]\n";
+    for (const char* name : names)
+        Page(name, links);
+    TExportOptions options;
+    options.fileNameKind = TExportFileNameKind::Title;
+    TExportResult result = Export(options);
+    EXPECT_EQ(result.listed, 7);
+    EXPECT_EQ(result.written, 7);
+    EXPECT_EQ(result.failed, 0);
+    int html = 0;
+    for (const auto& [name, bytes] : FilesOf(out))
+        html += name.ends_with(".html") && name.find('/') == std::string::npos;
+    EXPECT_EQ(html, 8) << "seven pages and the index";
+    EXPECT_NE(Out("a.1.html").find("href=\"a.2.html\""), std::string::npos);
+    ExpectEveryLinkResolves(out);
+}
+
+// Changing the encoding, the menu bar page, deleting a page: each export leaves exactly
+// what a clean export would.
+TEST_F(ExportTest, IncrementalExportsEqualACleanOne) {
+    Page("FrontPage", "See OtherPage and GonePage\n");
+    Page("OtherPage", "other\n");
+    std::string gone = Page("GonePage", "gone\n");
+    TestFolder clean;
+    auto expectLikeClean = [&](const TExportOptions& options, const char* step) {
+        TExportOptions fresh = options;
+        fresh.folder = clean.Path() + step + "/";
+        fs::create_directories(fresh.folder);
+        ExportHtml(session, fresh);
+        EXPECT_EQ(FilesOf(out), FilesOf(fresh.folder)) << step;
+    };
+    TExportOptions options;
+    Export(options);
+
+    options.encoding = TExportEncoding::Utf8;
+    TExportResult utf8 = Export(options);
+    EXPECT_EQ(utf8.written, 3) << "a new encoding rebuilds every page";
+    expectLikeClean(options, "encoding");
+
+    EXPECT_EQ(Export(options).unchanged, 3);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    Page("MenuBar", "menu\n");
+    Export(options);
+    expectLikeClean(options, "menubar");
+
+    fs::remove(gone);
+    TExportResult after = Export(options);
+    EXPECT_FALSE(fs::exists(out + "476F6E6550616765.html"));
+    EXPECT_GE(after.removed, 1);
+    expectLikeClean(options, "deleted");
+
+    options.index = false;
+    Export(options);
+    EXPECT_FALSE(fs::exists(out + "index.html"));
+    EXPECT_EQ(Out("4F7468657250616765.html").find("href=\"index.html\""), std::string::npos);
+    expectLikeClean(options, "no-index");
+}
+
+// A file of the user's in the export folder is never overwritten or deleted, unless forced.
+TEST_F(ExportTest, TheUsersFilesSurvive) {
+    Page("A", "a\n");
+    root.Write("out/41.html", "mine");
+    root.Write("out/notes.txt", "also mine");
+    try {
+        Export();
+        FAIL() << "a file of the user's would have been overwritten";
+    } catch (const EExportError& e) {
+        EXPECT_NE(std::string(e.what()).find("41.html"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(Out("41.html"), "mine");
+    EXPECT_FALSE(fs::exists(out + "index.html")) << "nothing written";
+
+    TExportOptions force;
+    force.overwriteForeign = true;
+    Export(force);
+    EXPECT_NE(Out("41.html"), "mine");
+    TExportOptions clean;
+    clean.clean = true;
+    Export(clean);
+    EXPECT_EQ(Out("notes.txt"), "also mine") << "--clean removes only Tarnel's files";
+    EXPECT_TRUE(fs::exists(out + "41.html"));
+}
+
+// An export killed half-way leaves files the next export knows as its own.
+TEST_F(ExportTest, AnInterruptedExportIsCompletedByTheNext) {
+    Page("A", "a\n");
+    Page("B", "b\n");
+    TExportOptions options;
+    options.folder = out;
+    session.OpenWiki(wiki);
+    EXPECT_THROW(ExportHtml(session, options, [](int done, int) { return done < 1; }),
+                 EExportError);
+    EXPECT_TRUE(fs::exists(out + "41.html"));
+    TExportResult next = Export();
+    EXPECT_EQ(next.failed, 0);
+    EXPECT_EQ(next.written + next.unchanged, 2);
+    EXPECT_TRUE(fs::exists(out + "42.html"));
 }

@@ -24,13 +24,16 @@ const char* const kExportUsage =
     "  --read auto|sjis|euc|jis|utf8  how page files are read (default: the settings)\n"
     "  --clean                        remove what earlier exports wrote, then write all\n"
     "  --force                        overwrite files in OUTDIR that Tarnel did not write\n"
+    "OUTDIR keeps a list of what Tarnel wrote (.tarnel-export): pages are written again\n"
+    "when they or the settings changed, and files of deleted pages are removed.\n"
     "Options not given come from the stored export settings.\n";
 
 int RunExport(Arguments& args, const CommonOptions& common) {
     std::optional<TExportEncoding> encoding;
     std::optional<TExportFileNameKind> names;
     std::optional<bool> index;
-    bool copyFolders = false, force = false;
+    bool copyFolders = false, force = false, clean = false;
+    std::optional<std::string> design;
     std::vector<std::string> pages;
     CommandOptions shared;
     std::string wiki, out;
@@ -65,6 +68,10 @@ int RunExport(Arguments& args, const CommonOptions& common) {
             copyFolders = true;
         else if (args.Take("--force"))
             force = true;
+        else if (args.Take("--clean"))
+            clean = true;
+        else if (args.Take("--design"))
+            design = args.Value("--design");
         else if (args.Peek().starts_with("--"))
             throw UsageError{"unknown option: " + args.Peek()};
         else if (wiki.empty())
@@ -77,6 +84,7 @@ int RunExport(Arguments& args, const CommonOptions& common) {
     if (wiki.empty() || out.empty()) throw UsageError{"export needs WIKIDIR and OUTDIR"};
     if (!std::filesystem::is_directory(wiki))
         throw std::runtime_error("no such wiki folder: " + wiki);
+    CheckExportFolder(wiki, out); // before anything is made inside the wiki
     std::error_code ec;
     std::filesystem::create_directories(out, ec);
     if (ec)
@@ -92,7 +100,9 @@ int RunExport(Arguments& args, const CommonOptions& common) {
     if (names) options.fileNameKind = *names;
     if (index) options.index = *index;
     if (copyFolders) options.copyFolders = true;
-    if (force) options.oldFile = true;
+    options.overwriteForeign = force;
+    options.clean = clean;
+    if (design) options.design = FindDesign(*session, *design);
     options.all = pages.empty();
     for (const std::string& page : pages) {
         std::string display = Utf8ToShiftJis(page);
@@ -107,9 +117,11 @@ int RunExport(Arguments& args, const CommonOptions& common) {
     TExportResult result = ExportHtml(
         *session, options, [&](int done, int total) { return progress.Show(done, total); });
     progress.Done();
-    std::fprintf(stderr, "%d pages listed, %d written to %s\n", result.listed, result.written,
-                 out.c_str());
-    return kDone;
+    for (const std::string& failure : result.failures)
+        std::fprintf(stderr, "tarnel-cli: not written: %s\n", ShiftJisToUtf8(failure).c_str());
+    std::fprintf(stderr, "%d pages listed, %d written, %d unchanged, %d failed in %s\n",
+                 result.listed, result.written, result.unchanged, result.failed, out.c_str());
+    return result.failed ? kFailed : kDone;
 }
 
 } // namespace tarnel::cli

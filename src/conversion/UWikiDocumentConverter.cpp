@@ -334,6 +334,8 @@ std::string TWikiDocumentConverter::MakePageLink(const std::string& LinkFile, st
                                       : PageFileExists(PageFolder(), LinkFile);
     if (exists) {
         if (UsesInnerLinks()) return "<a href=\"WikiLink:" + LinkFile + "\">" + text + "</a>";
+        if (Options.ExportHref)
+            return "<a href=\"" + Options.ExportHref(LinkFile) + "\">" + text + "</a>";
         std::size_t dot = LinkFile.rfind('.');
         std::string html =
             (dot == std::string::npos ? LinkFile : LinkFile.substr(0, dot)) + ".html";

@@ -12,6 +12,7 @@
 
 #include "conversion/UContentsShelf.h"
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -52,6 +53,9 @@ struct TConverterOptions {
     bool LooseWikiName = false;            // WikiNames may hold digits and more capitals
     bool MenuBarMode = false;              // anchor ids get the prefix "m" (the menu-bar page)
     const TPageExistence* Pages = nullptr; // not owned; absent: the file system is asked
+    // Export links: the href of an existing page's file (no folder); absent: the page
+    // file's name with ".html" in place of its extension.
+    std::function<std::string(const std::string& pageFile)> ExportHref;
 };
 
 // A conversion that cannot go on (a plug-in call without a plug-in shelf).

@@ -8,7 +8,10 @@
 #include "text/jconvert.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <map>
+#include <set>
 #include <sys/stat.h>
 
 namespace tarnel {
@@ -67,18 +70,6 @@ std::string Href(const std::string& fileName) {
         }
     }
     return href;
-}
-
-// Copies a folder into `destination` (made with its parents), overwriting what is there.
-void CopyFolder(const fs::path& source, const fs::path& destination) {
-    std::error_code ec;
-    fs::create_directories(destination, ec);
-    if (!ec)
-        fs::copy(source, destination,
-                 fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
-    if (ec)
-        throw EExportError("cannot copy the folder " + source.string() + " to " +
-                           destination.string() + ": " + ec.message());
 }
 
 // Fills a template; the error names the template and the page.
@@ -172,10 +163,40 @@ std::string TitleExportName(std::string_view pageName) {
             name += "\x81\x62";
             break;
         default:
-            name += static_cast<char>(c);
+            // Control bytes (a NUL among them) cannot stand in a file name usefully.
+            name += c < 0x20 || c == 0x7F ? '_' : static_cast<char>(c);
         }
     }
-    return WithHtmlExtension(name);
+    // A name the file system takes as something else: empty, "." or "..", or one that
+    // would make a hidden file.
+    if (name.empty() || name[0] == '.') name.insert(0, "_");
+    return name + ".html";
+}
+
+std::vector<std::string> TitleExportNames(const std::vector<std::string>& pageNames) {
+    std::vector<std::string> names;
+    std::set<std::string> taken = {"index.html"};
+    for (const std::string& page : pageNames) {
+        std::string base = TitleExportName(page);
+        base.resize(base.size() - 5); // without ".html"
+        std::string name = base + ".html";
+        for (int n = 2; taken.count(name); ++n)
+            name = base + "~" + std::to_string(n) + ".html";
+        taken.insert(name);
+        names.push_back(name);
+    }
+    return names;
+}
+
+void CheckExportFolder(const std::string& wikiFolder, const std::string& exportFolder) {
+    std::error_code ec;
+    fs::path wiki = fs::weakly_canonical(fs::absolute(wikiFolder, ec), ec);
+    fs::path out = fs::weakly_canonical(fs::absolute(exportFolder, ec), ec);
+    auto [a, b] = std::mismatch(wiki.begin(), wiki.end(), out.begin(), out.end());
+    bool inside = a == wiki.end() || (a->empty() && std::next(a) == wiki.end());
+    if (inside)
+        throw EExportError("the export folder " + exportFolder +
+                           " is the wiki folder or inside it: " + wikiFolder);
 }
 
 std::string StandardExportName(std::string_view pageFileName) {
@@ -193,6 +214,109 @@ TExportOptions StoredExportOptions(const TTarnelReg& settings) {
     return options;
 }
 
+namespace {
+
+// The manifest: a header line, then one line per file: the key of the settings it was
+// written with, a tab, its path relative to the export folder.
+using TManifest = std::map<std::string, std::string>; // path -> key
+
+constexpr const char* kManifestHeader = "tarnel-export 1";
+
+TManifest ReadManifest(const std::string& out) {
+    TManifest manifest;
+    std::string bytes;
+    try {
+        bytes = ReadWholeFile(out + kExportManifest, kExportManifest);
+    } catch (const EFileError&) {
+        return manifest;
+    }
+    std::size_t pos = 0;
+    bool first = true;
+    while (pos < bytes.size()) {
+        std::size_t end = bytes.find('\n', pos);
+        if (end == std::string::npos) end = bytes.size();
+        std::string line = bytes.substr(pos, end - pos);
+        pos = end + 1;
+        if (first) {
+            first = false;
+            if (line != kManifestHeader) return {};
+            continue;
+        }
+        std::size_t tab = line.find('\t');
+        if (tab != std::string::npos) manifest[line.substr(tab + 1)] = line.substr(0, tab);
+    }
+    return manifest;
+}
+
+void WriteManifest(const std::string& out, const TManifest& manifest) {
+    std::string bytes = std::string(kManifestHeader) + "\n";
+    for (const auto& [path, key] : manifest)
+        bytes += key + "\t" + path + "\n";
+    WriteOutput(out + kExportManifest, bytes, kExportManifest);
+}
+
+// What a file's content depends on besides its own page, as one text: a change of any of
+// them makes every file written with the old text stale.
+std::string FileStamp(const std::string& path) {
+    return path + "@" + std::to_string(ModifiedTime(path));
+}
+
+// 64-bit FNV-1a, in hex: a short key for a long settings text.
+std::string Hash(std::string_view text) {
+    unsigned long long h = 1469598103934665603ULL;
+    for (char c : text) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 1099511628211ULL;
+    }
+    char buffer[20];
+    std::snprintf(buffer, sizeof buffer, "%016llx", h);
+    return buffer;
+}
+
+// The files below `source`, relative to it (folders end in "/" and come first).
+std::vector<std::string> FilesBelow(const fs::path& source) {
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(source, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        if (it->is_regular_file()) files.push_back(fs::relative(it->path(), source, ec).string());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+void CopyFileInto(const fs::path& from, const std::string& to) {
+    std::error_code ec;
+    fs::create_directories(fs::path(to).parent_path(), ec);
+    if (!ec) fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
+    if (ec) throw EExportError("cannot copy " + from.string() + " to " + to + ": " + ec.message());
+}
+
+// Deletes a file Tarnel wrote and the folders it leaves empty, up to the export folder.
+void RemoveWritten(const std::string& out, const std::string& relative) {
+    std::error_code ec;
+    fs::path path = fs::path(out) / relative;
+    fs::remove(path, ec);
+    for (fs::path dir = path.parent_path(); !ec && dir.string().size() + 1 > out.size() &&
+                                            fs::path(out) != dir && fs::is_empty(dir, ec);
+         dir = dir.parent_path())
+        fs::remove(dir, ec);
+}
+
+// Takes the link to index.html out of a page when no index is written, keeping its text.
+std::string WithoutIndexLink(std::string html) {
+    const std::string open = "<a href=\"index.html\">";
+    for (std::size_t at = html.find(open); at != std::string::npos; at = html.find(open, at)) {
+        std::size_t close = html.find("</a>", at);
+        if (close == std::string::npos) break;
+        html = html.substr(0, at) + html.substr(at + open.size(), close - at - open.size()) +
+               html.substr(close + 4);
+    }
+    return html;
+}
+
+} // namespace
+
 TExportResult ExportHtml(TWikiSession& session, const TExportOptions& options,
                          const ExportProgress& progress) {
     if (options.folder.empty()) throw EExportError("no export folder is set");
@@ -204,31 +328,131 @@ TExportResult ExportHtml(TWikiSession& session, const TExportOptions& options,
 
     TTarnelReg& settings = session.Settings();
     const std::string wiki = session.DocumentFolder();
+    CheckExportFolder(wiki, out);
     session.RefreshPageList();
     const TWikiFileList& pages = session.PageList();
+    const std::string cssName = options.design.empty() ? settings.CssName : options.design;
+    const std::string design = session.AppFolder() + "css/" + cssName;
+    if (!fs::is_directory(design, ec))
+        throw EExportError("the design folder " + design + " does not exist");
 
-    // The export converter: the current notation with export links.
-    auto converter = session.MakeConverter(session.ConverterOptions(TLinkMode::Export));
+    // The output name of every page of the wiki, so that links follow the names even to
+    // pages not chosen this time.
+    const int total = pages.Count();
+    std::vector<std::string> outNames;
+    std::map<std::string, std::string> outNameOfFile;
+    {
+        std::vector<std::string> pageNames;
+        for (int i = 0; i < total; ++i)
+            pageNames.push_back(pages.PageName(i));
+        if (options.fileNameKind == TExportFileNameKind::Title) {
+            outNames = TitleExportNames(pageNames);
+        } else {
+            for (int i = 0; i < total; ++i)
+                outNames.push_back(StandardExportName(pages.FileName(i)));
+        }
+        for (int i = 0; i < total; ++i)
+            outNameOfFile[pages.FileName(i)] = outNames[static_cast<std::size_t>(i)];
+    }
+
+    // The export converter: the current notation with export links to the names above.
+    TConverterOptions converterOptions = session.ConverterOptions(TLinkMode::Export);
+    converterOptions.ExportHref = [&](const std::string& pageFile) {
+        auto found = outNameOfFile.find(pageFile);
+        return Href(found != outNameOfFile.end() ? found->second : StandardExportName(pageFile));
+    };
+    auto converter = session.MakeConverter(converterOptions);
     const PageReadOptions read = session.ReadOptions();
     const bool utf8Titles = settings.TitleEncodingUTF8;
     const std::string exportTemplate = session.Templates().ExportTemplatePath();
+    const std::string listTemplate = session.Templates().ListTemplatePath();
     const TMenuBarOptions menuBar = MenuBarOptionsOf(*converter, session.Notation(), read);
+    if (!fs::is_regular_file(exportTemplate, ec))
+        throw EExportError("the export template " + exportTemplate + " does not exist");
+    if (options.index && !fs::is_regular_file(listTemplate, ec))
+        throw EExportError("the list template " + listTemplate + " does not exist");
+
+    // The key of every page: what the HTML of a page depends on besides its own text.
+    std::string pageSet;
+    for (int i = 0; i < total; ++i)
+        pageSet += pages.FileName(i) + "\n";
+    const std::string menuBarFile = wiki +
+                                    EncodePageName("MenuBar", converterOptions.Utf8FileNames) +
+                                    converterOptions.Extension;
+    const std::string settingsText =
+        std::to_string(static_cast<int>(options.encoding)) + "|" +
+        std::to_string(static_cast<int>(options.fileNameKind)) + "|" + cssName + "|" +
+        (options.index ? "index" : "no-index") + "|" + FileStamp(exportTemplate) + "|" +
+        FileStamp(menuBarFile) + "|" + std::to_string(static_cast<int>(session.Notation())) + "|" +
+        std::to_string(static_cast<int>(read.encoding)) + std::to_string(read.utf8Text) +
+        std::to_string(static_cast<int>(read.readCharCode)) + std::to_string(utf8Titles) + "|" +
+        Hash(pageSet);
+    const std::string pageKey = Hash(settingsText);
+    const std::string indexKey = Hash(settingsText + "|" + FileStamp(listTemplate));
+
+    TManifest previous = ReadManifest(out);
+    if (options.clean) {
+        for (const auto& [path, key] : previous)
+            RemoveWritten(out, path);
+        previous.clear();
+    }
+
+    // Everything this run may write, checked before anything is written: a file there
+    // that an earlier export did not write is the user's.
+    std::vector<std::pair<std::string, fs::path>> copies; // relative target, source
+    for (const std::string& f : FilesBelow(design))
+        copies.emplace_back("css/" + cssName + "/" + f, fs::path(design) / f);
+    if (options.copyFolders) {
+        for (const auto& entry : fs::directory_iterator(wiki, ec)) {
+            if (!entry.is_directory() || entry.is_symlink()) continue;
+            std::string name = entry.path().filename().string();
+            for (const std::string& f : FilesBelow(entry.path()))
+                copies.emplace_back(name + "/" + f, entry.path() / f);
+        }
+    }
+    std::vector<std::string> planned;
+    for (int i = 0; i < total; ++i)
+        if (options.all || options.pages.count(pages.FileName(i)))
+            planned.push_back(FileSystemName(outNames[static_cast<std::size_t>(i)]));
+    for (const auto& copy : copies)
+        planned.push_back(copy.first);
+    if (options.index) planned.push_back("index.html");
+    if (!options.overwriteForeign) {
+        std::string foreign;
+        int count = 0;
+        for (const std::string& path : planned) {
+            if (previous.count(path) || !fs::exists(fs::path(out) / path, ec)) continue;
+            if (count++ < 5) foreign += (foreign.empty() ? "" : ", ") + path;
+        }
+        if (count)
+            throw EExportError(std::to_string(count) + " file(s) in " + out +
+                               " were not written by Tarnel and would be overwritten: " + foreign +
+                               (count > 5 ? ", ..." : "") + " (--force overwrites them)");
+    }
+
+    // The manifest names everything planned before the first write, with a key that
+    // matches nothing: an export killed half-way leaves files that the next one knows as
+    // its own and writes again.
+    TManifest manifest = previous;
+    for (const std::string& path : planned)
+        if (!manifest.count(path)) manifest[path] = "-";
+    WriteManifest(out, manifest);
 
     TExportResult result;
     std::string indexList;
-    const int total = pages.Count();
     for (int i = 0; i < total; ++i) {
-        if (progress && !progress(i, total)) throw EExportError("the export was cancelled");
+        if (progress && !progress(i, total)) {
+            WriteManifest(out, manifest);
+            throw EExportError("the export was cancelled");
+        }
         const std::string& fileName = pages.FileName(i);
         if (!options.all && !options.pages.count(fileName)) continue;
         const std::string source = pages.FilePath(i);
         const std::string pageName = pages.PageName(i);
         const std::string what = "page \"" + pageName + "\" (" + fileName + ")";
-
-        std::string outName = options.fileNameKind == TExportFileNameKind::Title
-                                  ? TitleExportName(pageName)
-                                  : StandardExportName(fileName);
-        std::string outPath = out + FileSystemName(outName);
+        const std::string& outName = outNames[static_cast<std::size_t>(i)];
+        const std::string relative = FileSystemName(outName);
+        const std::string outPath = out + relative;
 
         // The index line needs only the page's title, which comes from its file name, so an
         // unchanged page is listed without being read or converted.
@@ -236,47 +460,51 @@ TExportResult ExportHtml(TWikiSession& session, const TExportOptions& options,
         indexList += "<li><a href=\"" + Href(outName) + "\">" +
                      TWikiDocumentConverter::EscapeHtml(title) + "</a></li>\r\n";
         ++result.listed;
-        if (!options.oldFile && ModifiedTime(source) <= ModifiedTime(outPath)) continue;
-
-        std::string text;
-        try {
-            text = ReadPageText(source, read);
-        } catch (const EPageFileError& e) {
-            throw EExportError(what + ": " + e.what());
+        auto old = previous.find(relative);
+        if (!options.oldFile && old != previous.end() && old->second == pageKey &&
+            ModifiedTime(source) <= ModifiedTime(outPath)) {
+            ++result.unchanged;
+            continue;
         }
-        converter->Convert(source, text);
-        TPageTags page = PageTagsOf(*converter, utf8Titles);
-        page.TemplateFolder = session.Templates().TemplateFolder();
-        page.CssFolder = session.AppFolder() + "css";
-        page.DesignName = settings.CssName;
-        page.DocumentFolder = wiki;
-        page.EncodingName = utf8Titles ? "UTF-8" : CharsetName(static_cast<int>(options.encoding));
-        page.MenuBar = [&] { return ConvertMenuBar(wiki, menuBar); };
-        std::string html = Fill(exportTemplate, MainTagHandler(page), what);
-        // With UTF-8 titles the tag texts are UTF-8 already: nothing is converted.
-        if (!utf8Titles) html = ConvertForExport(options.encoding, html);
-        WriteOutput(outPath, html, what);
-        ++result.written;
+
+        try {
+            std::string text;
+            try {
+                text = ReadPageText(source, read);
+            } catch (const EPageFileError& e) {
+                throw EExportError(what + ": " + e.what());
+            }
+            converter->Convert(source, text);
+            TPageTags page = PageTagsOf(*converter, utf8Titles);
+            page.TemplateFolder = session.Templates().TemplateFolder();
+            page.CssFolder = session.AppFolder() + "css";
+            page.DesignName = cssName;
+            page.DocumentFolder = wiki;
+            page.EncodingName =
+                utf8Titles ? "UTF-8" : CharsetName(static_cast<int>(options.encoding));
+            page.MenuBar = [&] { return ConvertMenuBar(wiki, menuBar); };
+            std::string html = Fill(exportTemplate, MainTagHandler(page), what);
+            if (!options.index) html = WithoutIndexLink(html);
+            // With UTF-8 titles the tag texts are UTF-8 already: nothing is converted.
+            if (!utf8Titles) html = ConvertForExport(options.encoding, html);
+            WriteOutput(outPath, html, what);
+            manifest[relative] = pageKey;
+            ++result.written;
+        } catch (const EExportError& e) {
+            ++result.failed;
+            result.failures.push_back(e.what());
+        } catch (const std::exception& e) {
+            ++result.failed;
+            result.failures.push_back(what + ": " + e.what());
+        }
     }
     if (progress) progress(total, total);
 
-    // The design lands under css/<name>/, where the export template looks for it.
-    const std::string design = session.AppFolder() + "css/" + settings.CssName;
-    if (!fs::is_directory(design, ec))
-        throw EExportError("the design folder " + design + " does not exist");
-    CopyFolder(design, fs::path(out) / "css" / settings.CssName);
-
-    if (options.copyFolders) {
-        // Every sub-folder of the wiki, but never one that holds the export folder itself
-        // (copying it into itself would never end).
-        fs::path target = fs::weakly_canonical(out, ec);
-        for (const auto& entry : fs::directory_iterator(wiki, ec)) {
-            if (!entry.is_directory() || entry.is_symlink()) continue;
-            fs::path from = fs::weakly_canonical(entry.path(), ec);
-            auto [a, b] = std::mismatch(from.begin(), from.end(), target.begin(), target.end());
-            if (a == from.end()) continue; // target lies inside this folder
-            CopyFolder(entry.path(), fs::path(out) / entry.path().filename());
-        }
+    // The design lands under css/<name>/, where the export template looks for it; the
+    // wiki's sub-folders beside the pages.
+    for (const auto& [relative, from] : copies) {
+        CopyFileInto(from, out + relative);
+        manifest[relative] = "copy";
     }
 
     if (options.index) {
@@ -286,14 +514,33 @@ TExportResult ExportHtml(TWikiSession& session, const TExportOptions& options,
         TPageTags page;
         page.TemplateFolder = session.Templates().TemplateFolder();
         page.CssFolder = session.AppFolder() + "css";
-        page.DesignName = settings.CssName;
+        page.DesignName = cssName;
         page.DocumentFolder = wiki;
         page.EncodingName = CharsetName(static_cast<int>(options.encoding));
         page.MenuBar = [&] { return ConvertMenuBar(wiki, menuBar); };
-        std::string html =
-            Fill(session.Templates().ListTemplatePath(), ListTagHandler(page, list), "index.html");
+        std::string html = Fill(listTemplate, ListTagHandler(page, list), "index.html");
         WriteOutput(out + "index.html", ConvertForExport(options.encoding, html), "index.html");
+        manifest["index.html"] = indexKey;
     }
+
+    // Files of earlier exports that this wiki no longer has: pages deleted or renamed,
+    // names or design changed, the index dropped. Pages not chosen this time keep theirs.
+    std::set<std::string> current;
+    for (int i = 0; i < total; ++i)
+        current.insert(FileSystemName(outNames[static_cast<std::size_t>(i)]));
+    for (const auto& copy : copies)
+        current.insert(copy.first);
+    if (options.index) current.insert("index.html");
+    for (auto it = manifest.begin(); it != manifest.end();) {
+        if (current.count(it->first)) {
+            ++it;
+            continue;
+        }
+        RemoveWritten(out, it->first);
+        ++result.removed;
+        it = manifest.erase(it);
+    }
+    WriteManifest(out, manifest);
     return result;
 }
 

@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarnel {
 
@@ -30,17 +31,38 @@ struct TExportOptions {
     std::string folder; // the export folder (file-system form)
     TExportEncoding encoding = TExportEncoding::ShiftJis;
     TExportFileNameKind fileNameKind = TExportFileNameKind::Standard;
-    bool all = true;             // every page; otherwise only `pages`
-    std::set<std::string> pages; // page file names (no folder) chosen when !all
-    bool copyFolders = false;    // copy the wiki folder's sub-folders
-    bool index = true;           // write index.html
-    bool oldFile = false;        // write pages whose HTML is up to date as well
+    bool all = true;               // every page; otherwise only `pages`
+    std::set<std::string> pages;   // page file names (no folder) chosen when !all
+    bool copyFolders = false;      // copy the wiki folder's sub-folders
+    bool index = true;             // write index.html
+    bool oldFile = false;          // write pages whose HTML is up to date as well
+    bool overwriteForeign = false; // overwrite files in the folder that Tarnel did not write
+    bool clean = false;            // delete what earlier exports wrote, then write everything
+    std::string design;            // the design to use; empty: the setting CssName
 };
 
 struct TExportResult {
-    int listed = 0;  // pages taken (listed in index.html)
-    int written = 0; // page files written
+    int listed = 0;                    // pages taken (listed in index.html)
+    int written = 0;                   // page files written
+    int unchanged = 0;                 // pages whose HTML was up to date
+    int failed = 0;                    // pages that could not be read, converted or written
+    std::vector<std::string> failures; // one message per failed page (display form)
+    int removed = 0; // files of earlier exports deleted (pages gone, settings changed)
 };
+
+// The manifest in the export folder: every file Tarnel wrote there, with the settings it
+// was written with, so that a later export knows what is stale and what is the user's.
+inline constexpr const char* kExportManifest = ".tarnel-export";
+
+// Refuses an export folder equal to or inside the wiki folder (the export would write
+// pages into the wiki). Throws EExportError naming both.
+void CheckExportFolder(const std::string& wikiFolder, const std::string& exportFolder);
+
+// The output names of title export for page names in list order: the whole name, with the
+// characters a file name cannot hold made full-width, control bytes replaced, a leading
+// "." guarded, then ".html". Names that collide (with each other or with index.html) get a
+// suffix "~2", "~3"... in list order, so N pages always give N different files.
+std::vector<std::string> TitleExportNames(const std::vector<std::string>& pageNames);
 
 // Called before each page with the count done and the total; false cancels the export.
 using ExportProgress = std::function<bool(int done, int total)>;
@@ -49,8 +71,9 @@ using ExportProgress = std::function<bool(int done, int total)>;
 // line ends, or UTF-8.
 std::string ConvertForExport(TExportEncoding encoding, std::string_view text);
 
-// The output name of a page by title: the page name with \ / : * ? " < > | made full-width,
-// then ".html" in place of its last extension (display form).
+// The output name of a page by title, before collisions are resolved: the whole page name
+// with \ / : * ? " < > | made full-width and control bytes made "_", then ".html"
+// (display form).
 std::string TitleExportName(std::string_view pageName);
 
 // The output name of a page file by the standard rule: its extension replaced by ".html".
@@ -61,8 +84,10 @@ std::string StandardExportName(std::string_view pageFileName);
 TExportOptions StoredExportOptions(const TTarnelReg& settings);
 
 // Runs the export of the session's open wiki with its current notation and settings.
-// Throws EExportError when a page cannot be read or written, a template is missing, the
-// export folder cannot be written, or the design cannot be copied.
+// A page that cannot be read or written is counted as failed and the others go on. Throws
+// EExportError when a template is missing, the export folder is refused or cannot be
+// written, the design cannot be copied, or files there that Tarnel did not write would be
+// overwritten (unless overwriteForeign).
 TExportResult ExportHtml(TWikiSession& session, const TExportOptions& options,
                          const ExportProgress& progress = {});
 
