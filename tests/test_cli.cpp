@@ -248,3 +248,11 @@ TEST(Cli, ExportNamesWhatItDidNotWrite) {
     EXPECT_EQ(Cli("export --force " + folder.Path() + "w " + folder.Path() + "mine").status, 0);
     EXPECT_EQ(Cli("export --design nosuch " + folder.Path() + "w " + out).status, 1);
 }
+
+TEST(Cli, LanguageOfMessages) {
+    EXPECT_EQ(Cli("--lang English list " + kSample).status, 0);
+    CliRun missing = Cli("--lang Klingon list " + kSample, true);
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.out.find("Klingon"), std::string::npos) << missing.out;
+    EXPECT_EQ(Cli("--lang", true).status, 2);
+}

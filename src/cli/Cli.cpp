@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <unistd.h>
@@ -119,12 +120,31 @@ void PrintLine(std::string_view displayText) {
     std::fwrite(line.data(), 1, line.size(), stdout);
 }
 
+std::string MessageLanguage(const CommonOptions& common) {
+    if (!common.language.empty()) return common.language;
+    std::string locale;
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) {
+            locale = value;
+            break;
+        }
+    }
+    return locale.rfind("ja", 0) == 0 ? "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E" : "English";
+}
+
 std::unique_ptr<TWikiSession> OpenSession(const std::string& folder, const CommonOptions& common,
                                           const CommandOptions& options) {
     if (!common.configFile.empty() && !std::filesystem::is_regular_file(common.configFile))
         throw std::runtime_error("no such settings file: " + common.configFile);
     auto session = std::make_unique<TWikiSession>(AppFolder());
     session->Start(common.configFile);
+    // The command line follows the terminal's locale rather than the desktop's setting.
+    const std::string language = session->Language().ChooseLanguage(MessageLanguage(common));
+    if (!common.language.empty() && language != common.language)
+        throw std::runtime_error("no language file " + common.language + ".txt in " +
+                                 session->Language().LanguageFolder());
+    if (!language.empty()) session->Language().LoadLanguage(language + ".txt");
     if (options.read) session->SetReadEncoding(*options.read);
     for (const std::string& message : session->OpenWiki(folder))
         std::fprintf(stderr, "tarnel-cli: %s\n", ShiftJisToUtf8(message).c_str());

@@ -28,7 +28,12 @@ struct UsageError {
 
 struct CommonOptions {
     std::string configFile; // --config FILE
+    std::string language;   // --lang NAME: a language file of Language/ (without ".txt")
 };
+
+// The language the messages of the engine are shown in: --lang, else the locale's
+// (LC_ALL, LC_MESSAGES, LANG): Japanese for "ja...", English for anything else.
+std::string MessageLanguage(const CommonOptions& common);
 
 // Options that several commands take.
 struct CommandOptions {

@@ -18,6 +18,8 @@ using namespace tarnel::cli;
 const char* const kCommonText = "common options:\n"
                                 "  --config FILE   the settings file to use (default "
                                 "~/.config/Orvel/Tarnel.ini)\n"
+                                "  --lang NAME     the language of messages (a file of Language/;\n"
+                                "                  default: English, Japanese under a ja locale)\n"
                                 "  --help          show the help of the command\n";
 
 const char* const kUsageText =
@@ -63,6 +65,11 @@ int Run(int argc, char** argv) {
         if (a == "--version") {
             std::printf("tarnel-cli %s\n", TARNEL_VERSION);
             return kDone;
+        }
+        if (a == "--lang") {
+            if (i + 1 >= argc) throw UsageError{"--lang needs a NAME"};
+            common.language = argv[++i];
+            continue;
         }
         if (a == "--config") {
             if (i + 1 >= argc) throw UsageError{"--config needs a FILE"};
