@@ -256,3 +256,15 @@ TEST(Cli, LanguageOfMessages) {
     EXPECT_NE(missing.out.find("Klingon"), std::string::npos) << missing.out;
     EXPECT_EQ(Cli("--lang", true).status, 2);
 }
+
+// A page name with an escape sequence is shown escaped on a terminal and raw in a pipe.
+TEST(Cli, ControlBytesInNamesAreEscapedOnATerminal) {
+    tarnel::testing::TestFolder wiki;
+    wiki.Write("w/1B5B33316D41.txt", "x\n"); // ESC [ 3 1 m A
+    EXPECT_EQ(Cli("list " + wiki.Path() + "w").out, "\x1B[31mA\n");
+    if (!std::filesystem::exists("/usr/bin/script")) GTEST_SKIP() << "no script(1) for a terminal";
+    // The first command only prints the version; the second runs under a terminal.
+    CliRun tty = Cli("--version >/dev/null; script -qc '" + std::string(TARNEL_APP_DIR) +
+                     "tarnel-cli list " + wiki.Path() + "w' /dev/null");
+    EXPECT_NE(tty.out.find("\\x1B[31mA"), std::string::npos) << tty.out;
+}
