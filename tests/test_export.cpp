@@ -353,6 +353,11 @@ TEST_F(ExportTest, TitleNamesLoseNoPage) {
                                         "a\x81\x46"
                                         "b~2.html",
                                         "_~2.html"}));
+    // Names longer than a file name can be are cut and told apart by the suffix.
+    const std::vector<std::string> longNames =
+        TitleExportNames({std::string(300, 'x') + "1", std::string(300, 'x') + "2"});
+    EXPECT_EQ(longNames[0], std::string(200, 'x') + ".html");
+    EXPECT_EQ(longNames[1], std::string(200, 'x') + "~2.html");
     const char* const names[] = {"a.1",
                                  "a.2",
                                  "index",

@@ -173,12 +173,28 @@ std::string TitleExportName(std::string_view pageName) {
     return name + ".html";
 }
 
+// Bytes a title name may take on disk before its suffix and ".html".
+constexpr std::size_t kMaxBaseBytes = 200;
+
 std::vector<std::string> TitleExportNames(const std::vector<std::string>& pageNames) {
     std::vector<std::string> names;
     std::set<std::string> taken = {"index.html"};
     for (const std::string& page : pageNames) {
         std::string base = TitleExportName(page);
         base.resize(base.size() - 5); // without ".html"
+        // A file name holds at most 255 bytes (UTF-8 on disk): a longer name is cut at a
+        // character boundary, leaving room for a suffix and ".html".
+        if (FileSystemName(base).size() > kMaxBaseBytes) {
+            std::string cut;
+            for (std::size_t i = 0; i < base.size();) {
+                std::size_t n = IsLeadByte(static_cast<unsigned char>(base[i])) ? 2 : 1;
+                std::string longer = cut + base.substr(i, n);
+                if (FileSystemName(longer).size() > kMaxBaseBytes) break;
+                cut = std::move(longer);
+                i += n;
+            }
+            base = cut;
+        }
         std::string name = base + ".html";
         for (int n = 2; taken.count(name); ++n)
             name = base + "~" + std::to_string(n) + ".html";

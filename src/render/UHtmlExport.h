@@ -60,8 +60,8 @@ void CheckExportFolder(const std::string& wikiFolder, const std::string& exportF
 
 // The output names of title export for page names in list order: the whole name, with the
 // characters a file name cannot hold made full-width, control bytes replaced, a leading
-// "." guarded, then ".html". Names that collide (with each other or with index.html) get a
-// suffix "~2", "~3"... in list order, so N pages always give N different files.
+// "." guarded, cut to 200 bytes on disk, then ".html". Names that collide (with each other or with
+// index.html) get a suffix "~2", "~3"... in list order, so N pages always give N different files.
 std::vector<std::string> TitleExportNames(const std::vector<std::string>& pageNames);
 
 // Called before each page with the count done and the total; false cancels the export.
