@@ -86,6 +86,8 @@ int RunExport(Arguments& args, const CommonOptions& common) {
         throw std::runtime_error("no such wiki folder: " + wiki);
     CheckExportFolder(wiki, out); // before anything is made inside the wiki
     std::error_code ec;
+    if (std::filesystem::exists(out, ec) && !std::filesystem::is_directory(out, ec))
+        throw std::runtime_error("the export folder " + out + " is not a folder");
     std::filesystem::create_directories(out, ec);
     if (ec)
         throw std::runtime_error("cannot create the export folder " + out + ": " + ec.message());
