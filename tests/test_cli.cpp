@@ -268,3 +268,18 @@ TEST(Cli, ControlBytesInNamesAreEscapedOnATerminal) {
                      "tarnel-cli list " + wiki.Path() + "w' /dev/null");
     EXPECT_NE(tty.out.find("\\x1B[31mA"), std::string::npos) << tty.out;
 }
+
+// search finds a Japanese word in pages of every encoding; --read fixes one.
+TEST(Cli, SearchReadsEveryEncoding) {
+    tarnel::testing::TestFolder wiki;
+    wiki.Write("w/41.txt", kUtf8Text + "\n");
+    wiki.Write("w/42.txt", kEucText + "\n");
+    wiki.Write("w/43.txt", kSjisText + "\n");
+    const std::string word = "\xE3\x83\x9A\xE3\x83\xBC\xE3\x82\xB8"; // "page"
+    CliRun all = Cli("search --body-only " + wiki.Path() + "w " + word);
+    EXPECT_EQ(all.status, 0);
+    EXPECT_EQ(all.out, "A\nB\nC\n");
+    CliRun utf8 = Cli("search --read utf8 --body-only " + wiki.Path() + "w " + word, true);
+    EXPECT_EQ(utf8.status, 1) << "the EUC-JP page is not UTF-8";
+    EXPECT_NE(utf8.out.find("42.txt"), std::string::npos) << utf8.out;
+}

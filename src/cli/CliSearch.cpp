@@ -14,10 +14,12 @@ const char* const kSearchUsage =
     "the pages whose name or text holds every word of QUERY, one a line\n"
     "\n"
     "  --title-only | --body-only   search only the page names or only the texts\n"
-    "Page texts are read in whichever encoding they are in (UTF-8, Shift_JIS, EUC-JP, JIS).\n";
+    "  --read auto|sjis|euc|jis|utf8   how page files are read (default: each page's own\n"
+    "                               encoding: UTF-8, Shift_JIS, EUC-JP or JIS)\n";
 
 int RunSearch(Arguments& args, const CommonOptions& common) {
     SearchOptions options;
+    CommandOptions shared;
     std::string folder, query;
     bool haveQuery = false;
     while (!args.Empty()) {
@@ -25,6 +27,8 @@ int RunSearch(Arguments& args, const CommonOptions& common) {
             options = {true, false};
         else if (args.Take("--body-only"))
             options = {false, true};
+        else if (TakeCommonOption(args, shared))
+            continue;
         else if (args.Peek().starts_with("--") && args.Peek().size() > 2)
             throw UsageError{"unknown option: " + args.Peek()};
         else if (folder.empty())
@@ -42,7 +46,7 @@ int RunSearch(Arguments& args, const CommonOptions& common) {
 
     if (!std::filesystem::is_directory(folder))
         throw std::runtime_error("no such wiki folder: " + folder);
-    auto session = OpenSession(folder, common);
+    auto session = OpenSession(folder, common, shared);
     Progress progress("Searching");
     session->Search(displayQuery, options,
                     [&](int done, int total) { return progress.Show(done, total); });

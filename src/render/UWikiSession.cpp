@@ -145,7 +145,7 @@ bool TWikiSession::Search(const std::string& displayQuery, const SearchOptions& 
                           const SearchProgress& progress) {
     ApplyListSettings(searchResults_, false);
     return RunSearch(displayQuery, documentFolder_, settings_.Extension, searchResults_, options,
-                     progress);
+                     progress, readEncoding_);
 }
 
 PageReadOptions TWikiSession::ReadOptions() const {

@@ -140,8 +140,8 @@ std::string SearchableText(std::string_view bytes) {
 }
 
 bool RunSearch(std::string_view query, const std::string& folder, const std::string& extension,
-               TWikiFileList& results, const SearchOptions& options,
-               const SearchProgress& progress) {
+               TWikiFileList& results, const SearchOptions& options, const SearchProgress& progress,
+               PageEncoding encoding) {
     TWikiFileList pages;
     pages.folder = folder;
     pages.extension = extension;
@@ -159,6 +159,22 @@ bool RunSearch(std::string_view query, const std::string& folder, const std::str
         return true;
     };
 
+    const bool fixed = encoding != PageEncoding::Settings && encoding != PageEncoding::Automatic;
+    // A page's text in the form the terms are compared with.
+    auto searchable = [&](const std::string& path) {
+        if (!fixed) return SearchableText(ReadFileBytes(path));
+        // Stored form (EUC-JP, LF lines) to display form with CR LF lines, as SearchableText
+        // gives it, without guessing the encoding again.
+        std::string display =
+            EucJpToShiftJis(ReadPageText(path, {false, ReadCharCode::EucJp, encoding}));
+        std::string text;
+        text.reserve(display.size() + display.size() / 32);
+        for (char c : display) {
+            if (c == '\n') text += '\r';
+            text += c;
+        }
+        return UpperSingleByte(text);
+    };
     const int total = pages.Count();
     for (int i = 0; i < total; ++i) {
         if (progress && !progress(i, total)) return false;
@@ -167,8 +183,7 @@ bool RunSearch(std::string_view query, const std::string& folder, const std::str
             continue;
         }
         // A query without terms matches every page without reading it.
-        if (options.searchBody &&
-            (terms.empty() || containsAll(SearchableText(ReadFileBytes(pages.FilePath(i))))))
+        if (options.searchBody && (terms.empty() || containsAll(searchable(pages.FilePath(i)))))
             results.Add(pages.FileName(i));
     }
     if (progress) progress(total, total);

@@ -5,6 +5,8 @@
 // single-byte; a match never starts on the second byte of a double-byte character.
 #pragma once
 
+#include "storage/UPageFile.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -43,8 +45,10 @@ using SearchProgress = std::function<bool(int done, int total)>;
 // Searches the pages of `folder` with `extension` and fills `results` (emptied first; its
 // folder becomes `folder`; it keeps its own sorted order). Each page file is read at most
 // once, whatever the number of terms. Returns false when cancelled.
+// With a fixed `encoding` (not Settings or Automatic) page texts are read in it, and a page
+// that is not valid in it raises EPageFileError naming the file and the first bad byte.
 bool RunSearch(std::string_view query, const std::string& folder, const std::string& extension,
                TWikiFileList& results, const SearchOptions& options,
-               const SearchProgress& progress = {});
+               const SearchProgress& progress = {}, PageEncoding encoding = PageEncoding::Settings);
 
 } // namespace tarnel
