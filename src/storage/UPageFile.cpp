@@ -81,6 +81,10 @@ std::string NormalisePageText(std::string_view bytes, const PageReadOptions& opt
     return text;
 }
 
+std::string ReadFileBytes(const std::string& path) {
+    return ReadAll(path);
+}
+
 std::string ReadPageText(const std::string& path, const PageReadOptions& options) {
     return NormalisePageText(ReadAll(path), options);
 }
