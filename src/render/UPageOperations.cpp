@@ -20,12 +20,6 @@ bool FileExists(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::string FormatOne(const std::string& format, const std::string& value) {
-    std::size_t p = format.find("%s");
-    if (p == std::string::npos) return format;
-    return format.substr(0, p) + value + format.substr(p + 2);
-}
-
 // A file-system path (UTF-8) in a display-form message.
 std::string Shown(const std::string& path) {
     std::string shown = Utf8ToShiftJis(path);
@@ -127,11 +121,11 @@ TPageCommandResult TPageOperations::CopyPage() {
         throw EPageOperationError(name + "(" + Shown(source) + ") is not found.");
 
     std::optional<std::string> newName = ui_.AskText(
-        FormatOne(Text("Dialog.Copy.Title.Format"), name), Text("Dialog.Copy.Caption"), "");
+        FormatText(Text("Dialog.Copy.Title.Format"), name), Text("Dialog.Copy.Caption"), "");
     if (!newName || newName->empty()) return result;
     const std::string target = PagePath(*newName);
     if (FileExists(target)) {
-        ui_.ShowError(FormatOne(Text("Main.Message.FileExists"), *newName));
+        ui_.ShowError(FormatText(Text("Main.Message.FileExists"), *newName));
         return result;
     }
     std::error_code ec;
@@ -154,11 +148,11 @@ TPageCommandResult TPageOperations::RenamePage() {
                                   Utf8ToShiftJis("が見つかりません。"));
 
     std::optional<std::string> newName = ui_.AskText(
-        FormatOne(Text("Dialog.Rename.Title.Format"), name), Text("Dialog.Rename.Caption"), name);
+        FormatText(Text("Dialog.Rename.Title.Format"), name), Text("Dialog.Rename.Caption"), name);
     if (!newName || newName->empty() || *newName == name) return result;
     const std::string target = PagePath(*newName);
     if (FileExists(target)) {
-        ui_.ShowError(FormatOne(Text("Main.Message.FileExists"), *newName));
+        ui_.ShowError(FormatText(Text("Main.Message.FileExists"), *newName));
         return result;
     }
     // The pending edit is saved under the old name first, then moves with the file.
@@ -177,7 +171,7 @@ TPageCommandResult TPageOperations::RenamePage() {
 std::optional<TRemoveResult> TPageOperations::DeletePage(int selectedIndex) {
     const std::string fileName = session_.DocumentFileName();
     if (fileName.empty()) return std::nullopt;
-    if (ui_.Confirm(FormatOne(Text("Dialog.Delete.Confirm.Format"), CurrentPageName())) !=
+    if (ui_.Confirm(FormatText(Text("Dialog.Delete.Confirm.Format"), CurrentPageName())) !=
         TAnswer::Yes)
         return std::nullopt;
     return RemovePageFile(fileName, selectedIndex);

@@ -15,22 +15,6 @@ namespace tarnel {
 
 namespace {
 
-// Every line end (CR LF, CR or LF) becomes LF and a non-empty text ends with one.
-std::string LfText(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + 1);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-            out += '\n';
-        } else {
-            out += text[i];
-        }
-    }
-    if (!out.empty() && out.back() != '\n') out += '\n';
-    return out;
-}
-
 std::size_t Utf8Length(unsigned char lead) {
     return lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
 }
@@ -75,12 +59,6 @@ bool CanStore(std::string_view c) {
     return sjis != "?" && SurvivesEuc(sjis);
 }
 
-std::string FormatOne(const std::string& format, const std::string& value) {
-    std::size_t p = format.find("%s");
-    if (p == std::string::npos) return format;
-    return format.substr(0, p) + value + format.substr(p + 2);
-}
-
 // "U+1F600"
 std::string CodePointName(char32_t cp) {
     char buffer[16];
@@ -92,7 +70,7 @@ std::string CodePointName(char32_t cp) {
 
 TStoredText EditorTextToStored(std::string_view editorText) {
     TStoredText result;
-    const std::string text = LfText(editorText);
+    const std::string text = LfLines(editorText);
     const std::string sjis = Utf8ToShiftJis(text);
     if (sjis.empty() && !text.empty())
         throw std::invalid_argument("editor text is not UTF-8 at EditorTextToStored()");
@@ -205,11 +183,11 @@ std::string TEditedPage::PageName() const {
 std::string TEditedPage::Title() const {
     std::string name = PageName();
     if (name.empty()) return LangText(language_, "Editor.Title.New");
-    return FormatOne(LangText(language_, "Editor.Title.Format"), name);
+    return FormatText(LangText(language_, "Editor.Title.Format"), name);
 }
 
 std::string TEditedPage::Format(std::string_view key, std::string_view defaultText) const {
-    return FormatOne(Lang(key, defaultText), PageName());
+    return FormatText(Lang(key, defaultText), PageName());
 }
 
 std::string TEditedPage::Lang(std::string_view key, std::string_view utf8Default) const {
@@ -279,7 +257,7 @@ TSaveResult TEditedPage::Save(std::string_view editorText, IEditedPageUi& ui) {
 
     if (empty) {
         TAnswer answer = ui.ConfirmDeleteEmptied(
-            FormatOne(LangText(language_, "Editor.Message.EmptySave.Format"), PageName()));
+            FormatText(LangText(language_, "Editor.Message.EmptySave.Format"), PageName()));
         result.Outcome = answer == TAnswer::Yes  ? TSaveOutcome::DeleteRequested
                          : answer == TAnswer::No ? TSaveOutcome::KeptModified
                                                  : TSaveOutcome::Cancelled;
@@ -290,15 +268,15 @@ TSaveResult TEditedPage::Save(std::string_view editorText, IEditedPageUi& ui) {
         std::string list;
         for (const TUnencodableChar& c : stored.Unencodable) {
             if (!list.empty()) list += "\n";
-            list += FormatOne(Lang("Editor.Message.Unencodable.Line.Format", "%s 行目"),
-                              std::to_string(c.Line)) +
+            list += FormatText(Lang("Editor.Message.Unencodable.Line.Format", "%s 行目"),
+                               std::to_string(c.Line)) +
                     ": " + CodePointName(c.CodePoint);
         }
         std::string message =
-            FormatOne(Lang("Editor.Message.Unencodable.Format",
-                           "次の文字はページに保存できません。保存すると「?」になります。"
-                           "\n%s\nこのまま保存しますか？"),
-                      list);
+            FormatText(Lang("Editor.Message.Unencodable.Format",
+                            "次の文字はページに保存できません。保存すると「?」になります。"
+                            "\n%s\nこのまま保存しますか？"),
+                       list);
         if (!ui.ConfirmUnencodable(stored.Unencodable, message)) {
             result.Outcome = TSaveOutcome::Cancelled;
             return result;

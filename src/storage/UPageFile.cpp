@@ -49,6 +49,8 @@ std::string ReadAll(const std::string& path) {
     return bytes;
 }
 
+} // namespace
+
 // Every line ending (CR LF, CR or LF) becomes LF and a non-empty text ends with one:
 // splitting into lines and joining them with LF, in one pass.
 std::string LfLines(std::string_view bytes) {
@@ -66,8 +68,6 @@ std::string LfLines(std::string_view bytes) {
     if (!text.empty() && text.back() != '\n') text += '\n';
     return text;
 }
-
-} // namespace
 
 std::string NormalisePageText(std::string_view bytes, const PageReadOptions& options) {
     std::size_t nul = bytes.find('\0'); // a NUL ends the text
