@@ -266,6 +266,14 @@ TEST_F(EditedPageTest, UnencodableCharactersAreNamedAndTheSaveCanBeCancelled) {
     EXPECT_EQ(ui.reported[0].Line, 2);
     EXPECT_NE(ui.lastMessage.find("2 行目: U+1F600"), std::string::npos) << ui.lastMessage;
 
+    // A long list is cut in the message, never in what the window gets.
+    std::string many;
+    for (int i = 0; i < 25; ++i)
+        many += "😀";
+    EXPECT_EQ(page.Save(many, ui).Outcome, TSaveOutcome::Cancelled);
+    EXPECT_EQ(ui.reported.size(), 25u);
+    EXPECT_NE(ui.lastMessage.find("ほか 5 文字"), std::string::npos) << ui.lastMessage;
+
     ui.saveUnencodable = true;
     EXPECT_EQ(page.Save("line one\r\nsmile 😀\r\n", ui).Outcome, TSaveOutcome::Saved);
     EXPECT_EQ(wiki.Read(file), "line one\nsmile ?\n");

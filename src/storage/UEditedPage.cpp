@@ -265,13 +265,20 @@ TSaveResult TEditedPage::Save(std::string_view editorText, IEditedPageUi& ui) {
     }
 
     if (!stored.Unencodable.empty()) {
+        // The message names the first characters; the window has the whole list.
+        constexpr std::size_t kListed = 20;
         std::string list;
-        for (const TUnencodableChar& c : stored.Unencodable) {
+        for (std::size_t i = 0; i < stored.Unencodable.size() && i < kListed; ++i) {
+            const TUnencodableChar& c = stored.Unencodable[i];
             if (!list.empty()) list += "\n";
             list += FormatText(Lang("Editor.Message.Unencodable.Line.Format", "%s 行目"),
                                std::to_string(c.Line)) +
                     ": " + CodePointName(c.CodePoint);
         }
+        if (stored.Unencodable.size() > kListed)
+            list +=
+                "\n" + FormatText(Lang("Editor.Message.Unencodable.More.Format", "ほか %s 文字"),
+                                  std::to_string(stored.Unencodable.size() - kListed));
         std::string message =
             FormatText(Lang("Editor.Message.Unencodable.Format",
                             "次の文字はページに保存できません。保存すると「?」になります。"
