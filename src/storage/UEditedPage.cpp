@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace tarnel {
 
@@ -35,6 +36,59 @@ char32_t CodePointOf(std::string_view c) {
     }
 }
 
+// CP932 has two codes for some characters (髙, 﨑, the small Roman numerals, ...): one
+// among the IBM extensions (lead bytes 0xFA..0xFC), which iconv chooses, and one among the
+// NEC-selected extensions or the JIS rows. Only the second survives the EUC-JP
+// arithmetic, and it reads back as the same character. The table is made once from the
+// code page itself: every IBM extension code whose character has another code.
+const std::unordered_map<std::uint16_t, std::uint16_t>& IbmExtensionTwins() {
+    static const std::unordered_map<std::uint16_t, std::uint16_t> twins = [] {
+        std::unordered_map<std::string, std::uint16_t> firstCode;
+        auto decode = [](unsigned lead, unsigned trail) {
+            const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+            return ShiftJisToUtf8(std::string_view(pair, 2));
+        };
+        // Ascending, so a JIS code wins over an NEC one for the same character.
+        for (unsigned lead = 0x81; lead <= 0xEF; ++lead) {
+            if (lead > 0x9F && lead < 0xE0) continue;
+            for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+                if (trail == 0x7F) continue;
+                std::string c = decode(lead, trail);
+                if (c != "?") firstCode.emplace(c, static_cast<std::uint16_t>(lead << 8 | trail));
+            }
+        }
+        std::unordered_map<std::uint16_t, std::uint16_t> map;
+        for (unsigned lead = 0xFA; lead <= 0xFC; ++lead)
+            for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+                auto it = firstCode.find(decode(lead, trail));
+                if (trail != 0x7F && it != firstCode.end())
+                    map.emplace(static_cast<std::uint16_t>(lead << 8 | trail), it->second);
+            }
+        return map;
+    }();
+    return twins;
+}
+
+// UTF-8 to Shift_JIS with every IBM extension code that has a twin replaced by the twin.
+std::string ToShiftJisForStorage(std::string_view utf8) {
+    std::string sjis = Utf8ToShiftJis(utf8);
+    for (std::size_t i = 0; i + 1 < sjis.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(sjis[i]);
+        if (c < 0x80 || (c > 0x9F && c < 0xE0)) continue;
+        if (c >= 0xFA) {
+            std::uint16_t code =
+                static_cast<std::uint16_t>(c << 8 | static_cast<unsigned char>(sjis[i + 1]));
+            auto it = IbmExtensionTwins().find(code);
+            if (it != IbmExtensionTwins().end()) {
+                sjis[i] = static_cast<char>(it->second >> 8);
+                sjis[i + 1] = static_cast<char>(it->second & 0xFF);
+            }
+        }
+        ++i; // the trail byte
+    }
+    return sjis;
+}
+
 // Whether a Shift_JIS text survives the row-and-cell road to EUC-JP and back unchanged:
 // the codes past the JIS rows (lead bytes 0xF0..0xFC, CP932's IBM extensions among them)
 // do not.
@@ -55,7 +109,7 @@ std::size_t CountQuestionMarks(std::string_view text) {
 bool CanStore(std::string_view c) {
     if (c == std::string_view("\0", 1)) return false;
     if (c.size() == 1) return true;
-    std::string sjis = Utf8ToShiftJis(c);
+    std::string sjis = ToShiftJisForStorage(c);
     return sjis != "?" && SurvivesEuc(sjis);
 }
 
@@ -71,7 +125,7 @@ std::string CodePointName(char32_t cp) {
 TStoredText EditorTextToStored(std::string_view editorText) {
     TStoredText result;
     const std::string text = LfLines(editorText);
-    const std::string sjis = Utf8ToShiftJis(text);
+    const std::string sjis = ToShiftJisForStorage(text);
     if (sjis.empty() && !text.empty())
         throw std::invalid_argument("editor text is not UTF-8 at EditorTextToStored()");
     result.Bytes = ShiftJisToEucJp(sjis);
@@ -89,7 +143,7 @@ TStoredText EditorTextToStored(std::string_view editorText) {
         std::size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
         std::string_view lineText = std::string_view(text).substr(start, end - start);
-        std::string lineSjis = Utf8ToShiftJis(lineText);
+        std::string lineSjis = ToShiftJisForStorage(lineText);
         bool whole = CountQuestionMarks(lineSjis) == CountQuestionMarks(lineText) &&
                      SurvivesEuc(lineSjis) && lineText.find('\0') == std::string_view::npos;
         if (!whole) {

@@ -5,9 +5,10 @@
 // any line ends (CR LF, LF or CR). The page file holds the stored form, EUC-JP with LF.
 // The road between the two goes through Shift_JIS (UTF-8 -> CP932 -> EUC-JP by row and
 // cell arithmetic), so the characters a page can hold are exactly those that survive that
-// road; everything else (emoji, most CJK extension characters, the IBM extension
-// characters of CP932, a NUL, which ends a page when it is read) is found before the file
-// is touched and reported with its line, never dropped silently.
+// road; everything else (emoji, most CJK extension characters, a NUL, which ends a page
+// when it is read) is found before the file is touched and reported with its line, never
+// dropped silently. Characters that CP932 codes twice (髙, 﨑, ⅰ) are stored by the code
+// that survives the arithmetic, not the IBM extension code iconv gives.
 //
 // What is protected:
 //   - the file as it was at load (size and content hash) is remembered, and a save first
