@@ -459,6 +459,15 @@ std::string LangText(const TLanguage& language, std::string_view key,
     return text.empty() ? std::string(defaultText) : text;
 }
 
+std::string FormatText(std::string_view format, std::string_view value) {
+    std::size_t p = format.find("%s");
+    if (p == std::string_view::npos) return std::string(format);
+    std::string out(format.substr(0, p));
+    out.append(value);
+    out.append(format.substr(p + 2));
+    return out;
+}
+
 std::string LangText(const TLanguage& language, std::string_view key) {
     return LangText(language, key, BuiltInText(key));
 }

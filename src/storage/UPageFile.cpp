@@ -24,6 +24,8 @@ std::string ReadAll(const std::string& path) {
     }
 }
 
+} // namespace
+
 // Every line ending (CR LF, CR or LF) becomes LF and a non-empty text ends with one:
 // splitting into lines and joining them with LF, in one pass.
 std::string LfLines(std::string_view bytes) {
@@ -42,8 +44,6 @@ std::string LfLines(std::string_view bytes) {
     return text;
 }
 
-} // namespace
-
 std::string NormalisePageText(std::string_view bytes, const PageReadOptions& options) {
     std::size_t nul = bytes.find('\0'); // a NUL ends the text
     if (nul != std::string_view::npos) bytes = bytes.substr(0, nul);
@@ -54,6 +54,10 @@ std::string NormalisePageText(std::string_view bytes, const PageReadOptions& opt
     if (options.readCharCode == ReadCharCode::Automatic)
         return ConvertJapaneseEncoding(text, JapaneseEncoding::EucJp);
     return text;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    return ReadAll(path);
 }
 
 std::string ReadPageText(const std::string& path, const PageReadOptions& options) {
