@@ -52,9 +52,7 @@ std::string TPageOperations::CurrentPageName() const {
 }
 
 void TPageOperations::RefreshFileList() {
-    TWikiFileList& list = session_.PageList();
-    list.folder = session_.DocumentFolder();
-    list.Update();
+    session_.RefreshPageList();
 }
 
 std::optional<std::string> TPageOperations::AskPageName() {

@@ -347,8 +347,12 @@ TSaveResult TEditedPage::Save(std::string_view editorText, IEditedPageUi& ui) {
     // The "~" copy holds the old page while the new one is written; the write itself
     // replaces the page in one step, so the page is never half written even without it.
     const std::string backup = path_ + "~";
-    if (onDisk) WriteFileAtomically(backup, *onDisk, false);
-    WriteFileAtomically(path_, stored.Bytes);
+    try {
+        if (onDisk) WriteFileAtomically(backup, *onDisk, false);
+        WriteFileAtomically(path_, stored.Bytes);
+    } catch (const EFileError& e) {
+        throw EPageFileError(e.what());
+    }
     if (onDisk) unlink(backup.c_str());
 
     base_ = SnapshotOf(stored.Bytes, true);
