@@ -240,13 +240,8 @@ std::string TEditedPage::Title() const {
     return FormatText(LangText(language_, "Editor.Title.Format"), name);
 }
 
-std::string TEditedPage::Format(std::string_view key, std::string_view defaultText) const {
-    return FormatText(Lang(key, defaultText), PageName());
-}
-
-std::string TEditedPage::Lang(std::string_view key, std::string_view utf8Default) const {
-    // The built-in texts of these keys are written here in UTF-8; texts are display form.
-    return LangText(language_, key, Utf8ToShiftJis(utf8Default));
+std::string TEditedPage::Format(std::string_view key) const {
+    return FormatText(LangText(language_, key), PageName());
 }
 
 TOutsideChange TEditedPage::OutsideChange() const {
@@ -284,16 +279,13 @@ TSaveResult TEditedPage::Save(std::string_view editorText, IEditedPageUi& ui) {
         std::string message;
         switch (change) {
         case TOutsideChange::Changed:
-            message = Format("Editor.Message.ChangedOutside.Format",
-                             "%s は編集中にほかのプログラムによって変更されました。");
+            message = Format("Editor.Message.ChangedOutside.Format");
             break;
         case TOutsideChange::Deleted:
-            message = Format("Editor.Message.DeletedOutside.Format",
-                             "%s は編集中にほかのプログラムによって削除されました。");
+            message = Format("Editor.Message.DeletedOutside.Format");
             break;
         default:
-            message = Format("Editor.Message.CreatedOutside.Format",
-                             "%s は編集中にほかのプログラムによって作成されました。");
+            message = Format("Editor.Message.CreatedOutside.Format");
             break;
         }
         TOutsideChoice choice = ui.AskOutsideChange(change, message);
@@ -325,19 +317,15 @@ TSaveResult TEditedPage::Save(std::string_view editorText, IEditedPageUi& ui) {
         for (std::size_t i = 0; i < stored.Unencodable.size() && i < kListed; ++i) {
             const TUnencodableChar& c = stored.Unencodable[i];
             if (!list.empty()) list += "\n";
-            list += FormatText(Lang("Editor.Message.Unencodable.Line.Format", "%s 行目"),
+            list += FormatText(LangText(language_, "Editor.Message.Unencodable.Line.Format"),
                                std::to_string(c.Line)) +
                     ": " + CodePointName(c.CodePoint);
         }
         if (stored.Unencodable.size() > kListed)
-            list +=
-                "\n" + FormatText(Lang("Editor.Message.Unencodable.More.Format", "ほか %s 文字"),
-                                  std::to_string(stored.Unencodable.size() - kListed));
-        std::string message =
-            FormatText(Lang("Editor.Message.Unencodable.Format",
-                            "次の文字はページに保存できません。保存すると「?」になります。"
-                            "\n%s\nこのまま保存しますか？"),
-                       list);
+            list += "\n" + FormatText(LangText(language_, "Editor.Message.Unencodable.More.Format"),
+                                      std::to_string(stored.Unencodable.size() - kListed));
+        std::string message = LangText(language_, "Editor.Message.Unencodable") + "\n" + list +
+                              "\n" + LangText(language_, "Editor.Message.Unencodable.Question");
         if (!ui.ConfirmUnencodable(stored.Unencodable, message)) {
             result.Outcome = TSaveOutcome::Cancelled;
             return result;

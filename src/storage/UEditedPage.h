@@ -140,9 +140,8 @@ private:
     static TSnapshot SnapshotOf(const std::string& bytes, bool exists);
     // Reads the page now; nothing when it does not exist.
     std::optional<std::string> ReadNow() const;
-    // A language text whose built-in text (UTF-8) is given here, with the page name for %s.
-    std::string Format(std::string_view key, std::string_view defaultText) const;
-    std::string Lang(std::string_view key, std::string_view utf8Default) const;
+    // The language text of `key` with the page name for its "%s".
+    std::string Format(std::string_view key) const;
 
     const TLanguage& language_;
     bool utf8Names_;
