@@ -251,11 +251,7 @@ TEST_F(PageOperationsTest, DeleteShowsTheNextPageOrDisablesTheCommands) {
     }
 }
 
-TEST(PageOperationHelpers, AssignedCommandAndFileProperties) {
-    EXPECT_EQ(AssignedEditorCommand("xdg-open \"%f\"", "/home/u/wiki/41.txt"),
-              "xdg-open \"/home/u/wiki/41.txt\"");
-    EXPECT_EQ(AssignedEditorCommand("ed %f %F %f", "/w/a.txt"), "ed /w/a.txt %F /w/a.txt");
-
+TEST(PageOperationHelpers, FileProperties) {
     TestFolder folder;
     struct Case {
         std::string bytes;

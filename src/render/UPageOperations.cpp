@@ -188,19 +188,6 @@ TRemoveResult TPageOperations::RemovePageFile(const std::string& fileName, int s
     return result;
 }
 
-std::string AssignedEditorCommand(const std::string& assigned, const std::string& path) {
-    std::string out;
-    for (std::size_t i = 0; i < assigned.size();) {
-        if (assigned.compare(i, 2, "%f") == 0) {
-            out += path;
-            i += 2;
-        } else {
-            out += assigned[i++];
-        }
-    }
-    return out;
-}
-
 std::string TFileProperties::EncodingName() const {
     if (Utf8) return "UTF-8";
     switch (Encoding) {

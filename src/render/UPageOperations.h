@@ -103,10 +103,6 @@ private:
     IPageOperationsUi& ui_;
 };
 
-// The assigned editor's command line for a page file: every "%f" (exact case) becomes the
-// path; the user writes the quotes ("xdg-open \"%f\"").
-std::string AssignedEditorCommand(const std::string& assigned, const std::string& path);
-
 // The data of the file-properties dialog.
 struct TFileProperties {
     std::string Path;         // file-system form
