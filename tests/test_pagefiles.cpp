@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 using namespace tarnel;
 using tarnel::testing::TestFolder;
@@ -163,6 +164,9 @@ TEST(PageText, ReadingNormalisesBytes) {
 
     EXPECT_THROW(ReadPageText(wiki.Path() + "missing.txt", {}), EPageFileError);
     EXPECT_THROW(ReadPageText(wiki.Path(), {}), EPageFileError);
+    // A pipe named like a page would hold the program forever: it is refused at once.
+    ASSERT_EQ(mkfifo((wiki.Path() + "63.txt").c_str(), 0600), 0);
+    EXPECT_THROW(ReadPageText(wiki.Path() + "63.txt", {}), EPageFileError);
 }
 
 TEST(PageText, WritingStoresEucJpWithLf) {

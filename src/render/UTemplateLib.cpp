@@ -219,32 +219,11 @@ std::string TTemplate::TemplateCaption(std::string_view FileName) {
 }
 
 std::string TTemplate::LoadFile(const std::string& Path) {
-    int fd = open(Path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw ETemplateError("cannot read template " + ShownPath(Path) + ": " +
-                             std::strerror(errno));
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        throw ETemplateError("cannot read template " + ShownPath(Path) + ": not a file");
+    try {
+        return ReadWholeFile(Path, "template " + ShownPath(Path));
+    } catch (const EFileError& e) {
+        throw ETemplateError(e.what());
     }
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
-    char buffer[65536];
-    for (;;) {
-        ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            int error = errno;
-            close(fd);
-            throw ETemplateError("cannot read template " + ShownPath(Path) + ": " +
-                                 std::strerror(error));
-        }
-        if (n == 0) break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
-    }
-    close(fd);
-    return bytes;
 }
 
 // --- TPageProducer --------------------------------------------------------------------------

@@ -22,13 +22,6 @@ bool FileExists(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// A message format with one "%s".
-std::string FormatOne(const std::string& format, const std::string& value) {
-    std::size_t p = format.find("%s");
-    if (p == std::string::npos) return format;
-    return format.substr(0, p) + value + format.substr(p + 2);
-}
-
 // A file-system path (UTF-8) shown in a display-form message.
 std::string DisplayPath(const std::string& path) {
     std::string shown = Utf8ToShiftJis(path);
@@ -267,14 +260,14 @@ TShownPage TWikiSession::FillPage(const TWikiDocumentConverter& converter, TWiki
                                   const std::string& folder) const {
     TShownPage shown;
     if (!FileExists(templates.MainTemplatePath())) {
-        shown.Messages.push_back(FormatOne(LangText(language_, "Main.Message.TemplateNotFound"),
-                                           DisplayPath(templates.MainTemplatePath())));
+        shown.Messages.push_back(FormatText(LangText(language_, "Main.Message.TemplateNotFound"),
+                                            DisplayPath(templates.MainTemplatePath())));
         // The standard template stands in from now on for this wiki.
         templates.MainFileName = TTemplate::StandardFileName;
         if (!FileExists(templates.MainTemplatePath())) {
             shown.Messages.push_back(
-                FormatOne(LangText(language_, "Main.Message.StdTemplateNotFound"),
-                          DisplayPath(templates.MainTemplatePath())));
+                FormatText(LangText(language_, "Main.Message.StdTemplateNotFound"),
+                           DisplayPath(templates.MainTemplatePath())));
             return shown;
         }
     }
@@ -304,8 +297,8 @@ std::optional<TShownPage> TWikiSession::SetDesign(const std::string& design) {
 }
 
 std::string TWikiSession::WindowTitle() const {
-    return FormatOne(LangText(language_, "Main.Title.Format"),
-                     DecodeFileName(documentFileName_, settings_.NameEncodingUTF8));
+    return FormatText(LangText(language_, "Main.Title.Format"),
+                      DecodeFileName(documentFileName_, settings_.NameEncodingUTF8));
 }
 
 std::string TWikiSession::TmpFilePath(const std::string& fileName) const {

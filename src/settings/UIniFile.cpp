@@ -50,31 +50,11 @@ std::string EncodeValue(std::string_view value) {
 } // namespace
 
 std::optional<std::string> ReadFileIfExists(const std::string& path) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) return std::nullopt;
-        throw EIniFileError("cannot read " + path + ": " + std::strerror(errno));
+    try {
+        return ReadWholeFileIfExists(path);
+    } catch (const EFileError& e) {
+        throw EIniFileError(e.what());
     }
-    struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        close(fd);
-        throw EIniFileError("cannot read " + path + ": it is a folder");
-    }
-    std::string bytes;
-    char buffer[16384];
-    for (;;) {
-        ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            int err = errno;
-            close(fd);
-            throw EIniFileError("cannot read " + path + ": " + std::strerror(err));
-        }
-        if (n == 0) break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
-    }
-    close(fd);
-    return bytes;
 }
 
 bool SameTextAscii(std::string_view a, std::string_view b) {

@@ -164,7 +164,17 @@ const std::vector<TLanguageKey> kKeys = {
     {"Editor.Menu.Settings", "設定(&S)"},
     {"Editor.Menu.Settings.Editor", "エディタの設定(&S)"},
     {"Editor.Menu.Settings.Editor.Hint", "エディタの設定|エディタの折り返しや表示を設定します。"},
+    {"Editor.Message.ChangedOutside.Format",
+     "%s は編集中にほかのプログラムによって変更されました。"},
+    {"Editor.Message.CreatedOutside.Format",
+     "%s は編集中にほかのプログラムによって作成されました。"},
+    {"Editor.Message.DeletedOutside.Format",
+     "%s は編集中にほかのプログラムによって削除されました。"},
     {"Editor.Message.EmptySave.Format", "%s を削除してもよろしいですか？"},
+    {"Editor.Message.Unencodable", "次の文字はページに保存できません。保存すると「?」になります。"},
+    {"Editor.Message.Unencodable.Line.Format", "%s 行目"},
+    {"Editor.Message.Unencodable.More.Format", "ほか %s 文字"},
+    {"Editor.Message.Unencodable.Question", "このまま保存しますか？"},
     {"Editor.Replace.NotFound.Message", "見つかりませんでした。"},
     {"Editor.Replace.NotFound.Title", "置換"},
     {"Editor.Search.NotFound.Message", "見つかりませんでした。"},
@@ -457,6 +467,15 @@ std::string LangText(const TLanguage& language, std::string_view key,
                      std::string_view defaultText) {
     std::string text = language.Lookup(key);
     return text.empty() ? std::string(defaultText) : text;
+}
+
+std::string FormatText(std::string_view format, std::string_view value) {
+    std::size_t p = format.find("%s");
+    if (p == std::string_view::npos) return std::string(format);
+    std::string out(format.substr(0, p));
+    out.append(value);
+    out.append(format.substr(p + 2));
+    return out;
 }
 
 std::string LangText(const TLanguage& language, std::string_view key) {

@@ -93,4 +93,7 @@ std::string LangText(const TLanguage& language, std::string_view key, std::strin
 // The same with the key's built-in Japanese text as the default: for messages and the like.
 std::string LangText(const TLanguage& language, std::string_view key);
 
+// A ".Format" text with its first "%s" replaced by `value`; a text without "%s" as it is.
+std::string FormatText(std::string_view format, std::string_view value);
+
 } // namespace tarnel

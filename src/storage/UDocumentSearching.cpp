@@ -17,7 +17,7 @@ bool IsLeadByte(unsigned char c) {
 }
 
 // Reads a whole file; an unreadable file reads as empty (it simply does not match).
-std::string ReadFileBytes(const std::string& path) {
+std::string ReadBytesOrEmpty(const std::string& path) {
     std::string bytes;
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return bytes;
@@ -162,7 +162,7 @@ bool RunSearch(std::string_view query, const std::string& folder, const std::str
     const bool fixed = encoding != PageEncoding::Settings && encoding != PageEncoding::Automatic;
     // A page's text in the form the terms are compared with.
     auto searchable = [&](const std::string& path) {
-        if (!fixed) return SearchableText(ReadFileBytes(path));
+        if (!fixed) return SearchableText(ReadBytesOrEmpty(path));
         // Stored form (EUC-JP, LF lines) to display form with CR LF lines, as SearchableText
         // gives it, without guessing the encoding again.
         std::string display =

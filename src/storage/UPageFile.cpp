@@ -24,6 +24,8 @@ std::string ReadAll(const std::string& path) {
     }
 }
 
+} // namespace
+
 // Every line ending (CR LF, CR or LF) becomes LF and a non-empty text ends with one:
 // splitting into lines and joining them with LF, in one pass.
 std::string LfLines(std::string_view bytes) {
@@ -41,6 +43,8 @@ std::string LfLines(std::string_view bytes) {
     if (!text.empty() && text.back() != '\n') text += '\n';
     return text;
 }
+
+namespace {
 
 std::string_view BeforeNul(std::string_view bytes) {
     std::size_t nul = bytes.find('\0'); // a NUL ends the text
@@ -77,6 +81,10 @@ std::string NormalisePageText(std::string_view bytes, const PageReadOptions& opt
         return ConvertJapaneseEncoding(text, JapaneseEncoding::EucJp);
     }
     return text;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    return ReadAll(path);
 }
 
 std::string ReadPageText(const std::string& path, const PageReadOptions& options) {

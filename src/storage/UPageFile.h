@@ -44,6 +44,13 @@ struct PageReadOptions {
 // the file cannot be read.
 std::string ReadPageText(const std::string& path, const PageReadOptions& options);
 
+// The file's bytes as they are, without any normalisation. Throws EPageFileError when the
+// file cannot be read.
+std::string ReadFileBytes(const std::string& path);
+
+// Every line end (CR LF, CR or LF) becomes LF, and a non-empty text ends with one.
+std::string LfLines(std::string_view bytes);
+
 // The same normalisation applied to bytes already in memory (no validity check).
 std::string NormalisePageText(std::string_view bytes, const PageReadOptions& options);
 

@@ -17,16 +17,23 @@ std::string Shown(const std::string& path, const std::string& shownName) {
 
 } // namespace
 
-std::string ReadWholeFile(const std::string& path, const std::string& shownName) {
+std::optional<std::string> ReadWholeFileIfExists(const std::string& path,
+                                                 const std::string& shownName) {
     const std::string shown = Shown(path, shownName);
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw EFileError("cannot read " + shown + ": " + std::strerror(errno));
-    std::string bytes;
-    struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        close(fd);
-        throw EFileError("cannot read " + shown + ": it is a folder");
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        if (errno == ENOENT) return std::nullopt;
+        throw EFileError("cannot read " + shown + ": " + std::strerror(errno));
     }
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const bool folder = S_ISDIR(st.st_mode);
+        close(fd);
+        // A pipe or a device could hold the program forever; only plain files are read.
+        throw EFileError("cannot read " + shown +
+                         (folder ? ": it is a folder" : ": it is not a plain file"));
+    }
+    std::string bytes;
     if (st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[65536];
     for (;;) {
@@ -42,6 +49,13 @@ std::string ReadWholeFile(const std::string& path, const std::string& shownName)
     }
     close(fd);
     return bytes;
+}
+
+std::string ReadWholeFile(const std::string& path, const std::string& shownName) {
+    std::optional<std::string> bytes = ReadWholeFileIfExists(path, shownName);
+    if (!bytes)
+        throw EFileError("cannot read " + Shown(path, shownName) + ": " + std::strerror(ENOENT));
+    return std::move(*bytes);
 }
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes, bool durable,

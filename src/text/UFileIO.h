@@ -6,6 +6,7 @@
 // crash or a full disk leaves either the old file or the new one, whole.
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -20,7 +21,11 @@ public:
 
 // The bytes of the file at `path`. `shownName` is how the file is named in the message
 // ("cannot read <shownName>: <reason>"); empty: the path itself. A folder is an error.
+// Only plain files are read: a folder, a pipe or a device is an error.
 std::string ReadWholeFile(const std::string& path, const std::string& shownName = {});
+// The same, with nothing for a file that does not exist.
+std::optional<std::string> ReadWholeFileIfExists(const std::string& path,
+                                                 const std::string& shownName = {});
 
 // Writes bytes as the whole new content of a file, atomically as above; the permissions of
 // the file replaced are kept. With `durable` the new content is flushed to the disk before it
