@@ -1,0 +1,102 @@
+// tarnel: the desktop program.
+//
+//   tarnel [--config FILE] [--screenshot FILE] [--timing] [PAGEFILE]
+//
+// --screenshot writes an image of the window once the first page has been drawn and quits
+// (used by ./run without a display and for the pictures in docs/); --timing prints on
+// stderr how long the program took from its start to the first page drawn.
+#include "UMain.h"
+#include "settings/AppFolder.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <QWebEngineUrlScheme>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+// Milliseconds since the process started, from the kernel's own start time.
+double MillisecondsSinceStart() {
+    std::ifstream stat("/proc/self/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), {});
+    std::size_t close = text.rfind(')');
+    if (close == std::string::npos) return -1;
+    std::istringstream rest(text.substr(close + 2));
+    std::string field;
+    unsigned long long start = 0;
+    for (int i = 3; i <= 22 && rest >> field; ++i)
+        if (i == 22) start = std::stoull(field);
+    std::ifstream uptimeFile("/proc/uptime");
+    double uptime = 0;
+    uptimeFile >> uptime;
+    return (uptime - double(start) / double(sysconf(_SC_CLK_TCK))) * 1000.0;
+}
+
+void RegisterLinkSchemes() {
+    // The converters link pages with these schemes. Registered before the application
+    // exists, so that the view hands their links to the window instead of failing on them.
+    for (const char* name : {"wikilink", "newlink", "innerlink"}) {
+        QWebEngineUrlScheme scheme(name);
+        scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+        scheme.setFlags(QWebEngineUrlScheme::LocalScheme);
+        QWebEngineUrlScheme::registerScheme(scheme);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    RegisterLinkSchemes();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tarnel"));
+    QApplication::setApplicationVersion(QStringLiteral(TARNEL_VERSION));
+
+    tarnel::TMainOptions options;
+    options.AppFolder = tarnel::AppFolder();
+    QString screenshot;
+    bool timing = false;
+    QStringList args = QApplication::arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--config") && i + 1 < args.size())
+            options.SettingsFile = args[++i].toStdString();
+        else if (args[i] == QLatin1String("--screenshot") && i + 1 < args.size())
+            screenshot = args[++i];
+        else if (args[i] == QLatin1String("--timing"))
+            timing = true;
+        else
+            options.Arguments.push_back(args[i].toStdString());
+    }
+
+    std::unique_ptr<tarnel::TfrmMain> window;
+    try {
+        window = std::make_unique<tarnel::TfrmMain>(options);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tarnel: %s\n", e.what());
+        return 1;
+    }
+    bool first = true;
+    QObject::connect(window.get(), &tarnel::TfrmMain::pageShown, window.get(), [&] {
+        if (!first) return;
+        first = false;
+        if (timing)
+            std::fprintf(stderr, "first page drawn %.0f ms after start\n",
+                         MillisecondsSinceStart());
+        if (screenshot.isEmpty()) return;
+        // One more frame so that the page is on the screen, not only loaded.
+        QTimer::singleShot(300, window.get(), [&] {
+            window->grab().save(screenshot);
+            std::printf("%s\n", screenshot.toLocal8Bit().constData());
+            window->close();
+        });
+    });
+    window->show();
+    window->OpenFirstPage();
+    if (!screenshot.isEmpty() && window->Session().DocumentFileName().empty()) {
+        std::fprintf(stderr, "tarnel: no page to show for the screenshot\n");
+        return 1;
+    }
+    return app.exec();
+}
