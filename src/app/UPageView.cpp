@@ -1,8 +1,42 @@
 #include "UPageView.h"
 
+#include <QWebEngineProfile>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlRequestJob>
+#include <QWebEngineUrlScheme>
+#include <QWebEngineUrlSchemeHandler>
 
 namespace tarnel {
+
+void RegisterLinkSchemes() {
+    for (const char* name : {"wikilink", "newlink", "innerlink"}) {
+        QWebEngineUrlScheme scheme(name);
+        scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+        scheme.setFlags(QWebEngineUrlScheme::LocalScheme);
+        QWebEngineUrlScheme::registerScheme(scheme);
+    }
+}
+
+namespace {
+
+// The link schemes need a handler in the profile, or Chromium treats their links as
+// addresses of unknown programs and never asks the page. The window cancels every such
+// navigation before it starts, so a request that reaches the handler is refused.
+class TLinkSchemeHandler : public QWebEngineUrlSchemeHandler {
+public:
+    using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
+    void requestStarted(QWebEngineUrlRequestJob* job) override {
+        job->fail(QWebEngineUrlRequestJob::RequestDenied);
+    }
+};
+
+void InstallLinkSchemeHandlers(QWebEngineProfile* profile) {
+    for (const char* name : {"wikilink", "newlink", "innerlink"})
+        if (!profile->urlSchemeHandler(name))
+            profile->installUrlSchemeHandler(name, new TLinkSchemeHandler(profile));
+}
+
+} // namespace
 
 TViewPage::TViewPage(QObject* parent) : QWebEnginePage(parent) {}
 
@@ -33,6 +67,7 @@ QWebEnginePage* TViewPage::createWindow(WebWindowType) {
 
 TPageView::TPageView(QWidget* parent) : QWebEngineView(parent), page_(new TViewPage(this)) {
     setPage(page_);
+    InstallLinkSchemeHandlers(page_->profile());
     page_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     page_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
     connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) {

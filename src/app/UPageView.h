@@ -18,6 +18,11 @@
 
 namespace tarnel {
 
+// Registers the link schemes of the converters ("wikilink:", "newlink:", "innerlink:") with
+// the browser engine, so that the view reports their links instead of failing on them. Must
+// run before the QApplication is made.
+void RegisterLinkSchemes();
+
 class TViewPage : public QWebEnginePage {
     Q_OBJECT
 public:

@@ -10,7 +10,6 @@
 
 #include <QApplication>
 #include <QTimer>
-#include <QWebEngineUrlScheme>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -35,21 +34,10 @@ double MillisecondsSinceStart() {
     return (uptime - double(start) / double(sysconf(_SC_CLK_TCK))) * 1000.0;
 }
 
-void RegisterLinkSchemes() {
-    // The converters link pages with these schemes. Registered before the application
-    // exists, so that the view hands their links to the window instead of failing on them.
-    for (const char* name : {"wikilink", "newlink", "innerlink"}) {
-        QWebEngineUrlScheme scheme(name);
-        scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
-        scheme.setFlags(QWebEngineUrlScheme::LocalScheme);
-        QWebEngineUrlScheme::registerScheme(scheme);
-    }
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    RegisterLinkSchemes();
+    tarnel::RegisterLinkSchemes();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarnel"));
     QApplication::setApplicationVersion(QStringLiteral(TARNEL_VERSION));
