@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QStyle>
 
 namespace tarnel {
 
@@ -134,6 +135,20 @@ TMainActions::TMainActions(QMainWindow* window) : QObject(window) {
     tlbMain = window->addToolBar(QStringLiteral("tlbMain"));
     tlbMain->setObjectName(QStringLiteral("tlbMain"));
     tlbMain->setMovable(false);
+    // Icons keep the tool bar narrow enough for the two boxes; the captions are tool tips.
+    tlbMain->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    QStyle* style = window->style();
+    const std::pair<QAction*, QStyle::StandardPixmap> icons[] = {
+        {actNew, QStyle::SP_FileIcon},
+        {actOpen, QStyle::SP_DialogOpenButton},
+        {actDelete, QStyle::SP_TrashIcon},
+        {actEdit, QStyle::SP_FileDialogDetailedView},
+        {actSettings, QStyle::SP_FileDialogInfoView},
+        {actGoTop, QStyle::SP_DirHomeIcon},
+        {actChangePrevDocument, QStyle::SP_ArrowBack},
+        {actReload, QStyle::SP_BrowserReload}};
+    for (const auto& [action, icon] : icons)
+        action->setIcon(style->standardIcon(icon));
     tlbMain->addActions({actNew, actOpen, actDelete, actEdit, actSettings});
     tlbMain->addSeparator();
     tlbMain->addActions({actGoTop, actChangePrevDocument, actReload});

@@ -1,9 +1,10 @@
 // tarnel: the desktop program.
 //
-//   tarnel [--config FILE] [--screenshot FILE] [--timing] [PAGEFILE]
+//   tarnel [--config FILE] [--screenshot FILE [--screenshot-design FILE]] [--timing] [PAGEFILE]
 //
 // --screenshot writes an image of the window once the first page has been drawn and quits
-// (used by ./run without a display and for the pictures in docs/); --timing prints on
+// (used by ./run without a display and for the pictures in docs/; --screenshot-design adds
+// one of the design dialog); --timing prints on
 // stderr how long the program took from its start to the first page drawn.
 #include "UMain.h"
 #include "settings/AppFolder.h"
@@ -44,7 +45,7 @@ int main(int argc, char** argv) {
 
     tarnel::TMainOptions options;
     options.AppFolder = tarnel::AppFolder();
-    QString screenshot;
+    QString screenshot, designShot;
     bool timing = false;
     QStringList args = QApplication::arguments();
     for (int i = 1; i < args.size(); ++i) {
@@ -52,6 +53,8 @@ int main(int argc, char** argv) {
             options.SettingsFile = args[++i].toStdString();
         else if (args[i] == QLatin1String("--screenshot") && i + 1 < args.size())
             screenshot = args[++i];
+        else if (args[i] == QLatin1String("--screenshot-design") && i + 1 < args.size())
+            designShot = args[++i];
         else if (args[i] == QLatin1String("--timing"))
             timing = true;
         else
@@ -77,7 +80,16 @@ int main(int argc, char** argv) {
         QTimer::singleShot(300, window.get(), [&] {
             window->grab().save(screenshot);
             std::printf("%s\n", screenshot.toLocal8Bit().constData());
-            window->close();
+            if (designShot.isEmpty()) {
+                window->close();
+                return;
+            }
+            window->Actions()->actSelectDesign->trigger();
+            QTimer::singleShot(300, window.get(), [&] {
+                window->CssSelect()->grab().save(designShot);
+                std::printf("%s\n", designShot.toLocal8Bit().constData());
+                window->close();
+            });
         });
     });
     window->show();
