@@ -1,15 +1,18 @@
 // tarnel: the desktop program.
 //
-//   tarnel [--config FILE] [--screenshot FILE [--screenshot-design FILE]] [--timing] [PAGEFILE]
+//   tarnel [--config FILE] [--screenshot FILE [--screenshot-design FILE]] [--timing]
+//          [--time-page FILE]... [PAGEFILE]
 //
 // --screenshot writes an image of the window once the first page has been drawn and quits
 // (used by ./run without a display and for the pictures in docs/; --screenshot-design adds
-// one of the design dialog); --timing prints on
+// one of the design dialog); --time-page shows the pages named in turn and prints how long
+// each took from the request to drawn, then quits; --timing prints on
 // stderr how long the program took from its start to the first page drawn.
 #include "UMain.h"
 #include "settings/AppFolder.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <cstdio>
 #include <fstream>
@@ -46,6 +49,7 @@ int main(int argc, char** argv) {
     tarnel::TMainOptions options;
     options.AppFolder = tarnel::AppFolder();
     QString screenshot, designShot;
+    QStringList timedPages; // pages shown one after another, each timed to drawn
     bool timing = false;
     QStringList args = QApplication::arguments();
     for (int i = 1; i < args.size(); ++i) {
@@ -55,6 +59,8 @@ int main(int argc, char** argv) {
             screenshot = args[++i];
         else if (args[i] == QLatin1String("--screenshot-design") && i + 1 < args.size())
             designShot = args[++i];
+        else if (args[i] == QLatin1String("--time-page") && i + 1 < args.size())
+            timedPages << args[++i];
         else if (args[i] == QLatin1String("--timing"))
             timing = true;
         else
@@ -75,6 +81,32 @@ int main(int argc, char** argv) {
         if (timing)
             std::fprintf(stderr, "first page drawn %.0f ms after start\n",
                          MillisecondsSinceStart());
+        if (!timedPages.isEmpty()) {
+            // Each page as a click shows it: from the request to the page drawn.
+            auto clock = std::make_shared<QElapsedTimer>();
+            auto next = std::make_shared<std::function<void()>>();
+            *next = [&, clock, next] {
+                if (timedPages.isEmpty()) {
+                    window->close();
+                    return;
+                }
+                QString page = timedPages.takeFirst();
+                auto connection = std::make_shared<QMetaObject::Connection>();
+                *connection = QObject::connect(
+                    window.get(), &tarnel::TfrmMain::pageShown, window.get(),
+                    [&, clock, next, connection, page] {
+                        QObject::disconnect(*connection);
+                        std::fprintf(stderr, "%s: drawn %lld ms after the request\n",
+                                     page.toLocal8Bit().constData(),
+                                     static_cast<long long>(clock->elapsed()));
+                        QTimer::singleShot(0, window.get(), *next);
+                    });
+                clock->start();
+                window->OpenDocument(page.toStdString());
+            };
+            QTimer::singleShot(0, window.get(), *next);
+            return;
+        }
         if (screenshot.isEmpty()) return;
         // One more frame so that the page is on the screen, not only loaded.
         QTimer::singleShot(300, window.get(), [&] {
