@@ -672,13 +672,17 @@ void TfrmMain::dropEvent(QDropEvent* event) {
     std::vector<std::string> paths;
     for (const QUrl& url : event->mimeData()->urls())
         if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+    if (OpenDroppedFiles(paths)) event->acceptProposedAction();
+}
+
+bool TfrmMain::OpenDroppedFiles(const std::vector<std::string>& paths) {
     std::string page = DroppedPageToOpen(paths);
-    if (page.empty()) return;
-    event->acceptProposedAction();
+    if (page.empty()) return false;
     Guard([&] {
         OpenDocument(page);
         RefreshFileList();
     });
+    return true;
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {

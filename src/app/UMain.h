@@ -63,6 +63,8 @@ public:
     // The internal editor comes with its own window; until it exists this does nothing.
     void ShowEditor(const std::string& fileName) { (void)fileName; }
     void SetDesign(const std::string& design);
+    // Files dropped on the window: the first page file among them opens. False when none.
+    bool OpenDroppedFiles(const std::vector<std::string>& paths);
 
     // --- For the desktop tests and the screenshot -----------------------------------------
     TWikiSession& Session() { return *session_; }

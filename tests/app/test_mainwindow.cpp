@@ -354,6 +354,66 @@ private slots:
         QCOMPARE(started.first().first().toString().toStdString(), Page(Utf8ToShiftJis("トップ")));
     }
 
+    void pageListClickOnTheShownPageDoesNothing() {
+        Start();
+        TWikiFileList& list = window_->Session().PageList();
+        QListView* pages = window_->Side()->lsbFileList;
+        int shows = window_->ShowCount();
+        QModelIndex front = pages->model()->index(list.IndexOf(Hex("FrontPage") + ".txt"), 0);
+        QTest::mouseClick(pages->viewport(), Qt::LeftButton, {}, pages->visualRect(front).center());
+        QCOMPARE(window_->ShowCount(), shows);
+        QModelIndex second = pages->model()->index(list.IndexOf(Hex("SecondPage") + ".txt"), 0);
+        QVERIFY(ShownAfter([&] {
+            QTest::mouseClick(pages->viewport(), Qt::LeftButton, {},
+                              pages->visualRect(second).center());
+        }));
+        QCOMPARE(window_->windowTitle(), QStringLiteral("SecondPage - Tarnel"));
+        // The recent list leads back.
+        QListWidget* recent = window_->Side()->lsbRecentFileList;
+        QCOMPARE(recent->item(1)->text(), QStringLiteral("FrontPage"));
+        QVERIFY(ShownAfter([&] {
+            QTest::mouseClick(recent->viewport(), Qt::LeftButton, {},
+                              recent->visualItemRect(recent->item(1)).center());
+        }));
+        QCOMPARE(window_->windowTitle(), QStringLiteral("FrontPage - Tarnel"));
+    }
+
+    void droppedFilesOpenTheFirstPageFile() {
+        std::string readme = dir_->filePath("readme.txt").toStdString();
+        WriteFile(readme, "not a page");
+        Start();
+        QVERIFY(!window_->OpenDroppedFiles({readme}));
+        QVERIFY(ShownAfter([&] {
+            QVERIFY(window_->OpenDroppedFiles({readme, Page("SecondPage"), Page("Japan")}));
+        }));
+        QCOMPARE(window_->windowTitle(), QStringLiteral("SecondPage - Tarnel"));
+    }
+
+    void assignedEditorThatCannotStartIsReported() {
+        Start("[Editor]\nType=2\nAssigned=/nonexistent/editor \"%f\"\n");
+        window_->Actions()->actEdit->trigger();
+        QCOMPARE(messages_.size(), 1);
+        QString expected = QStringLiteral(" [/nonexistent/editor \"%1\"]")
+                               .arg(QString::fromStdString(Page("FrontPage")));
+        QVERIFY2(messages_.first().endsWith(expected), qPrintable(messages_.first()));
+    }
+
+    void templateMenuIsRebuiltWhenTheSettingsMenuOpens() {
+        Start();
+        emit window_->Actions()->mnuSettings->aboutToShow();
+        QList<QAction*> items = window_->Actions()->mniTemplate->actions();
+        QCOMPARE(items.size(), qsizetype(window_->Session().Templates().GetMainTemplates().size()));
+        int checked = 0;
+        for (QAction* item : items)
+            if (item->isChecked()) {
+                ++checked;
+                QCOMPARE(item->text(), QStringLiteral("default"));
+            }
+        QCOMPARE(checked, 1);
+        emit window_->Actions()->mnuSettings->aboutToShow();
+        QCOMPARE(window_->Actions()->mniTemplate->actions().size(), items.size());
+    }
+
     void designDialog() {
         Start();
         TfrmCssSelect* dialog = window_->CssSelect();
