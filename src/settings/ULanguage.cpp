@@ -100,6 +100,7 @@ const std::vector<TLanguageKey> kKeys = {
     {"Main.Menu.View.Search.Hint", "検索|ページの検索を表示します。"},
     {"Main.Menu.View.Top", "トップ(&T)"},
     {"Main.Menu.View.Top.Hint", "トップ|トップページを表示します。"},
+    {"Main.Message.AddressRefused", "%s は開きません。"},
     {"Main.Message.FileExists", "%s は既に存在しています。"},
     {"Main.Message.PathNotFound", "%s が見つかりません。"},
     {"Main.Message.SearchTargetNotSet", "検索対象を選択して下さい。"},

@@ -1,0 +1,137 @@
+// TfrmMain: the main window. It owns the session (the running wiki) and puts together the
+// window parts: the commands (TMainActions), the side panel (TSidePanel), the view
+// (TPageView), the status bar and the design dialog. It carries out what the engine decides;
+// the decisions themselves (navigation, status texts, the first page, dropped files, the top
+// page, the editor command) are engine functions.
+#pragma once
+
+#include "UCssSelectDialog.h"
+#include "UMainActions.h"
+#include "UMainStatusBar.h"
+#include "UPageView.h"
+#include "USidePanel.h"
+#include "render/UWikiSession.h"
+#include "storage/UFileChangeNotification.h"
+
+#include <QMainWindow>
+#include <QSplitter>
+#include <QSystemTrayIcon>
+#include <functional>
+#include <memory>
+
+class QPrinter;
+
+namespace tarnel {
+
+struct TMainOptions {
+    std::string AppFolder;              // the program folder, ending in "/"
+    std::string SettingsFile;           // empty: the user's own settings file
+    std::vector<std::string> Arguments; // the program's arguments (a page file to open)
+};
+
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfrmMain(const TMainOptions& options, QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // Start-up after the window exists: languages, then the first page.
+    void OpenFirstPage();
+
+    // --- The page pipeline as the window runs it ------------------------------------------
+    bool ShowDocument(const std::string& fileName);
+    bool ReshowDocument() { return ShowDocument(session_->DocumentFileName()); }
+    void OpenDocument(const std::string& fileName);
+    void OpenOrCreateDocument(const std::string& fileName);
+    void NewDocument(const std::string& fileName);
+    void ClearView();
+    void RefreshFileList();
+    void UpdateTitleAndSelection();
+    void RefreshRecentList();
+    void RefreshContentsList();
+    void JumpToAnchor(const std::string& anchor);
+
+    // --- Commands -------------------------------------------------------------------------
+    void ChangeNotation(TWikiNotation notation, bool reshow);
+    void ChangeLanguage();
+    void ApplyLanguageTexts();
+    void ApplyRestrictions();
+    void Search();
+    void GoTop();
+    void ChangePrevDocument();
+    void EditDocument();
+    // The internal editor comes with its own window; until it exists this does nothing.
+    void ShowEditor(const std::string& fileName) { (void)fileName; }
+    void SetDesign(const std::string& design);
+    // Files dropped on the window: the first page file among them opens. False when none.
+    bool OpenDroppedFiles(const std::vector<std::string>& paths);
+
+    // --- For the desktop tests and the screenshot -----------------------------------------
+    TWikiSession& Session() { return *session_; }
+    TPageView* View() const { return webMain_; }
+    TSidePanel* Side() const { return side_; }
+    TMainActions* Actions() const { return actions_; }
+    TfrmCssSelect* CssSelect() const { return cssSelect_; }
+    bool ShowingOuterPage() const { return showingOuterPage_; }
+    const std::string& NewPageFileName() const { return newPageFileName_; }
+    int ShowCount() const { return showCount_; }
+    // Messages go to a message box unless a test takes them.
+    std::function<void(const QString&)> MessageHook;
+    // The Yes/No/Cancel question; returns QMessageBox::Yes, No or Cancel.
+    std::function<int(const QString&)> QuestionHook;
+    // Progress of a search (done, total), for the tests to cancel it.
+    std::function<void(class TfrmSearching&, int, int)> SearchProgressHook;
+
+signals:
+    // A page has been shown and the view has finished drawing it.
+    void pageShown();
+    // A new page was started (the editor takes it over once it exists).
+    void newPageStarted(const QString& fileName);
+    void searchFinished(bool completed);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void Connect();
+    void PlaceWindow();
+    bool DecideNavigation(const QUrl& url, bool isMainFrame);
+    void PageListClicked(const TWikiFileList& list, int row);
+    void FillTemplateMenu();
+    void ShowNotationHelp();
+    void ShowHelp();
+    void ShowAbout();
+    void Print();
+    void PrintPreview();
+    void PageFileChanged(const std::string& fileName);
+    void EnablePageCommands(bool enabled);
+    void Message(const QString& text);
+    // Runs a command; an error becomes one message box and the window stays usable.
+    void Guard(const std::function<void()>& command);
+    void WatchPage(const std::string& fileName);
+    std::string TmpFolder() const;
+
+    std::unique_ptr<TWikiSession> session_;
+    std::unique_ptr<TFileChangeNotification> watcher_;
+    TEditorType editorType_ = TEditorType::Internal;
+    TMainActions* actions_ = nullptr;
+    TSidePanel* side_ = nullptr;
+    TPageView* webMain_ = nullptr;
+    TMainStatusBar* stbHint_ = nullptr;
+    QSplitter* splitter_ = nullptr;
+    TfrmCssSelect* cssSelect_ = nullptr;
+    QSystemTrayIcon* triMain_ = nullptr;
+    QDialog* frmEditorHelp_ = nullptr;
+    std::unique_ptr<QPrinter> printer_;
+    std::vector<std::string> arguments_;
+    bool showingOuterPage_ = false;
+    bool searching_ = false;
+    std::string newPageFileName_;
+    std::string pendingAnchor_;
+    int showCount_ = 0;
+};
+
+} // namespace tarnel

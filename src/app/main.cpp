@@ -1,0 +1,134 @@
+// tarnel: the desktop program.
+//
+//   tarnel [--config FILE] [--screenshot FILE [--screenshot-design FILE]] [--timing]
+//          [--time-page FILE]... [PAGEFILE]
+//
+// --screenshot writes an image of the window once the first page has been drawn and quits
+// (used by ./run without a display and for the pictures in docs/; --screenshot-design adds
+// one of the design dialog); --time-page shows the pages named in turn and prints how long
+// each took from the request to drawn, then quits; --timing prints on
+// stderr how long the program took from its start to the first page drawn.
+#include "UMain.h"
+#include "settings/AppFolder.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+// Milliseconds since the process started, from the kernel's own start time.
+double MillisecondsSinceStart() {
+    std::ifstream stat("/proc/self/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), {});
+    std::size_t close = text.rfind(')');
+    if (close == std::string::npos) return -1;
+    std::istringstream rest(text.substr(close + 2));
+    std::string field;
+    unsigned long long start = 0;
+    for (int i = 3; i <= 22 && rest >> field; ++i)
+        if (i == 22) start = std::stoull(field);
+    std::ifstream uptimeFile("/proc/uptime");
+    double uptime = 0;
+    uptimeFile >> uptime;
+    return (uptime - double(start) / double(sysconf(_SC_CLK_TCK))) * 1000.0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    tarnel::RegisterLinkSchemes();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tarnel"));
+    QApplication::setApplicationVersion(QStringLiteral(TARNEL_VERSION));
+
+    tarnel::TMainOptions options;
+    options.AppFolder = tarnel::AppFolder();
+    QString screenshot, designShot;
+    QStringList timedPages; // pages shown one after another, each timed to drawn
+    bool timing = false;
+    QStringList args = QApplication::arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--config") && i + 1 < args.size())
+            options.SettingsFile = args[++i].toStdString();
+        else if (args[i] == QLatin1String("--screenshot") && i + 1 < args.size())
+            screenshot = args[++i];
+        else if (args[i] == QLatin1String("--screenshot-design") && i + 1 < args.size())
+            designShot = args[++i];
+        else if (args[i] == QLatin1String("--time-page") && i + 1 < args.size())
+            timedPages << args[++i];
+        else if (args[i] == QLatin1String("--timing"))
+            timing = true;
+        else
+            options.Arguments.push_back(args[i].toStdString());
+    }
+
+    std::unique_ptr<tarnel::TfrmMain> window;
+    try {
+        window = std::make_unique<tarnel::TfrmMain>(options);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tarnel: %s\n", e.what());
+        return 1;
+    }
+    bool first = true;
+    QObject::connect(window.get(), &tarnel::TfrmMain::pageShown, window.get(), [&] {
+        if (!first) return;
+        first = false;
+        if (timing)
+            std::fprintf(stderr, "first page drawn %.0f ms after start\n",
+                         MillisecondsSinceStart());
+        if (!timedPages.isEmpty()) {
+            // Each page as a click shows it: from the request to the page drawn.
+            auto clock = std::make_shared<QElapsedTimer>();
+            auto next = std::make_shared<std::function<void()>>();
+            *next = [&, clock, next] {
+                if (timedPages.isEmpty()) {
+                    window->close();
+                    return;
+                }
+                QString page = timedPages.takeFirst();
+                auto connection = std::make_shared<QMetaObject::Connection>();
+                *connection = QObject::connect(
+                    window.get(), &tarnel::TfrmMain::pageShown, window.get(),
+                    [&, clock, next, connection, page] {
+                        QObject::disconnect(*connection);
+                        std::fprintf(stderr, "%s: drawn %lld ms after the request\n",
+                                     page.toLocal8Bit().constData(),
+                                     static_cast<long long>(clock->elapsed()));
+                        QTimer::singleShot(0, window.get(), *next);
+                    });
+                clock->start();
+                window->OpenDocument(page.toStdString());
+            };
+            QTimer::singleShot(0, window.get(), *next);
+            return;
+        }
+        if (screenshot.isEmpty()) return;
+        // One more frame so that the page is on the screen, not only loaded.
+        QTimer::singleShot(300, window.get(), [&] {
+            window->grab().save(screenshot);
+            std::printf("%s\n", screenshot.toLocal8Bit().constData());
+            if (designShot.isEmpty()) {
+                window->close();
+                return;
+            }
+            window->Actions()->actSelectDesign->trigger();
+            QTimer::singleShot(300, window.get(), [&] {
+                window->CssSelect()->grab().save(designShot);
+                std::printf("%s\n", designShot.toLocal8Bit().constData());
+                window->close();
+            });
+        });
+    });
+    window->show();
+    window->OpenFirstPage();
+    if (!screenshot.isEmpty() && window->Session().DocumentFileName().empty()) {
+        std::fprintf(stderr, "tarnel: no page to show for the screenshot\n");
+        return 1;
+    }
+    return app.exec();
+}
