@@ -338,7 +338,7 @@ TEST(MarkdownRules, CellsAndAmpersandMatchTheirPatterns) {
         }
         ASSERT_EQ(expected, SplitTableCells(line)) << Visible(line);
     }
-    const std::vector<std::string> ampPieces = {"&", "#", "x", "X", "a",   "f",
+    const std::vector<std::string> ampPieces = {"&", "#", "x", "X", "a",   "A", "f",
                                                 "g", "1", ";", " ", "amp", "&#"};
     auto encode = [](const char* pattern, const std::string& text) {
         return ScanReplace(pattern, text,

@@ -125,12 +125,13 @@ inline constexpr const char* kParagraph =
 inline constexpr const char* kIndentedCode = R"rx(m/^((?:(?: {4}|\t).*?(?:\n|\Z))+)/mk)rx";
 inline constexpr const char* kCodeIndent = R"rx(m/^(?: {4}|\t)(.*?(?:\n|\Z))/mk)rx";
 inline constexpr const char* kStrayLess = R"rx(m/<(?![a-z!\/])/ki)rx";
-// Entity names are matched without regard to case ("&Auml;" is a reference, not text).
-inline constexpr const char* kStrayAmpersand = R"rx(m/&(?!(#[xX]?)?(?:[0-9a-fA-F]+|[a-z]+);)/ki)rx";
+// Entity names are matched in either case ("&Auml;" is a reference, not text).
+inline constexpr const char* kStrayAmpersand =
+    R"rx(m/&(?!(#[xX]?)?(?:[0-9a-fA-F]+|[a-zA-Z]+);)/k)rx";
 // The same with its runs atomic: a shorter run is always followed by another letter, never
 // by ";", so giving letters back cannot help; it only cost a retry per letter.
 inline constexpr const char* kStrayAmpersandAtomic =
-    R"rx(m/&(?!(#[xX]?)?(?:(?>[0-9a-fA-F]+)|(?>[a-z]+));)/ki)rx";
+    R"rx(m/&(?!(#[xX]?)?(?:(?>[0-9a-fA-F]+)|(?>[a-zA-Z]+));)/k)rx";
 
 // Span passes.
 inline constexpr const char* kCodeSpan = R"rx(m/(`+)([^`].*?)\1/k)rx";
