@@ -338,7 +338,7 @@ TEST(MarkdownRules, CellsAndAmpersandMatchTheirPatterns) {
         }
         ASSERT_EQ(expected, SplitTableCells(line)) << Visible(line);
     }
-    const std::vector<std::string> ampPieces = {"&", "#", "x", "X", "a",   "f",
+    const std::vector<std::string> ampPieces = {"&", "#", "x", "X", "a",   "A", "f",
                                                 "g", "1", ";", " ", "amp", "&#"};
     auto encode = [](const char* pattern, const std::string& text) {
         return ScanReplace(pattern, text,
@@ -412,8 +412,8 @@ TEST(MarkdownBlocks, PageEndAndHeadings) {
         {"mixed underline, last decides", "T\n-=\n", "<h1><a name=\"i0\">T</a></h1>\n\n"},
         {"rule", "text\n\n- - -\n", "<p>text</p>\n\n<hr />\n\n"},
         {"rule of stars", "***\n", "<hr />\n\n"},
-        {"paragraph line before a heading stays plain", "text\n# Heading\n",
-         "text\n<h1><a name=\"i0\">Heading</a></h1>\n"},
+        {"paragraph line before a heading is a paragraph", "text\n# Heading\n",
+         "<p>text</p>\n<h1><a name=\"i0\">Heading</a></h1>\n"},
         {"two lines, one paragraph", "a\nb\n", "<p>a\nb</p>\n\n"},
     });
 }
@@ -453,8 +453,8 @@ TEST(MarkdownBlocks, CodeTablesAndHtml) {
         {"fence on the first line is text", "```\ncode\n```\n", "<p>```\ncode\n```</p>\n\n"},
         {"fence after an empty line", "\n```\n<code>\n```\n",
          "\n<pre><code>&lt;code&gt;</code></pre>\n\n\n"},
-        {"heading inside a fence was made first", "\n```\n# h\n```\n",
-         "\n<pre><code>&lt;h1&gt;h&lt;/h1&gt;\n</code></pre>\n\n\n"},
+        {"heading line inside a fence is code", "\n```\n# h\n```\n",
+         "\n<pre><code># h</code></pre>\n\n\n"},
         {"indented code keeps its last line end", "    a <b>\n\tc\n",
          "<pre><code>a &lt;b&gt;\nc\n</code></pre>\n\n"},
         {"table on the first line is text", "|a|b|\n|-|-|\n|1|2|\n",
@@ -714,10 +714,92 @@ TEST(MarkdownRobustness, NestingIsBounded) {
     for (int depth = 0; depth < 60; ++depth)
         list += std::string(4u * static_cast<unsigned>(depth), ' ') + "* x\n";
     html = Md(list);
+    // Levels past the bound join one flat list at the bound: no item stays raw text.
     EXPECT_LE(Count(html, "<ul>"),
-              static_cast<std::size_t>(TMarkdownDocumentConverter::kMaxNesting));
+              static_cast<std::size_t>(TMarkdownDocumentConverter::kMaxNesting) + 1);
+    EXPECT_EQ(Count(html, "<li "), 60u);
+    EXPECT_EQ(html.find("* x"), std::string::npos);
     EXPECT_EQ(Count(html, "<ul>"), Count(html, "</ul>"));
     EXPECT_NE(html.find("li-20"), std::string::npos);
+}
+
+// Results the notation's rules give that are plainly wrong, each mended at the rule that
+// caused it; one row per mend, with the whole output of the page.
+TEST(MarkdownMends, PlainlyWrongResultsAreMended) {
+    const std::string nihon = Utf8ToShiftJis("日本");
+    const std::string cellTable =
+        "\r\n<table>\r\n<thead>\r\n<tr>\r\n  <th>a</th>\r\n  <th>b</th>\r\n</tr>\r\n</thead>\r\n"
+        "<tbody>\r\n<tr>  <td>*</td>\r\n  <td>x</td>\r\n</tr>\r\n</tbody>\r\n</table>\r\n\r\n\n";
+    std::string quotes, quotesHtml;
+    for (int level = 0; level < 40; ++level)
+        quotes += "> ";
+    for (int level = 0; level < 32; ++level)
+        quotesHtml += "<blockquote>\n";
+    quotesHtml += "<p>a</p>\n";
+    for (int level = 0; level < 32; ++level)
+        quotesHtml += "</blockquote>\n";
+    std::string list, listHtml;
+    for (int depth = 0; depth < 36; ++depth)
+        list += std::string(4u * static_cast<unsigned>(depth), ' ') + "* x\n";
+    for (int level = 1; level <= 32; ++level)
+        listHtml += "<ul>\n<li class=\"li-" + std::to_string(level) + "\">x\n";
+    listHtml += "<ul>\n";
+    for (int item = 0; item < 4; ++item)
+        listHtml += "<li class=\"li-33\">x</li>\n";
+    listHtml += "</ul>\n";
+    for (int level = 1; level <= 32; ++level)
+        listHtml += "</li>\n</ul>\n";
+    ExpectCases({
+        {"triple marks nest strong and emphasis", "***x*** and ___y___\n",
+         "<p><strong><em>x</em></strong> and <strong><em>y</em></strong></p>\n\n"},
+        {"a mark left in a strong body does not pair outside it", "***x** y* **a *b** c*\n",
+         "<p><strong>*x</strong> y* <strong>a *b</strong> c*</p>\n\n"},
+        {"a cell holding only an escape", "\n|a|b|\n|-|-|\n|\\*|x|\n", cellTable},
+        {"a # line without a title keeps the paragraph after it", "#\n\ntext\n",
+         "<h1><a name=\"i0\"></a></h1>\n\n<p>text</p>\n\n"},
+        {"item text before a sub-list is formatted", "* <http://x.com/> *em*\n    * sub\n",
+         "<ul>\n<li class=\"li-1\"><a href=\"http://x.com/\">http://x.com/</a> <em>em</em>\n"
+         "<ul>\n<li class=\"li-2\">sub</li>\n</ul>\n</li>\n</ul>\n\n\n"},
+        {"text right before a heading is a paragraph", "text *x* <http://x.com/>\n# H\n",
+         "<p>text <em>x</em> <a href=\"http://x.com/\">http://x.com/</a></p>\n"
+         "<h1><a name=\"i0\">H</a></h1>\n"},
+        {"text right before a table is a paragraph", "*a*\n\n|b|\n|-|\n|c|\n",
+         "<p><em>a</em></p>\r\n<table>\r\n<thead>\r\n<tr>\r\n  <th>b</th>\r\n</tr>\r\n"
+         "</thead>\r\n<tbody>\r\n<tr>  <td>c</td>\r\n</tr>\r\n</tbody>\r\n</table>\r\n\r\n\n"},
+        {"a page name is escaped", "[[a<b&c]]\n",
+         "<p><span class=\"newlink-name\">a&lt;b&amp;c</span><a href=\"NewLink:613C622663.txt\" "
+         "class=\"newlink\">?</a></p>\n\n"},
+        {"raw inline tags stay as written",
+         "<span class=\"x_y_z\">a</span> <a href=\"mailto:a@b.c\">m</a> <b "
+         "title=\"[c]*\">_d_</b>\n",
+         "<p><span class=\"x_y_z\">a</span> <a href=\"mailto:a@b.c\">m</a> "
+         "<b title=\"[c]*\"><em>d</em></b></p>\n\n"},
+        {"link text does not reach back over a closing bracket", "[a][none] then [b](/u)\n",
+         "<p>[a][none] then <a href=\"/u\">b</a></p>\n\n"},
+        {"link text may hold one inner bracket pair", "[a [b] c](/u)\n",
+         "<p><a href=\"/u\">a [b] c</a></p>\n\n"},
+        {"entity names in capitals", "&Auml; &Eacute; &auml;\n",
+         "<p>&Auml; &Eacute; &auml;</p>\n\n"},
+        {"an address with Japanese characters", "<http://x.com/" + nihon + ">\n",
+         "<p><a href=\"http://x.com/" + nihon + "\">http://x.com/" + nihon + "</a></p>\n\n"},
+        {"block lines inside a fence are code", "\n```\n# h\n> q\n* i\n```\n",
+         "\n<pre><code># h\n&gt; q\n* i</code></pre>\n\n\n"},
+        {"an image inside a link", "[![alt](/i.png)](/u)\n",
+         "<p><a href=\"/u\"><img src=\"/i.png\" alt=\"alt\" /></a></p>\n\n"},
+        {"an address in angle brackets", "[link](</x?a=1&b=2>) ![p](</p.png>)\n",
+         "<p><a href=\"/x?a=1&amp;b=2\">link</a> <img src=\"/p.png\" alt=\"p\" /></p>\n\n"},
+        {"quotations past the bound are converted flat", quotes + "a\n", quotesHtml + "\n"},
+        {"lists past the bound are converted flat", list, listHtml + "\n\n"},
+    });
+
+    // The e-mail address keeps its Japanese characters whole; its other bytes are still
+    // character references.
+    int decimal = 0, hexadecimal = 0;
+    std::string mail = Md("<" + nihon + "@x.jp>\n");
+    EXPECT_EQ(DecodeReferences(mail, &decimal, &hexadecimal),
+              "<p><a href=\"mailto:" + nihon + "@x.jp\">" + nihon + "@x.jp</a></p>\n\n");
+    EXPECT_EQ(mail.find('@'), std::string::npos);
+    EXPECT_EQ(decimal + hexadecimal, 6 + 5 + 5);
 }
 
 // Real pages written by other people (in another notation): each must convert.

@@ -470,8 +470,9 @@ TRuleMatch TTableMatcher::At(std::size_t p, std::size_t h) const {
     return m;
 }
 
-// kHashHeading. "\s" also takes line ends, so the heading text may start on a later line
-// and the match may swallow empty lines after it; the trailing "\s*#*$" is decided once per
+// kHashHeading. The blanks before the title stay on the line (a "#" line without a title
+// must not take the next paragraph as its title), but the trailing "\s*" takes line ends,
+// so the match may swallow empty lines after it; the trailing "\s*#*$" is decided once per
 // run of blanks or "#" instead of once per position inside it.
 TRuleMatch THashHeadingMatcher::Find(std::size_t from) const {
     for (std::size_t s = from; s < text_.size();) {
@@ -489,7 +490,7 @@ TRuleMatch THashHeadingMatcher::At(std::size_t s) const {
     while (level < 6 && s + level < n && text_[s + level] == '#')
         ++level;
     std::size_t a = s + level;
-    while (a < n && IsSpace(text_[a]))
+    while (a < n && IsSpace(text_[a]) && text_[a] != '\n')
         ++a;
     std::size_t e = a, end = n;
     while (e < n) {
@@ -773,8 +774,8 @@ TRuleMatch TFencedCodeMatcher::At(std::size_t p, std::size_t fence) const {
     return m;
 }
 
-// kParagraph. A run of lines that is not followed by an empty line fails for every line
-// in it, so the search goes on at the line that stopped the run.
+// kParagraph. A run of lines that is followed neither by an empty line nor by a converted
+// line fails for every line in it, so the search goes on at the line that stopped the run.
 TRuleMatch TParagraphMatcher::Find(std::size_t from) const {
     const std::size_t n = text_.size();
     std::size_t s = from;
@@ -790,7 +791,7 @@ TRuleMatch TParagraphMatcher::Find(std::size_t from) const {
                 if (e == npos || e == u || FindIn(text_, '\x01', u, e) != npos) break;
                 u = e + 1;
             }
-            if (u == n || text_[u] == '\n') {
+            if (u == n || text_[u] == '\n' || text_[u] == '\x01') {
                 TRuleMatch m(text_, 3);
                 m.Set(0, s, u);
                 m.Set(1, s, u);
@@ -1008,7 +1009,27 @@ TRuleMatch TInlineLinkMatcher::At(std::size_t i) const {
     std::size_t label = i + (image_ ? 2 : 1);
     if (label >= n) return {};
     std::size_t lineEnd = LineEndAt(newlines_, label, n);
-    std::size_t j = FirstAtOrAfter(bracketParen_, label + 1);
+    std::size_t j = npos;
+    if (image_) {
+        j = FirstAtOrAfter(bracketParen_, label + 1);
+    } else {
+        // A link's text is balanced (one inner "[...]" at most): a "]" that closes nothing
+        // ends it, so the text of a link never reaches back over "[a][none] then [b".
+        bool inner = false;
+        for (std::size_t k = label; k < lineEnd; k += CharLength(text_, k)) {
+            if (text_[k] == '[') {
+                if (inner) return {};
+                inner = true;
+            } else if (text_[k] == ']') {
+                if (!inner) {
+                    j = k;
+                    break;
+                }
+                inner = false;
+            }
+        }
+        if (j == npos || j == label || j + 1 >= n || text_[j + 1] != '(') return {};
+    }
     if (j == npos || j >= lineEnd) return {};
     std::size_t href = j + 2;
     if (href >= lineEnd) return {};
@@ -1127,16 +1148,16 @@ TRuleMatch TEmphasisMatcher::Find(std::size_t from) const {
 THeadingTagMatcher::THeadingTagMatcher(std::string_view text) : text_(text) {
     const std::size_t n = text.size();
     auto isLevel = [](char c) { return c >= '1' && c <= '6'; };
-    ForEachChar(text, [&](std::size_t i, char c) {
-        if (c == '\n') {
-            newlines_.push_back(i);
-        } else if (c == '<' && i + 3 < n) {
-            if (LowerAscii(text[i + 1]) == 'h' && isLevel(text[i + 2]) && text[i + 3] == '>')
-                openers_.push_back(i);
-            else if (text[i + 1] == '/' && LowerAscii(text[i + 2]) == 'h' && isLevel(text[i + 3]))
-                closings_.push_back(i);
-        }
-    });
+    // "<" and LF are below 0x40, never the second byte of a character, and the whole page
+    // is valid Shift_JIS by now: both are found byte-wise, which is much faster.
+    for (std::size_t i = text.find('\n'); i != npos; i = text.find('\n', i + 1))
+        newlines_.push_back(i);
+    for (std::size_t i = text.find('<'); i != npos && i + 3 < n; i = text.find('<', i + 1)) {
+        if (LowerAscii(text[i + 1]) == 'h' && isLevel(text[i + 2]) && text[i + 3] == '>')
+            openers_.push_back(i);
+        else if (text[i + 1] == '/' && LowerAscii(text[i + 2]) == 'h' && isLevel(text[i + 3]))
+            closings_.push_back(i);
+    }
 }
 
 TRuleMatch THeadingTagMatcher::Find(std::size_t from) const {
@@ -1218,6 +1239,37 @@ std::string Outdent(std::string_view text) {
     return out;
 }
 
+std::string FlattenNesting(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    ForEachLine(text, [&](std::string_view line, std::string_view lf) {
+        for (;;) {
+            std::size_t b = 0;
+            while (b < line.size() && IsBlank(line[b]))
+                ++b;
+            std::string_view rest = line.substr(b);
+            if (!rest.empty() && rest[0] == '>') {
+                line = rest.substr(rest.size() > 1 && rest[1] == ' ' ? 2 : 1);
+                continue;
+            }
+            TListMarker first = ListMarkerAt(rest, 0, 0);
+            if (first.content == npos) break;
+            line = rest; // the marker moves to the line start
+            // "* * x": the first marker goes when another one follows with text after it.
+            // (A line of marks only, "* * *", is a rule and stays.)
+            std::string_view after = rest.substr(first.content);
+            bool marksOnly = std::all_of(after.begin(), after.end(), [](char c) {
+                return c == '*' || c == '-' || c == '_' || IsBlank(c);
+            });
+            if (marksOnly || ListMarkerAt(after, 0, 0).content == npos) break;
+            line = after;
+        }
+        out += line;
+        out += lf;
+    });
+    return out;
+}
+
 std::vector<std::string> SplitTableCells(std::string_view line) {
     std::vector<std::string> cells;
     if (!line.empty() && line[0] == '|') line.remove_prefix(1);
@@ -1227,9 +1279,15 @@ std::vector<std::string> SplitTableCells(std::string_view line) {
         while (bar < line.size() && line[bar] != '|')
             bar += CharLength(line, bar);
         std::string_view cell = line.substr(pos, bar - pos);
-        while (!cell.empty() && static_cast<unsigned char>(cell.front()) <= ' ')
+        // The bytes of an escaped character's or a fragment's reference (0x02 to 0x05) are
+        // content, not blanks: trimming them would show a cell holding only "\*" as "42".
+        auto blank = [](char c) {
+            auto b = static_cast<unsigned char>(c);
+            return b <= ' ' && (b < 0x02 || b > 0x05);
+        };
+        while (!cell.empty() && blank(cell.front()))
             cell.remove_prefix(1);
-        while (!cell.empty() && static_cast<unsigned char>(cell.back()) <= ' ')
+        while (!cell.empty() && blank(cell.back()))
             cell.remove_suffix(1);
         cells.emplace_back(cell);
         pos = bar < line.size() ? bar + 1 : bar;
@@ -1313,10 +1371,13 @@ std::string UpperCase(std::string_view text) {
 std::string MarkLines(std::string_view text) {
     std::string out;
     out.reserve(text.size() + text.size() / 16);
-    for (char c : text) {
-        out += c;
-        if (c == '\n') out += '\x01';
+    std::size_t pos = 0;
+    for (std::size_t nl = text.find('\n'); nl != npos; nl = text.find('\n', pos)) {
+        out.append(text, pos, nl + 1 - pos);
+        out += '\x01';
+        pos = nl + 1;
     }
+    out.append(text, pos, npos);
     return out;
 }
 
@@ -1358,6 +1419,153 @@ std::string RestoreEscapes(std::string_view text) {
     return out;
 }
 
+// A character as an escape reference (0x02 N 0x03): later rules pass over it, and it is put
+// back as the character at the end of the conversion.
+void AppendEscaped(std::string& out, char c) {
+    out += '\x02';
+    out += std::to_string(static_cast<unsigned char>(c));
+    out += '\x03';
+}
+
+// An address written in angle brackets, "(</x?a=1&b=2>)", without them.
+std::string_view WithoutAngleBrackets(std::string_view href) {
+    if (href.size() >= 2 && href.front() == '<' && href.back() == '>')
+        href = href.substr(1, href.size() - 2);
+    return href;
+}
+
+// The "*" and "_" of a converted strong body, as escape references.
+std::string ProtectEmphasisMarks(std::string_view text) {
+    if (text.find('*') == npos && text.find('_') == npos) return std::string(text);
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t len = CharLength(text, i);
+        if (len == 1 && (text[i] == '*' || text[i] == '_'))
+            AppendEscaped(out, text[i]);
+        else
+            out.append(text, i, len);
+        i += len;
+    }
+    return out;
+}
+
+bool IsAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// End of the inline HTML tag at text[at] ("<name attr="v" ...>", "</name>", "<br />") on
+// one line, or npos. An address "<http://...>" or "<a@b.jp>" is not a tag.
+std::size_t InlineTagEnd(std::string_view text, std::size_t at) {
+    const std::size_t n = text.size();
+    std::size_t i = at + 1;
+    const bool closing = i < n && text[i] == '/';
+    if (closing) ++i;
+    if (i >= n || !IsAsciiLetter(text[i])) return npos;
+    while (i < n && (IsAsciiLetter(text[i]) || IsDigit(text[i])))
+        ++i;
+    auto name = [](char c) {
+        return !IsBlank(c) && c != '"' && c != '\'' && c != '>' && c != '/' && c != '=' &&
+               c != '<' && c != '@' && c != '\n';
+    };
+    while (!closing && i < n && IsBlank(text[i])) {
+        while (i < n && IsBlank(text[i]))
+            ++i;
+        if (i >= n || !name(text[i])) break;
+        while (i < n && name(text[i]))
+            i += CharLength(text, i);
+        std::size_t v = i;
+        while (v < n && IsBlank(text[v]))
+            ++v;
+        if (v >= n || text[v] != '=') continue;
+        ++v;
+        while (v < n && IsBlank(text[v]))
+            ++v;
+        if (v >= n) return npos;
+        if (text[v] == '"' || text[v] == '\'') {
+            std::size_t q = v + 1;
+            while (q < n && text[q] != text[v] && text[q] != '\n' && text[q] != '<')
+                q += CharLength(text, q);
+            if (q >= n || text[q] != text[v]) return npos;
+            i = q + 1;
+        } else {
+            std::size_t q = v;
+            while (q < n && name(text[q]) && text[q] != '`')
+                q += CharLength(text, q);
+            if (q == v) return npos;
+            i = q;
+        }
+    }
+    while (i < n && IsBlank(text[i]))
+        ++i;
+    if (!closing && i < n && text[i] == '/') ++i;
+    return i < n && text[i] == '>' ? i + 1 : npos;
+}
+
+// Inline HTML tags written in the page stay as written: their "*", "_", "@", "[" and "]"
+// become escape references, so the emphasis, e-mail and link rules cannot rewrite a tag
+// ('<span class="x_y_z">' or '<a href="mailto:...">').
+void ProtectInlineTags(std::string& page) {
+    std::string_view text = page;
+    std::string out;
+    std::size_t copied = 0;
+    for (std::size_t i = text.find('<'); i != npos; i = text.find('<', i)) {
+        std::size_t end = InlineTagEnd(text, i);
+        if (end == npos) {
+            ++i;
+            continue;
+        }
+        std::string_view tag = text.substr(i, end - i);
+        if (tag.find_first_of("*_@[]") != npos) {
+            if (out.empty()) out.reserve(text.size() + 16);
+            out.append(text, copied, i - copied);
+            for (std::size_t k = 0; k < tag.size();) {
+                std::size_t len = CharLength(tag, k);
+                char c = tag[k];
+                if (len == 1 && (c == '*' || c == '_' || c == '@' || c == '[' || c == ']'))
+                    AppendEscaped(out, c);
+                else
+                    out.append(tag, k, len);
+                k += len;
+            }
+            copied = end;
+        }
+        i = end;
+    }
+    if (copied == 0) return;
+    out.append(text, copied, npos);
+    page = std::move(out);
+}
+
+// The strong rule with one addition: "***x***" is strong and emphasis together. The
+// pair rule alone takes "*x" as the strong body and leaves the last "*" outside, so
+// emphasis would open inside the strong text and close after it, crossing the tags.
+// When the body is a "*" (or "_") followed by text holding no other such mark, and the
+// same mark follows the closing pair, the body takes that mark and becomes "*x*".
+struct TStrongMatcher {
+    const markdown::TEmphasisMatcher& pairs;
+    std::string_view text;
+
+    TRuleMatch Find(std::size_t from) const {
+        TRuleMatch m = pairs.Find(from);
+        if (!m.Found()) return m;
+        std::string_view body = m.Group(2);
+        const char mark = m.Group(1)[0];
+        const std::size_t end = m.End();
+        if (body.size() < 2 || body[0] != mark || IsSpace(body[1]) || end >= text.size() ||
+            text[end] != mark)
+            return m;
+        for (std::size_t i = 1; i < body.size(); i += CharLength(body, i))
+            if (body[i] == mark) return m;
+        auto bodyStart = static_cast<std::size_t>(body.data() - text.data());
+        TRuleMatch triple(text, 3);
+        triple.Set(0, m.Position(), end + 1);
+        triple.Set(1, m.Position(), m.Position() + 2);
+        triple.Set(2, bodyStart, bodyStart + body.size() + 1);
+        return triple;
+    }
+};
+
 } // namespace
 
 TMarkdownDocumentConverter::TMarkdownDocumentConverter() = default;
@@ -1377,7 +1585,9 @@ std::string TMarkdownDocumentConverter::ConvertLink(std::string_view Match) {
     bool bracketed = !Match.empty() && Match.front() == '[' && Match.size() >= 4;
     if (!bracketed) return std::string(Match);
     std::string_view page = Match.substr(2, Match.size() - 4);
-    return Hold(MakePageLink(PageFileOf(page), page, true));
+    // The page name is shown escaped like any other text ("[[a<b&c]]" must not open a tag);
+    // the file name is made from the name as typed.
+    return Hold(MakePageLink(PageFileOf(page), EscapeHtml(page), true));
 }
 
 std::string TMarkdownDocumentConverter::ConvertBlocks(std::string_view Text) {
@@ -1497,11 +1707,29 @@ std::string TMarkdownDocumentConverter::AnchorHeadings(const std::string& text) 
 // --- Block passes ---------------------------------------------------------------------------
 
 std::string TMarkdownDocumentConverter::BlockPasses(std::string_view Text) {
-    if (blockDepth_ >= kMaxNesting) return SpanPasses(Text);
+    // At the nesting bound the body is converted flat (no line stays raw); flat bodies
+    // nest at most once or twice more, so the second bound is only a safety net.
+    const bool tight = std::exchange(tightItem_, false);
+    if (blockDepth_ >= 2 * kMaxNesting) return SpanPasses(Text);
     TDepthGuard depth(blockDepth_);
     using namespace markdown;
 
-    std::string t = TablePass(std::string(Text));
+    std::string flat;
+    std::string_view input = Text;
+    if (blockDepth_ > kMaxNesting) input = flat = FlattenNesting(Text);
+    // Fenced code first: its lines are code as written, so no other block rule may turn a
+    // "#", "> ", "* " or "|" line inside it into markup before it is escaped.
+    std::string t;
+    if (input.find("```") != npos)
+        t = ScanRule(input, TFencedCodeMatcher(input), [](const TRuleMatch& m, std::string& out) {
+            out += m.Group(1);
+            out += "\x01<pre><code>";
+            out += EscapeHtml(MarkLines(m.Group(2)));
+            out += "</code></pre>\n";
+        });
+    else
+        t = input;
+    t = TablePass(t);
 
     auto heading = [this](std::size_t level, std::string_view text, std::string& out) {
         std::string n = std::to_string(level);
@@ -1526,19 +1754,34 @@ std::string TMarkdownDocumentConverter::BlockPasses(std::string_view Text) {
             out += "\x01</blockquote>\n";
         });
     t = ListPass(t);
-    if (t.find("```") != npos)
-        t = ScanRule(t, TFencedCodeMatcher(t), [](const TRuleMatch& m, std::string& out) {
-            out += m.Group(1);
-            out += "\x01<pre><code>";
-            out += EscapeHtml(MarkLines(m.Group(2)));
-            out += "</code></pre>\n";
-        });
-    t = ScanRule(t, TParagraphMatcher(t), [this](const TRuleMatch& m, std::string& out) {
+    t = ScanRule(t, TParagraphMatcher(t), [&](const TRuleMatch& m, std::string& out) {
         std::string_view p = m.Group(1);
         p.remove_suffix(1);
+        // Text right before a converted line (a block that follows without an empty line)
+        // is formatted too: as a paragraph, or in a tight list item as the item's text.
+        // (Before a table the line ends in the table's CR LF; the CR stays outside.)
+        const bool beforeBlock = m.End() < t.size() && t[m.End()] == '\x01';
+        std::string_view cr;
+        if (beforeBlock && !p.empty() && p.back() == '\r') {
+            p.remove_suffix(1);
+            cr = "\r";
+        }
+        if (beforeBlock && p.find_first_not_of(" \t\n\x01") == npos) {
+            out += m.Group(0); // blanks only: nothing to format
+            return;
+        }
+        if (beforeBlock && tight) {
+            out += '\x01';
+            out += SpanPasses(MarkLines(p));
+            out += cr;
+            out += '\n';
+            return;
+        }
         out += "\x01<p>";
         out += SpanPasses(MarkLines(p));
-        out += "</p>\n";
+        out += "</p>";
+        out += cr;
+        out += '\n';
     });
     t = ScanRule(t, TIndentedCodeMatcher(t), [](const TRuleMatch& m, std::string& out) {
         out += "\x01<pre><code>";
@@ -1551,7 +1794,7 @@ std::string TMarkdownDocumentConverter::BlockPasses(std::string_view Text) {
         t = ScanReplace(kStrayAmpersandAtomic, t,
                         [](const RegexMatch&, std::string& out) { out += "&amp;"; });
 
-    if (t == Text) return SpanPasses(t);
+    if (t == input) return SpanPasses(t);
     return t;
 }
 
@@ -1619,6 +1862,7 @@ std::string TMarkdownDocumentConverter::ListItems(const std::string& list) {
         if (previousEnded && !ended) content += '\n';
         previousEnded = ended;
         std::string level = std::to_string(ListLevel);
+        tightItem_ = content.empty() || content.back() != '\n';
         std::string body = BlockPasses(markdown::Outdent(content));
         out += Concat({"\x01<li class=\"li-", level, "\">"});
         out += body;
@@ -1638,6 +1882,7 @@ std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text) {
         t = ScanRule(t, TCodeSpanMatcher(t), [this](const TRuleMatch& m, std::string& out) {
             out += Hold(Concat({"<code>", EscapeHtml(m.Group(2)), "</code>"}));
         });
+    if (t.find('<') != npos) ProtectInlineTags(t);
     if (t.find("  \n") != npos || t.find("  \r\n") != npos)
         t = ScanReplace(kHardBreak, t,
                         [](const RegexMatch&, std::string& out) { out += "<br />\n\x01"; });
@@ -1657,26 +1902,45 @@ std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text) {
             out += EncodeAddress(m.Group(1));
             out += "</a>";
         });
+    // Where the images stand in the text, so that a link around one keeps it as an image.
+    std::vector<std::pair<std::size_t, std::size_t>> images;
     if (t.find("![") != npos)
-        t = ScanRule(t, TInlineLinkMatcher(t, true), [](const TRuleMatch& m, std::string& out) {
+        t = ScanRule(t, TInlineLinkMatcher(t, true), [&](const TRuleMatch& m, std::string& out) {
+            images.emplace_back(out.size(), 0);
             out += "<img src=\"";
-            out += m.Group(2);
+            out += WithoutAngleBrackets(m.Group(2));
             out += "\" alt=\"";
             out += EscapeHtml(m.Group(1));
             out += '"';
             out += TitleAttribute(m.Group(3));
             out += " />";
+            images.back().second = out.size();
         });
-    if (t.find("](") != npos)
-        t = ScanRule(t, TInlineLinkMatcher(t, false), [](const TRuleMatch& m, std::string& out) {
+    if (t.find("](") != npos) {
+        const char* base = t.data();
+        t = ScanRule(t, TInlineLinkMatcher(t, false), [&](const TRuleMatch& m, std::string& out) {
             out += "<a href=\"";
-            out += m.Group(2);
+            out += WithoutAngleBrackets(m.Group(2));
             out += '"';
             out += TitleAttribute(m.Group(3));
             out += '>';
-            out += EscapeHtml(m.Group(1));
+            // The link text is escaped, except images made from it by the image rule
+            // ("[![alt](/i.png)](/u)"): they stay images inside the link.
+            std::string_view label = m.Group(1);
+            auto from = static_cast<std::size_t>(label.data() - base);
+            auto to = from + label.size();
+            auto image = std::lower_bound(images.begin(), images.end(),
+                                          std::pair<std::size_t, std::size_t>(from, 0));
+            std::size_t pos = from;
+            for (; image != images.end() && image->second <= to; ++image) {
+                out += EscapeHtml(std::string_view(base + pos, image->first - pos));
+                out.append(base + image->first, image->second - image->first);
+                pos = image->second;
+            }
+            out += EscapeHtml(std::string_view(base + pos, to - pos));
             out += "</a>";
         });
+    }
     auto id = [](const TRuleMatch& m) { return m.Group(2).empty() ? m.Group(1) : m.Group(2); };
     if (t.find("![") != npos)
         t = ScanRule(t, TReferenceMatcher(t, true), [&](const TRuleMatch& m, std::string& out) {
@@ -1708,12 +1972,16 @@ std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text) {
             out += SpanPasses(m.Group(1));
             out += "</a>";
         });
-    if (t.find("**") != npos || t.find("__") != npos)
-        t = ScanRule(t, TEmphasisMatcher(t, true), [this](const TRuleMatch& m, std::string& out) {
+    if (t.find("**") != npos || t.find("__") != npos) {
+        TEmphasisMatcher pairs(t, true);
+        t = ScanRule(t, TStrongMatcher{pairs, t}, [this](const TRuleMatch& m, std::string& out) {
             out += "<strong>";
-            out += SpanPasses(m.Group(2));
+            // Marks the body left unpaired are its own: emphasis of the text around must
+            // not pair them with marks outside, which would cross the tags.
+            out += ProtectEmphasisMarks(SpanPasses(m.Group(2)));
             out += "</strong>";
         });
+    }
     if (t.find('*') != npos || t.find('_') != npos)
         t = ScanRule(t, TEmphasisMatcher(t, false), [this](const TRuleMatch& m, std::string& out) {
             out += "<em>";
@@ -1733,7 +2001,15 @@ std::string TMarkdownDocumentConverter::EncodeAddress(std::string_view text) {
         state = (state ^ static_cast<unsigned char>(c)) * 1099511628211ull;
     std::string out;
     out.reserve(text.size() * 7);
-    for (char c : text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        // A Japanese character is left as it is: a reference per byte of a double-byte
+        // character would name two unrelated characters, and the view would show garbage.
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            out += c;
+            if (IsLeadByte(c) && i + 1 < text.size()) out += text[++i];
+            continue;
+        }
         state = state * 6364136223846793005ull + 1442695040888963407ull;
         const bool decimal = ((state >> 33) & 1) != 0;
         char buffer[16];

@@ -47,9 +47,11 @@ public:
     int ListLevel = 0;                  // depth of the list pass running, 0 outside lists
     std::vector<std::string> Fragments; // held HTML pieces, referred to by index
 
-    // Block quotes and list items nested deeper than this are not looked into, and
-    // emphasis or link text nested deeper is left as typed: each level copies the text
-    // once more and takes stack, so the bound keeps hostile pages linear and safe.
+    // Block quotes and list items nested deeper than this are converted flat: the deeper
+    // quotation marks are dropped and deeper list items join the list at this depth, so
+    // no line is left raw. Emphasis or link text nested deeper is left as typed. Each
+    // level copies the text once more and takes stack, so the bound keeps hostile pages
+    // linear and safe.
     static constexpr int kMaxNesting = 32;
 
 private:
@@ -71,6 +73,7 @@ private:
     std::unordered_map<std::string, std::size_t> linkIndex_; // id -> first definition
     int blockDepth_ = 0;
     int spanDepth_ = 0;
+    bool tightItem_ = false; // the next BlockPasses converts the body of a tight list item
 };
 
 // --- The notation's rules -------------------------------------------------------------------
@@ -96,7 +99,9 @@ inline constexpr const char* kHeadingTag = R"rx(m/(<h([1-6])>)(.*?)(<\/h[1-6])/k
 inline constexpr const char* kTable =
     R"rx(m/(?:(?:\A|\n)\n)(.*\|.*)\n([|:-][ |:-]+)\n((?:(?:.*\|.*)\n)+)(?=(?:\Z|\n))/k)rx";
 inline constexpr const char* kTableCell = R"rx(m/(.*?)(\||\Z)/k)rx";
-inline constexpr const char* kHashHeading = R"rx(m/^(#{1,6})\s*(.*?)\s*#*$/mk)rx";
+// The blanks between the hashes and the title stay on the heading's line: a "#" line
+// without a title is an empty heading, and the lines after it are not taken as its title.
+inline constexpr const char* kHashHeading = R"rx(m/^(#{1,6})[^\S\n]*(.*?)\s*#*$/mk)rx";
 inline constexpr const char* kUnderlinedHeading = R"rx(m/^(?=[^\x01\n])(.+)\n([=\-])+\n/mk)rx";
 inline constexpr const char* kRule =
     R"rx(m/^ {0,3}(?:(?:\* ?){3,}|(?:- ?){3,}|(?:_ ?){3,})[ \t]*\n/mk)rx";
@@ -112,25 +117,35 @@ inline constexpr const char* kListItem =
 inline constexpr const char* kOutdent = R"rx(m/^(?:\t| {1,4})(.+)$/mk)rx";
 inline constexpr const char* kFencedCode =
     R"rx(m/((?:\A|\n)\n)```(?:.*?)\n+((?:.|\n)*?)\n```(?=\n(\Z|\n))/k)rx";
+// A run of text lines ends at an empty line, at the end, or right before a converted line
+// (a heading, rule, quote, list, table or held block): text just before a block is still
+// text of its own and gets formatted, instead of staying raw.
 inline constexpr const char* kParagraph =
-    R"rx(m/^(?=[^\x01\n])(?! {4}|\t)(.+?\n(?:[^\x01\n]+?\n)*)((?=[\n]|$))/mk)rx";
+    R"rx(m/^(?=[^\x01\n])(?! {4}|\t)(.+?\n(?:[^\x01\n]+?\n)*)((?=[\n\x01]|$))/mk)rx";
 inline constexpr const char* kIndentedCode = R"rx(m/^((?:(?: {4}|\t).*?(?:\n|\Z))+)/mk)rx";
 inline constexpr const char* kCodeIndent = R"rx(m/^(?: {4}|\t)(.*?(?:\n|\Z))/mk)rx";
 inline constexpr const char* kStrayLess = R"rx(m/<(?![a-z!\/])/ki)rx";
-inline constexpr const char* kStrayAmpersand = R"rx(m/&(?!(#[xX]?)?(?:[0-9a-fA-F]+|[a-z]+);)/k)rx";
+// Entity names are matched in either case ("&Auml;" is a reference, not text).
+inline constexpr const char* kStrayAmpersand =
+    R"rx(m/&(?!(#[xX]?)?(?:[0-9a-fA-F]+|[a-zA-Z]+);)/k)rx";
 // The same with its runs atomic: a shorter run is always followed by another letter, never
 // by ";", so giving letters back cannot help; it only cost a retry per letter.
 inline constexpr const char* kStrayAmpersandAtomic =
-    R"rx(m/&(?!(#[xX]?)?(?:(?>[0-9a-fA-F]+)|(?>[a-z]+));)/k)rx";
+    R"rx(m/&(?!(#[xX]?)?(?:(?>[0-9a-fA-F]+)|(?>[a-zA-Z]+));)/k)rx";
 
 // Span passes.
 inline constexpr const char* kCodeSpan = R"rx(m/(`+)([^`].*?)\1/k)rx";
 inline constexpr const char* kHardBreak = R"rx(m/ {2}\r?\n/mk)rx";
+// Between "<" and ">" an address may hold Japanese characters: the brackets mark its end,
+// so nothing but blanks, parentheses, brackets and control bytes need stop it.
 inline constexpr const char* kLink =
-    R"rx(m/((<(https?|ftp|file):([^\x00-\x20()<>\x7F-\xFF])*>)|(\[\[(.+?)\]\]))/k)rx";
+    R"rx(m/((<(https?|ftp|file):([^\x00-\x20()<>\x7F])*>)|(\[\[(.+?)\]\]))/k)rx";
 inline constexpr const char* kEmail = R"rx(m/<(?:mailto:)?(.+?@.+?)>/ki)rx";
 inline constexpr const char* kInlineImage = R"rx(m/!\[(.+?)\]\((.+?)(?:[ ]*"(.*?)")?\)/k)rx";
-inline constexpr const char* kInlineLink = R"rx(m/\[(.+?)\]\((.+?)(?:[ ]*"(.*?)")?\)/k)rx";
+// The link text is balanced: it holds no "]" of its own except one closing an inner "[",
+// so "[a][none] then [b](/u)" links "b" and leaves "[a][none]" as typed.
+inline constexpr const char* kInlineLink =
+    R"rx(m/\[((?:[^\[\]\n]|\[[^\[\]\n]*\])+?)\]\((.+?)(?:[ ]*"(.*?)")?\)/k)rx";
 inline constexpr const char* kReferenceImage = R"rx(m/!\[(.+?)\] ?\[(.*?)\]/k)rx";
 inline constexpr const char* kReferenceLink = R"rx(m/\[(.+?)\] ?\[(.*?)\]/k)rx";
 inline constexpr const char* kStrong = R"rx(m/(\*\*|__)(?=\S)(.*?\S)\1/k)rx";
@@ -371,6 +386,10 @@ std::vector<std::string> SplitTableCells(std::string_view line);
 std::string StripQuoteMarks(std::string_view text);
 std::string StripCodeIndent(std::string_view text);
 std::string Outdent(std::string_view text);
+// The body of a quotation or list item at the nesting bound, made flat: every quotation
+// mark is dropped, list markers move to the line start and a run of markers on one line
+// ("* * * x") counts as one.
+std::string FlattenNesting(std::string_view text);
 
 // Removes the converter's marker bytes 0x01 to 0x05 from page text, and replaces a
 // double-byte lead byte that has no valid second byte by "?".
