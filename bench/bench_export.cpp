@@ -21,12 +21,25 @@ TExportOptions Options(const std::string& folder) {
     return options;
 }
 
-void BM_ExportFirstRun(benchmark::State& state) {
-    const std::string& wiki = bench::GeneratedWiki();
-    std::string out = (std::filesystem::temp_directory_path() / "tarnel-bench-export/").string();
-    TWikiSession session(kAppFolder);
+// The export folder of the runs, and a session with the generated wiki open.
+std::string OutFolder() {
+    return (std::filesystem::temp_directory_path() / "tarnel-bench-export/").string();
+}
+void OpenGeneratedWiki(TWikiSession& session) {
     session.Start((std::filesystem::temp_directory_path() / "tarnel-bench-settings.ini").string());
-    session.OpenWiki(wiki);
+    session.OpenWiki(bench::GeneratedWiki());
+}
+// The session and the folder after one complete export, for the runs that come after one.
+void ExportOnce(TWikiSession& session, const std::string& out) {
+    OpenGeneratedWiki(session);
+    std::filesystem::create_directories(out);
+    ExportHtml(session, Options(out));
+}
+
+void BM_ExportFirstRun(benchmark::State& state) {
+    const std::string out = OutFolder();
+    TWikiSession session(kAppFolder);
+    OpenGeneratedWiki(session);
     for (auto _ : state) {
         state.PauseTiming();
         std::filesystem::remove_all(out);
@@ -40,13 +53,9 @@ void BM_ExportFirstRun(benchmark::State& state) {
 BENCHMARK(BM_ExportFirstRun)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
 void BM_ExportUnchanged(benchmark::State& state) {
-    const std::string& wiki = bench::GeneratedWiki();
-    std::string out = (std::filesystem::temp_directory_path() / "tarnel-bench-export/").string();
+    const std::string out = OutFolder();
     TWikiSession session(kAppFolder);
-    session.Start((std::filesystem::temp_directory_path() / "tarnel-bench-settings.ini").string());
-    session.OpenWiki(wiki);
-    std::filesystem::create_directories(out);
-    ExportHtml(session, Options(out));
+    ExportOnce(session, out);
     for (auto _ : state)
         ExportHtml(session, Options(out));
     state.counters["pages/s"] = benchmark::Counter(
@@ -55,13 +64,9 @@ void BM_ExportUnchanged(benchmark::State& state) {
 BENCHMARK(BM_ExportUnchanged)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 void BM_ExportAfterEncodingChange(benchmark::State& state) {
-    const std::string& wiki = bench::GeneratedWiki();
-    std::string out = (std::filesystem::temp_directory_path() / "tarnel-bench-export/").string();
+    const std::string out = OutFolder();
     TWikiSession session(kAppFolder);
-    session.Start((std::filesystem::temp_directory_path() / "tarnel-bench-settings.ini").string());
-    session.OpenWiki(wiki);
-    std::filesystem::create_directories(out);
-    ExportHtml(session, Options(out));
+    ExportOnce(session, out);
     bool utf8 = false;
     for (auto _ : state) {
         utf8 = !utf8; // every run changes the encoding, so every page is stale

@@ -40,11 +40,6 @@ namespace {
 // The view's data: address may hold 2 MiB after encoding, which is about 1.2 MB of HTML.
 constexpr std::size_t kContentLimit = 1000 * 1000;
 
-bool FileExists(const std::string& path) {
-    struct stat st;
-    return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 } // namespace
 
 TfrmMain::TfrmMain(const TMainOptions& options, QWidget* parent)
@@ -245,7 +240,7 @@ void TfrmMain::Connect() {
 // --- The page pipeline -----------------------------------------------------------------------
 
 bool TfrmMain::ShowDocument(const std::string& fileName) {
-    if (!FileExists(fileName)) return false;
+    if (!IsPlainFile(fileName)) return false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     struct RestoreCursor {
         ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
@@ -286,13 +281,13 @@ void TfrmMain::WatchPage(const std::string& fileName) {
 }
 
 void TfrmMain::OpenDocument(const std::string& fileName) {
-    if (!FileExists(fileName)) return;
+    if (!IsPlainFile(fileName)) return;
     ShowDocument(fileName);
     if (editorType_ == TEditorType::Internal) ShowEditor(fileName);
 }
 
 void TfrmMain::OpenOrCreateDocument(const std::string& fileName) {
-    if (FileExists(fileName))
+    if (IsPlainFile(fileName))
         OpenDocument(fileName);
     else
         NewDocument(fileName);
@@ -495,19 +490,17 @@ void TfrmMain::Search() {
     SearchOptions options{side_->ckbTitle->isChecked(), side_->ckbContent->isChecked()};
     QElapsedTimer sinceEvents;
     sinceEvents.start();
-    bool completed = RunSearch(ToDisplay(side_->edtSearch->text()), session_->DocumentFolder(),
-                               session_->PageList().extension, session_->SearchResults(), options,
-                               [&](int done, int total) {
-                                   // The window answers between pages: events at least every 20 ms.
-                                   if (sinceEvents.elapsed() >= 20 || done == total) {
-                                       searching.SetProgress(done, total);
-                                       if (SearchProgressHook)
-                                           SearchProgressHook(searching, done, total);
-                                       QCoreApplication::processEvents();
-                                       sinceEvents.restart();
-                                   }
-                                   return !searching.Cancelled();
-                               });
+    bool completed =
+        session_->Search(ToDisplay(side_->edtSearch->text()), options, [&](int done, int total) {
+            // The window answers between pages: events at least every 20 ms.
+            if (sinceEvents.elapsed() >= 20 || done == total) {
+                searching.SetProgress(done, total);
+                if (SearchProgressHook) SearchProgressHook(searching, done, total);
+                QCoreApplication::processEvents();
+                sinceEvents.restart();
+            }
+            return !searching.Cancelled();
+        });
     emit searchFinished(completed);
 }
 
@@ -516,7 +509,7 @@ void TfrmMain::GoTop() {
     std::string top = session_->Settings().GetTopPage();
     std::string path = TopPagePath(session_->DocumentFolder(), top, session_->PageList().extension,
                                    s.NameEncodingUTF8);
-    if (FileExists(path)) {
+    if (IsPlainFile(path)) {
         OpenDocument(path);
         return;
     }

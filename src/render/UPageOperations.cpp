@@ -15,20 +15,9 @@ namespace tarnel {
 
 namespace {
 
-bool FileExists(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-// A file-system path (UTF-8) in a display-form message.
-std::string Shown(const std::string& path) {
-    std::string shown = Utf8ToShiftJis(path);
-    return shown.empty() ? path : shown;
-}
-
 // The operating system's text for an error number, display form.
 std::string SystemMessage(int err) {
-    return Shown(std::strerror(err));
+    return DisplayPath(std::strerror(err));
 }
 
 // Moves a file without ever replacing another one: where the file system cannot refuse
@@ -103,7 +92,7 @@ TNewDocumentResult TPageOperations::NewDocument(const std::string& fileName) {
     // page that appeared in the meantime.
     int fd = open(fileName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST)
-        throw EPageOperationError(Shown(fileName) + ": " + SystemMessage(errno));
+        throw EPageOperationError(DisplayPath(fileName) + ": " + SystemMessage(errno));
     if (fd >= 0) close(fd);
     RefreshFileList();
     result.External = true;
@@ -115,21 +104,21 @@ TPageCommandResult TPageOperations::CopyPage() {
     const std::string& source = session_.DocumentFileName();
     if (source.empty()) throw EPageOperationError("Do not indicate a copy file.");
     const std::string name = CurrentPageName();
-    if (!FileExists(source))
-        throw EPageOperationError(name + "(" + Shown(source) + ") is not found.");
+    if (!IsPlainFile(source))
+        throw EPageOperationError(name + "(" + DisplayPath(source) + ") is not found.");
 
     std::optional<std::string> newName = ui_.AskText(
         FormatText(Text("Dialog.Copy.Title.Format"), name), Text("Dialog.Copy.Caption"), "");
     if (!newName || newName->empty()) return result;
     const std::string target = PagePath(*newName);
-    if (FileExists(target)) {
+    if (IsPlainFile(target)) {
         ui_.ShowError(FormatText(Text("Main.Message.FileExists"), *newName));
         return result;
     }
     std::error_code ec;
     // copy_options::none refuses to replace a file that appeared since the test above.
     std::filesystem::copy_file(source, target, std::filesystem::copy_options::none, ec);
-    if (ec) throw EPageOperationError("Cannot copy. " + Shown(ec.message()));
+    if (ec) throw EPageOperationError("Cannot copy. " + DisplayPath(ec.message()));
     RefreshFileList();
     result.Done = true;
     result.ListChanged = true;
@@ -141,15 +130,15 @@ TPageCommandResult TPageOperations::RenamePage() {
     const std::string source = session_.DocumentFileName();
     if (source.empty()) throw EPageOperationError("Do not indicate a copy file.");
     const std::string name = CurrentPageName();
-    if (!FileExists(source))
-        throw EPageOperationError(name + "(" + Shown(source) + ")" +
+    if (!IsPlainFile(source))
+        throw EPageOperationError(name + "(" + DisplayPath(source) + ")" +
                                   Utf8ToShiftJis("が見つかりません。"));
 
     std::optional<std::string> newName = ui_.AskText(
         FormatText(Text("Dialog.Rename.Title.Format"), name), Text("Dialog.Rename.Caption"), name);
     if (!newName || newName->empty() || *newName == name) return result;
     const std::string target = PagePath(*newName);
-    if (FileExists(target)) {
+    if (IsPlainFile(target)) {
         ui_.ShowError(FormatText(Text("Main.Message.FileExists"), *newName));
         return result;
     }
@@ -227,14 +216,14 @@ TFileProperties FileProperties(const std::string& path) {
     p.Path = path;
     struct stat st;
     if (stat(path.c_str(), &st) != 0)
-        throw EPageOperationError(Shown(path) + ": " + SystemMessage(errno));
+        throw EPageOperationError(DisplayPath(path) + ": " + SystemMessage(errno));
     p.Size = static_cast<std::uint64_t>(st.st_size);
     p.Modified = st.st_mtime;
     std::string bytes;
     try {
         bytes = ReadFileBytes(path);
     } catch (const EPageFileError& e) {
-        throw EPageOperationError(Shown(e.what()));
+        throw EPageOperationError(DisplayPath(e.what()));
     }
     p.Encoding = DetectJapaneseEncoding(bytes);
     // Valid UTF-8 with characters past ASCII: Utf8ToShiftJis gives the empty text only for

@@ -2,17 +2,13 @@
 
 #include "settings/UTarnelReg.h"
 #include "storage/UWikiFileList.h"
+#include "text/UFileIO.h"
 
 #include <sys/stat.h>
 
 namespace tarnel {
 
 namespace {
-
-bool IsRegularFile(const std::string& path) {
-    struct stat st;
-    return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 std::string NameOf(const std::string& path) {
     std::size_t slash = path.find_last_of('/');
@@ -25,14 +21,14 @@ std::string FirstPageToOpen(const std::vector<std::string>& arguments,
                             const std::string& lastView) {
     if (!arguments.empty()) {
         const std::string& first = arguments.front();
-        if (IsRegularFile(first) && IsPageFileName(NameOf(first), "")) return first;
+        if (IsPlainFile(first) && IsPageFileName(NameOf(first), "")) return first;
     }
-    return IsRegularFile(lastView) ? lastView : std::string();
+    return IsPlainFile(lastView) ? lastView : std::string();
 }
 
 std::string DroppedPageToOpen(const std::vector<std::string>& paths) {
     for (const std::string& path : paths)
-        if (IsPageFileName(NameOf(path), "") && IsRegularFile(path)) return path;
+        if (IsPageFileName(NameOf(path), "") && IsPlainFile(path)) return path;
     return {};
 }
 

@@ -1,6 +1,7 @@
 #include "render/UTemplateLib.h"
 
 #include "storage/UWikiFileList.h"
+#include "text/UFileIO.h"
 #include "text/jconvert.h"
 
 #include <algorithm>
@@ -77,12 +78,6 @@ std::string_view Unquote(std::string_view value) {
     return value;
 }
 
-// A text for the user that names a file: its path in display form.
-std::string ShownPath(const std::string& path) {
-    std::string shown = Utf8ToShiftJis(path);
-    return shown.empty() ? path : shown;
-}
-
 bool LessWithoutCase(const std::string& a, const std::string& b) {
     auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
     std::size_t n = std::min(a.size(), b.size());
@@ -141,32 +136,6 @@ std::string WithTrailingSlash(std::string path) {
     return path;
 }
 
-std::string EscapeTitle(std::string_view title) {
-    // "&" first, so the entities written for the others are not escaped again. None of the
-    // four is ever the trail byte of a Shift_JIS character (those are 0x40 and above).
-    std::string out;
-    out.reserve(title.size());
-    for (char c : title) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 } // namespace
 
 // --- TTemplate ------------------------------------------------------------------------------
@@ -220,7 +189,7 @@ std::string TTemplate::TemplateCaption(std::string_view FileName) {
 
 std::string TTemplate::LoadFile(const std::string& Path) {
     try {
-        return ReadWholeFile(Path, "template " + ShownPath(Path));
+        return ReadWholeFile(Path, "template " + DisplayPath(Path));
     } catch (const EFileError& e) {
         throw ETemplateError(e.what());
     }
@@ -407,7 +376,7 @@ std::string MainTagText(const TPageTags& Page, const std::string& TagString) {
     };
     if (TagString == "Main") return utf8(Page.Html);
     if (TagString == "Encoding") return Page.EncodingName;
-    if (TagString == "Title") return utf8(EscapeTitle(Page.Title));
+    if (TagString == "Title") return utf8(TWikiDocumentConverter::EscapeHtml(Page.Title));
     if (TagString == "TemplatePath") return FileUrl(WithoutTrailingSlash(Page.TemplateFolder));
     if (TagString == "CSSPath") return FileUrl(WithoutTrailingSlash(Page.CssFolder));
     if (TagString == "CSSFile") return PercentEncode(Page.DesignName) + "/wiki.css";

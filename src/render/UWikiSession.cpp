@@ -1,6 +1,7 @@
 #include "render/UWikiSession.h"
 
 #include "storage/UPageFile.h"
+#include "text/UFileIO.h"
 #include "text/jconvert.h"
 
 #include <cerrno>
@@ -15,20 +16,7 @@
 
 namespace tarnel {
 
-namespace {
-
-bool FileExists(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-// A file-system path (UTF-8) shown in a display-form message.
-std::string DisplayPath(const std::string& path) {
-    std::string shown = Utf8ToShiftJis(path);
-    return shown.empty() ? path : shown;
-}
-
-} // namespace
+namespace {} // namespace
 
 std::string FolderOf(const std::string& path) {
     std::size_t slash = path.find_last_of('/');
@@ -76,22 +64,35 @@ void TWikiSession::Close() {
 }
 
 TConverterOptions TWikiSession::ConverterOptions() const {
-    return ConverterOptions(settings_.NoWikiNameLink ? TLinkMode::BrowseQuiet : TLinkMode::Browse);
+    return OptionsOf(settings_, ViewLinkMode(settings_), &pageNames_);
 }
 
 TConverterOptions TWikiSession::ConverterOptions(TLinkMode linkMode) const {
+    return OptionsOf(settings_, linkMode, &pageNames_);
+}
+
+TLinkMode TWikiSession::ViewLinkMode(const TTarnelReg& settings) {
+    return settings.NoWikiNameLink ? TLinkMode::BrowseQuiet : TLinkMode::Browse;
+}
+
+TConverterOptions TWikiSession::OptionsOf(const TTarnelReg& settings, TLinkMode linkMode,
+                                          const TPageExistence* pages) const {
     TConverterOptions options;
     // The plug-ins are called with the shelf's own state only; a converter never changes
     // the shelf, but the plug-in interface takes it as it is.
     options.Plugins = const_cast<TPluginShelf*>(&plugins_);
     options.TemplateFolder = templates_.TemplateFolder();
     options.LinkMode = linkMode;
-    options.Extension = settings_.Extension;
-    options.Utf8FileNames = settings_.NameEncodingUTF8;
-    options.KeepLineBreaks = settings_.LineBreak;
-    options.LooseWikiName = settings_.LooseWikiName;
-    options.Pages = &pageNames_;
+    options.Extension = settings.Extension;
+    options.Utf8FileNames = settings.NameEncodingUTF8;
+    options.KeepLineBreaks = settings.LineBreak;
+    options.LooseWikiName = settings.LooseWikiName;
+    options.Pages = pages;
     return options;
+}
+
+PageReadOptions TWikiSession::ReadOptionsOf(const TTarnelReg& settings) const {
+    return PageReadOptions{settings.TitleEncodingUTF8, settings.ReadCharCode, readEncoding_};
 }
 
 std::unique_ptr<TWikiDocumentConverter>
@@ -116,9 +117,7 @@ void TWikiSession::ApplyListSettings(TWikiFileList& list, bool pageList) const {
 void TWikiSession::ApplySettings() {
     const bool reread = pageList_.extension != settings_.Extension ||
                         pageList_.useUtf8Names != settings_.NameEncodingUTF8;
-    TConverterOptions options = ConverterOptions();
-    options.MenuBarMode = converter_->Options.MenuBarMode;
-    converter_->Options = options;
+    converter_->Options = ConverterOptions();
     ApplyListSettings(pageList_, true);
     ApplyListSettings(searchResults_, false);
     recent_.useUtf8Names = settings_.NameEncodingUTF8;
@@ -142,7 +141,7 @@ bool TWikiSession::Search(const std::string& displayQuery, const SearchOptions& 
 }
 
 PageReadOptions TWikiSession::ReadOptions() const {
-    return PageReadOptions{settings_.TitleEncodingUTF8, settings_.ReadCharCode, readEncoding_};
+    return ReadOptionsOf(settings_);
 }
 
 TWikiTemplateNames TWikiSession::TemplateNames() const {
@@ -207,7 +206,7 @@ std::vector<std::string> TWikiSession::OpenWiki(const std::string& folder) {
 }
 
 std::optional<TShownPage> TWikiSession::ShowDocument(const std::string& fileName) {
-    if (!FileExists(fileName)) return std::nullopt;
+    if (!IsPlainFile(fileName)) return std::nullopt;
     std::string text = ReadPageText(fileName, ReadOptions());
 
     // A page of another wiki is converted with that wiki's settings, prepared aside; a page
@@ -224,13 +223,9 @@ std::optional<TShownPage> TWikiSession::ShowDocument(const std::string& fileName
     TTemplate templates = next ? next->templates : templates_;
     const TWikiNotation notation = next ? next->notation : notation_;
 
-    TConverterOptions options = converter_->Options;
-    if (next) {
-        options.Extension = settings.Extension;
-        options.LooseWikiName = settings.LooseWikiName;
-        options.Pages = &next->pageNames;
-    }
-    auto converter = TWikiDocumentConverterMaker::GetWikiDocumentConverter(notation, options);
+    auto converter = TWikiDocumentConverterMaker::GetWikiDocumentConverter(
+        notation,
+        OptionsOf(settings, ViewLinkMode(settings), next ? &next->pageNames : &pageNames_));
     converter->Convert(fileName, text);
 
     TShownPage shown = FillPage(*converter, notation, settings, templates, folder);
@@ -259,12 +254,12 @@ TShownPage TWikiSession::FillPage(const TWikiDocumentConverter& converter, TWiki
                                   const TTarnelReg& settings, TTemplate& templates,
                                   const std::string& folder) const {
     TShownPage shown;
-    if (!FileExists(templates.MainTemplatePath())) {
+    if (!IsPlainFile(templates.MainTemplatePath())) {
         shown.Messages.push_back(FormatText(LangText(language_, "Main.Message.TemplateNotFound"),
                                             DisplayPath(templates.MainTemplatePath())));
         // The standard template stands in from now on for this wiki.
         templates.MainFileName = TTemplate::StandardFileName;
-        if (!FileExists(templates.MainTemplatePath())) {
+        if (!IsPlainFile(templates.MainTemplatePath())) {
             shown.Messages.push_back(
                 FormatText(LangText(language_, "Main.Message.StdTemplateNotFound"),
                            DisplayPath(templates.MainTemplatePath())));
@@ -278,9 +273,7 @@ TShownPage TWikiSession::FillPage(const TWikiDocumentConverter& converter, TWiki
     page.DesignName = settings.CssName;
     page.DocumentFolder = folder;
     page.EncodingName = shownCharset_.empty() ? CharsetName(utf8 ? 2 : 0) : shownCharset_;
-    TMenuBarOptions menuBar = MenuBarOptionsOf(
-        converter, notation,
-        PageReadOptions{settings.TitleEncodingUTF8, settings.ReadCharCode, readEncoding_});
+    TMenuBarOptions menuBar = MenuBarOptionsOf(converter, notation, ReadOptionsOf(settings));
     page.MenuBar = [&] { return ConvertMenuBar(folder, menuBar); };
 
     TPageProducer producer;

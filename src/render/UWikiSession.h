@@ -159,6 +159,12 @@ private:
                         const TTarnelReg& settings, TTemplate& templates,
                         const std::string& folder) const;
     void ApplyListSettings(TWikiFileList& list, bool pageList) const;
+    // Converter and reading options under `settings` (the session's own, or those of a wiki
+    // being opened): the one place they are made.
+    static TLinkMode ViewLinkMode(const TTarnelReg& settings);
+    TConverterOptions OptionsOf(const TTarnelReg& settings, TLinkMode linkMode,
+                                const TPageExistence* pages) const;
+    PageReadOptions ReadOptionsOf(const TTarnelReg& settings) const;
 
     std::string appFolder_;
     TTarnelReg settings_;

@@ -10,8 +10,7 @@ namespace {
 // How a file is named in messages (display form): its page name when it has one, and its
 // path, which the file system gives as UTF-8.
 std::string Describe(const std::string& path) {
-    std::string shown = Utf8ToShiftJis(path);
-    if (shown.empty()) shown = path;
+    const std::string shown = DisplayPath(path);
     std::string name = DecodeFileName(path, false);
     return name.empty() ? shown : "page \"" + name + "\" (" + shown + ")";
 }

@@ -1,5 +1,7 @@
 #include "text/UFileIO.h"
 
+#include "text/jconvert.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +18,16 @@ std::string Shown(const std::string& path, const std::string& shownName) {
 }
 
 } // namespace
+
+bool IsPlainFile(const std::string& path) {
+    struct stat st;
+    return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string DisplayPath(const std::string& path) {
+    std::string shown = Utf8ToShiftJis(path);
+    return shown.empty() ? path : shown;
+}
 
 std::optional<std::string> ReadWholeFileIfExists(const std::string& path,
                                                  const std::string& shownName) {

@@ -1,4 +1,4 @@
-// Reading a whole file and replacing a file in one step.
+// Reading a whole file and replacing a file in one step; naming files in messages.
 //
 // Every file Tarnel writes (pages, Wiki.ini, the settings, exported pages, the view's
 // temporary page) goes through WriteFileAtomically: the new content is written to a
@@ -21,6 +21,13 @@ public:
 
 // The bytes of the file at `path`. `shownName` is how the file is named in the message
 // ("cannot read <shownName>: <reason>"); empty: the path itself. A folder is an error.
+// Whether `path` names a plain file (not a folder, a pipe or a device).
+bool IsPlainFile(const std::string& path);
+
+// A path as messages show it: in display form (Shift_JIS), or as it stands when it is not
+// UTF-8.
+std::string DisplayPath(const std::string& path);
+
 // Only plain files are read: a folder, a pipe or a device is an error.
 std::string ReadWholeFile(const std::string& path, const std::string& shownName = {});
 // The same, with nothing for a file that does not exist.
