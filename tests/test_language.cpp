@@ -181,3 +181,27 @@ TEST(Language, AFileThatCannotBeReadKeepsThePreviousTexts) {
     EXPECT_THROW(language.LoadLanguage("Dir.txt"), ELanguageError);
     EXPECT_EQ(language.Lookup("Main.Menu.File"), "From A");
 }
+
+TEST(Language, TheLocaleChoosesJapaneseOrEnglish) {
+    struct Case {
+        const char* lcAll;
+        const char* lcMessages;
+        const char* lang;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {nullptr, nullptr, "ja_JP.UTF-8", "日本語"},
+        {nullptr, nullptr, "ja", "日本語"},
+        {nullptr, nullptr, "C", "English"},
+        {nullptr, nullptr, "POSIX", "English"},
+        {nullptr, nullptr, "en_GB.UTF-8", "English"},
+        {nullptr, nullptr, nullptr, "English"},       // nothing set
+        {"C", nullptr, "ja_JP.UTF-8", "English"},     // LC_ALL before LANG
+        {"", "ja_JP.eucJP", "C", "日本語"},           // an empty variable counts as unset
+        {nullptr, "de_DE", "ja_JP.UTF-8", "English"}, // LC_MESSAGES before LANG
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(LocaleLanguage(c.lcAll, c.lcMessages, c.lang), c.expected)
+            << (c.lcAll ? c.lcAll : "-") << " " << (c.lcMessages ? c.lcMessages : "-") << " "
+            << (c.lang ? c.lang : "-");
+}

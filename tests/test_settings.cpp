@@ -427,6 +427,21 @@ TEST_F(SettingsFile, UnknownSectionsAndNamesSurviveASave) {
     EXPECT_NE(text.find("cssname=green"), std::string::npos); // spelled as the file had it
 }
 
+// A first start speaks the locale's language (the owner presets it before loading); a language
+// the user chose and saved wins over the locale from then on.
+TEST_F(SettingsFile, APresetLanguageHoldsOnlyUntilOneIsStored) {
+    TTarnelReg fresh;
+    fresh.Language = "English";
+    fresh.Load(); // no file yet
+    EXPECT_EQ(fresh.Language, "English");
+
+    WriteSettings("[File]\nLanguage=日本語\n");
+    TTarnelReg stored;
+    stored.Language = "English";
+    stored.Load();
+    EXPECT_EQ(stored.Language, "日本語");
+}
+
 TEST_F(SettingsFile, AFailedSaveLeavesTheOldFile) {
     const std::string old = "[Design]\nCssName=old\n";
     WriteSettings(old);

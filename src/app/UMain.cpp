@@ -49,6 +49,8 @@ TfrmMain::TfrmMain(const TMainOptions& options, QWidget* parent)
     setWindowIcon(QIcon(FromUtf8(options.AppFolder + "Template/tarnel.svg")));
 
     // 1-6: the settings, templates, plug-ins, the view converter and the lists.
+    if (!options.FirstStartLanguage.empty())
+        session_->Settings().Language = options.FirstStartLanguage;
     session_->Start(options.SettingsFile);
     TTarnelReg& settings = session_->Settings();
 

@@ -27,6 +27,9 @@ struct TMainOptions {
     std::string AppFolder;              // the program folder, ending in "/"
     std::string SettingsFile;           // empty: the user's own settings file
     std::vector<std::string> Arguments; // the program's arguments (a page file to open)
+    // The language of a first start, when no settings file names one yet (the program
+    // passes the locale's; empty keeps the built-in Japanese).
+    std::string FirstStartLanguage;
 };
 
 class TfrmMain : public QMainWindow {

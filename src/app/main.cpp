@@ -10,6 +10,7 @@
 // stderr how long the program took from its start to the first page drawn.
 #include "UMain.h"
 #include "settings/AppFolder.h"
+#include "settings/ULanguage.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -48,6 +49,7 @@ int main(int argc, char** argv) {
 
     tarnel::TMainOptions options;
     options.AppFolder = tarnel::AppFolder();
+    options.FirstStartLanguage = tarnel::LocaleLanguage();
     QString screenshot, designShot;
     QStringList timedPages; // pages shown one after another, each timed to drawn
     bool timing = false;

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <unistd.h>
@@ -121,16 +120,7 @@ void PrintLine(std::string_view displayText) {
 }
 
 std::string MessageLanguage(const CommonOptions& common) {
-    if (!common.language.empty()) return common.language;
-    std::string locale;
-    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* value = std::getenv(name);
-        if (value && *value) {
-            locale = value;
-            break;
-        }
-    }
-    return locale.rfind("ja", 0) == 0 ? "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E" : "English";
+    return common.language.empty() ? LocaleLanguage() : common.language;
 }
 
 std::unique_ptr<TWikiSession> OpenSession(const std::string& folder, const CommonOptions& common,

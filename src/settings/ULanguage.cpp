@@ -5,6 +5,7 @@
 #include "text/jconvert.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 namespace tarnel {
@@ -481,6 +482,21 @@ std::string FormatText(std::string_view format, std::string_view value) {
 
 std::string LangText(const TLanguage& language, std::string_view key) {
     return LangText(language, key, BuiltInText(key));
+}
+
+std::string LocaleLanguage(const char* lcAll, const char* lcMessages, const char* lang) {
+    std::string_view locale;
+    for (const char* value : {lcAll, lcMessages, lang}) {
+        if (value && *value) {
+            locale = value;
+            break;
+        }
+    }
+    return locale.substr(0, 2) == "ja" ? "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E" : "English";
+}
+
+std::string LocaleLanguage() {
+    return LocaleLanguage(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
 }
 
 } // namespace tarnel

@@ -96,4 +96,12 @@ std::string LangText(const TLanguage& language, std::string_view key);
 // A ".Format" text with its first "%s" replaced by `value`; a text without "%s" as it is.
 std::string FormatText(std::string_view format, std::string_view value);
 
+// The language a user's locale asks for, from the locale variables in their order of
+// precedence (LC_ALL, then LC_MESSAGES, then LANG; the first one set and not empty decides):
+// "日本語" for a Japanese locale ("ja", "ja_JP.UTF-8"), "English" for any other, C and POSIX
+// included. A null pointer is a variable that is not set.
+std::string LocaleLanguage(const char* lcAll, const char* lcMessages, const char* lang);
+// The same from the program's environment.
+std::string LocaleLanguage();
+
 } // namespace tarnel
