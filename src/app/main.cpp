@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <QWebEnginePage>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -93,11 +94,36 @@ int main(int argc, char** argv) {
                     return;
                 }
                 QString page = timedPages.takeFirst();
+                // The first screen: the new document has a body with something in it. The
+                // page before it is marked, and the view is asked until the mark is gone.
+                QWebEnginePage* view = window->View()->page();
+                view->runJavaScript(QStringLiteral("window.tarnelOld = 1"));
+                auto firstScreen = std::make_shared<QTimer>();
+                auto asking = std::make_shared<bool>(false);
+                QObject::connect(
+                    firstScreen.get(), &QTimer::timeout, window.get(),
+                    [view, clock, firstScreen, asking, page] {
+                        if (*asking) return;
+                        *asking = true;
+                        view->runJavaScript(
+                            QStringLiteral("window.tarnelOld ? 0 : document.body ? "
+                                           "document.body.childElementCount : 0"),
+                            [clock, firstScreen, asking, page](const QVariant& v) {
+                                *asking = false;
+                                if (v.toInt() <= 0 || !firstScreen->isActive()) return;
+                                firstScreen->stop();
+                                std::fprintf(stderr, "%s: first screen %lld ms after the request\n",
+                                             page.toLocal8Bit().constData(),
+                                             static_cast<long long>(clock->elapsed()));
+                            });
+                    });
+                firstScreen->start(10);
                 auto connection = std::make_shared<QMetaObject::Connection>();
                 *connection = QObject::connect(
                     window.get(), &tarnel::TfrmMain::pageShown, window.get(),
-                    [&, clock, next, connection, page] {
+                    [&, clock, next, connection, firstScreen, page] {
                         QObject::disconnect(*connection);
+                        firstScreen->stop();
                         std::fprintf(stderr, "%s: drawn %lld ms after the request\n",
                                      page.toLocal8Bit().constData(),
                                      static_cast<long long>(clock->elapsed()));
