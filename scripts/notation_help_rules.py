@@ -48,21 +48,21 @@ TEXTS = {
 <li><b>既にあるページ</b>へのリンクは、クリックするとそのページを表示します。</li>
 <li><b>まだないページ</b>は、名前の後ろに小さな「?」が付きます。「?」をクリックすると、その名前で新しいページを作ります。</li>
 <li><b>WikiName</b>: <code>FrontPage</code> や <code>WikiName</code> のように、大文字で始まる英単語を二つ以上つなげた語は、
-そのままページ名になります (YukiWiki 風・PukiWiki 風・MediaWiki 風)。設定の「リンク」タブの
+そのままページ名になります (YukiWiki風・PukiWiki風・MediaWiki風)。設定の「リンク」タブの
 「ゆるいWikiNameを使用する」をオンにすると、<code>ABCdef</code> のように大文字を二つ以上含む語も WikiName になります
-(YukiWiki 風のみ)。「WikiName形式の?リンクを表示しない」をオンにすると、まだないページの WikiName は普通の文字になります
+(YukiWiki風のみ)。「WikiName形式の?リンクを表示しない」をオンにすると、まだないページの WikiName は普通の文字になります
 (角かっこで書いたページ名の「?」は残ります)。</li>
 <li><b>角かっこ</b>: <code>[[ページ名]]</code> と書くと、日本語や空白を含む名前もページ名になります。
 別名 (表示する文字) の書き方は記法ごとに違います。</li>
 <li><b>アドレス</b>: <code>http:</code>、<code>https:</code>、<code>ftp:</code>、<code>mailto:</code>、<code>file:</code> で始まるアドレスはリンクになります
-(Markdown 風と Textile 風では決まった書き方をしたときだけ)。アドレスは空白、かっこ、日本語の文字、<code>"</code>、
+(Markdown風と Textile風では決まった書き方をしたときだけ)。アドレスは空白、かっこ、日本語の文字、<code>"</code>、
 <code>&lt;</code>、<code>&gt;</code> の手前で終わります。<code>.gif</code>、<code>.jpeg</code>、<code>.jpg</code>、<code>.png</code> で終わるアドレスは、
 多くの記法で画像として表示されます。<code>javascript:</code> のようなアドレスはリンクになりません。</li>
 <li>ページの外のアドレスは、ふつう表示部分に表示されます。設定の「外部リンクはブラウザで開く」をオンにすると、
 いつも使っている Web ブラウザーやメール ソフトで開きます。</li>
 </ul>"""),
             ("footnotes", "脚注と目次", """
-<p>PukiWiki 風・livedoor Wiki 風・はてな風では <code>((脚注の文))</code> と書くと、その場所に <code>*1</code> のような
+<p>PukiWiki風・livedoor Wiki風・はてな風では <code>((脚注の文))</code> と書くと、その場所に <code>*1</code> のような
 印が付き、ページの最後に脚注の一覧が付きます。印と脚注は互いにリンクしています。</p>
 <p>どの記法でも、見出しは左側の「目次」タブに並び、クリックするとその見出しまで移動します。テンプレートに
 <code>&lt;#Contents&gt;</code> があれば、ページの中にも目次が表示されます。</p>"""),
@@ -161,7 +161,7 @@ NOTATIONS = []
 
 NOTATIONS.append({
     "id": "yukiwiki", "name": "YukiWiki", "cli": "yukiwiki",
-    "intro_ja": "<p>YukiWiki 風は Tarnel の標準の記法です。行の先頭の記号でブロックの種類が決まります。</p>",
+    "intro_ja": "<p>YukiWiki風は Tarnel の標準の記法です。行の先頭の記号でブロックの種類が決まります。</p>",
     "intro_en": "<p>YukiWiki style is Tarnel's default notation. The mark at the start of a line"
                 " decides what kind of block the line is.</p>",
     "rules": [
@@ -222,7 +222,7 @@ NOTATIONS.append({
 
 NOTATIONS.append({
     "id": "pukiwiki", "name": "PukiWiki", "cli": "pukiwiki",
-    "intro_ja": "<p>PukiWiki 風は、脚注、セルの書式を指定できる表、ブロック型のプラグインなどが使える記法です。</p>",
+    "intro_ja": "<p>PukiWiki風は、脚注、セルの書式を指定できる表、ブロック型のプラグインなどが使える記法です。</p>",
     "intro_en": "<p>PukiWiki style adds footnotes, tables with cell formats, block plug-ins and more.</p>",
     "rules": [
         R("見出し", "Headings", "*大見出し [#top]\n**中見出し\n***小見出し",
@@ -253,7 +253,7 @@ NOTATIONS.append({
           "Lines starting with a blank right after an item are preformatted text inside it."),
         R("定義リスト", "Definition lists", ":用語|用語の説明",
           "<code>:用語|説明</code> の形で書きます。", "Write <code>:term|description</code>."),
-        R("CSV 形式の表", "Comma tables", ",品名,数\n,りんご, 3", "YukiWiki 風と同じ、カンマで区切る表です。",
+        R("CSV 形式の表", "Comma tables", ",品名,数\n,りんご, 3", "YukiWiki風と同じ、カンマで区切る表です。",
           "The comma table of YukiWiki style."),
         R("表", "Pipe tables",
           "|~品名|~数|~備考|h\n|りんご|3|赤い|\n|~|5|青い|\n|>|合計|8|\n|CENTER:BGCOLOR(yellow):中央|RIGHT:右|SIZE(9):小さく|",
@@ -346,7 +346,7 @@ NOTATIONS.append({
 
 NOTATIONS.append({
     "id": "mediawiki", "name": "MediaWiki", "cli": "mediawiki",
-    "intro_ja": "<p>MediaWiki 風では、ページに書いた HTML のタグがそのまま使えます (整形済みの行を除きます)。脚注はありません。</p>",
+    "intro_ja": "<p>MediaWiki風では、ページに書いた HTML のタグがそのまま使えます (整形済みの行を除きます)。脚注はありません。</p>",
     "intro_en": "<p>In MediaWiki style HTML tags in the page work as they are (except in"
                 " preformatted lines). There are no footnotes.</p>",
     "rules": [
@@ -383,7 +383,7 @@ NOTATIONS.append({
 
 NOTATIONS.append({
     "id": "livedoor", "name": "livedoor Wiki", "cli": "livedoor",
-    "intro_ja": "<p>livedoor Wiki 風は PukiWiki 風に似た記法で、アスキーアートや囲み枠、下付き文字などが使えます。WikiName はありません。</p>",
+    "intro_ja": "<p>livedoor Wiki風は PukiWiki風に似た記法で、アスキーアートや囲み枠、下付き文字などが使えます。WikiName はありません。</p>",
     "intro_en": "<p>livedoor Wiki style is close to PukiWiki style, with ascii art, boxes and"
                 " subscripts. There are no WikiNames.</p>",
     "rules": [
@@ -432,7 +432,7 @@ NOTATIONS.append({
 
 NOTATIONS.append({
     "id": "freestyle", "name": "FreeStyleWiki", "cli": "freestyle",
-    "intro_ja": "<p>FreeStyle Wiki 風では、見出しを <code>!</code> で書き、<code>!</code> が多いほど大きな見出しになります。WikiName はありません。</p>",
+    "intro_ja": "<p>FreeStyle Wiki風では、見出しを <code>!</code> で書き、<code>!</code> が多いほど大きな見出しになります。WikiName はありません。</p>",
     "intro_en": "<p>In FreeStyleWiki style headings are written with <code>!</code>: the more marks,"
                 " the bigger the heading. There are no WikiNames.</p>",
     "rules": [
@@ -471,7 +471,7 @@ NOTATIONS.append({
 
 NOTATIONS.append({
     "id": "textile", "name": "Textile", "cli": "textile",
-    "intro_ja": "<p>Textile 風では、文字の装飾の記号を、前後に空白をはさんで (または行の端に) 書きます。"
+    "intro_ja": "<p>Textile風では、文字の装飾の記号を、前後に空白をはさんで (または行の端に) 書きます。"
                 "アドレスや WikiName は、決まった書き方をしたときだけリンクになります。</p>",
     "intro_en": "<p>In Textile style the decoration marks stand between blanks (or at the line's"
                 " edges). Addresses and page names are links only in the link forms.</p>",
@@ -520,7 +520,7 @@ NOTATIONS.append({
 
 NOTATIONS.append({
     "id": "markdown", "name": "Markdown", "cli": "markdown",
-    "intro_ja": "<p>Markdown 風は、広く使われている Markdown の書き方で書けます。ブロック (段落、見出し、リスト、表など) は空行で区切ります。"
+    "intro_ja": "<p>Markdown風は、広く使われている Markdown の書き方で書けます。ブロック (段落、見出し、リスト、表など) は空行で区切ります。"
                 "ページに書いた HTML のブロックはそのまま出力されます。脚注とプラグインはありません。</p>",
     "intro_en": "<p>Markdown style is the widely used Markdown. Blocks (paragraphs, headings,"
                 " lists, tables) are separated by empty lines. HTML blocks in the page go out as"
@@ -592,3 +592,14 @@ NOTATIONS.append({
           "A mail address between <code>&lt;</code> and <code>&gt;</code> becomes a mail link."),
     ],
 })
+
+# Each notation as the notation box of the main window names it.
+NAMES = {
+    "ja": {"yukiwiki": "YukiWiki風", "pukiwiki": "PukiWiki風", "hatena": "はてな風",
+           "mediawiki": "MediaWiki風", "livedoor": "livedoor Wiki風",
+           "freestyle": "FreeStyle Wiki風", "textile": "Textile風", "markdown": "Markdown風"},
+    "en": {"yukiwiki": "YukiWiki style", "pukiwiki": "PukiWiki style", "hatena": "Hatena style",
+           "mediawiki": "MediaWiki style", "livedoor": "livedoor Wiki style",
+           "freestyle": "FreeStyleWiki style", "textile": "Textile style",
+           "markdown": "Markdown style"},
+}
