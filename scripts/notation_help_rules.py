@@ -237,8 +237,9 @@ NOTATIONS.append({
           "With \"Keep line breaks\" on the Notation tab of the settings, each paragraph line"
           " ends with a line break.", ["--keep-line-breaks"]),
         R("行末の改行", "Line breaks", "一行目~\n二行目",
-          "行の最後の <code>~</code> はそこで改行します。",
-          "A <code>~</code> at the end of a line is a line break."),
+          "行の最後の <code>~</code> はそこで改行します。ただし定義リストの用語と表のセルの中では改行になりません。",
+          "A <code>~</code> at the end of a line is a line break, except in a definition term"
+          " and in table cells."),
         R("整形済みテキスト", "Preformatted text", " 行頭に空白\n 書いたとおりに表示",
           "行の先頭に空白を一つ書きます。", "Start the line with a blank."),
         R("引用", "Quotations", ">引用\n>>二段目\n>>>三段目",
@@ -317,14 +318,18 @@ NOTATIONS.append({
           "<code>&gt;&gt;</code> の行から <code>&lt;&lt;</code> の行までが引用です。中に段落や箇条書きも書けます。",
           "From a line <code>&gt;&gt;</code> to a line <code>&lt;&lt;</code> is a quotation; it may hold paragraphs and lists."),
         R("アスキーアート", "Ascii art", ">|aa|\n (´・ω・`)\n  <  >\n||<",
-          "<code>&gt;|aa|</code> から <code>||&lt;</code> までを、書いたとおりの文字と改行で表示します。",
-          "From <code>&gt;|aa|</code> to <code>||&lt;</code> the lines are shown as typed."),
+          "<code>&gt;|aa|</code> から <code>||&lt;</code> までを、書いたとおりの文字と改行で表示します。"
+          "最後の行の終わりに続けて <code>||&lt;</code> を書いても閉じます (その行の文字は変換されずに出力されます)。",
+          "From <code>&gt;|aa|</code> to <code>||&lt;</code> the lines are shown as typed. The"
+          " <code>||&lt;</code> may also end the last line (that line's text goes out unconverted)."),
         R("整形済みブロック (書いたとおり)", "Preformatted block, text only", ">||\n<b>タグも</b> [[ページ]] も\nそのまま表示\n||<",
           "<code>&gt;||</code> から <code>||&lt;</code> までは、何も変換せずに等幅で表示します。",
           "From <code>&gt;||</code> to <code>||&lt;</code> nothing is converted."),
         R("整形済みブロック (記法が使えるもの)", "Preformatted block with rules", ">|\n改行をそのままに\n[[ページ]] へのリンクも使えます\n|<",
-          "<code>&gt;|</code> から <code>|&lt;</code> までは改行をそのままにし、リンクや箇条書きなどは変換します。",
-          "From <code>&gt;|</code> to <code>|&lt;</code> the line breaks stay, links and other rules still work."),
+          "<code>&gt;|</code> から <code>|&lt;</code> までは改行をそのままにし、リンクや箇条書きなどは変換します。"
+          "このブロックは入れ子にでき、<code>|&lt;</code> 一つで内側のブロックが一つ閉じます。",
+          "From <code>&gt;|</code> to <code>|&lt;</code> the line breaks stay, links and other rules"
+          " still work. These blocks may nest; each <code>|&lt;</code> closes the innermost one."),
         R("表", "Tables", "|*品名|*数|\n|りんご|3|\n|みかん|5|",
           "<code>|</code> で始まって <code>|</code> で終わる行が表の行です。<code>*</code> で始まるセルは見出しのセルです。",
           "A line starting and ending with <code>|</code> is a table row; a cell starting with <code>*</code> is a header cell."),
@@ -376,8 +381,9 @@ NOTATIONS.append({
           "<code>[[ページ名|表示する文字]]</code> で別の文字を表示します。ページ名の代わりにアドレスも書けます。",
           "<code>[[page name|shown text]]</code> shows another text; an address may stand for the page name."),
         R("プラグイン", "Plug-ins", "{{color|red|赤い文字}} と {{size|20|大きく}}",
-          "<code>{{名前|引数|引数}}</code> の形で呼び出します。",
-          "Call one as <code>{{name|argument|argument}}</code>."),
+          "<code>{{名前|引数|引数}}</code> の形で呼び出します。引数はカンマでつないでプラグインに渡されます。",
+          "Call one as <code>{{name|argument|argument}}</code>; the arguments reach the plug-in"
+          " joined by commas."),
     ],
 })
 
@@ -587,6 +593,9 @@ NOTATIONS.append({
         R("HTML のタグと文字参照", "Inline HTML and character references", "<span class=\"a_b_c\">タグ</span> と &copy; &Auml;",
           "文の中の HTML のタグや <code>&amp;copy;</code> のような文字参照は、書いたまま出力されます。",
           "HTML tags inside the text and character references such as <code>&amp;copy;</code> go out as written."),
+        R("文字 < と &", "The characters < and &", "1 < 2 & AT&T",
+          "タグや文字参照にならない <code>&lt;</code> と <code>&amp;</code> は、そのまま文字として表示されます。",
+          "A <code>&lt;</code> or <code>&amp;</code> that starts no tag or character reference is shown as the character."),
         R("メール アドレス", "Mail addresses", "<info@example.com>",
           "<code>&lt;</code> と <code>&gt;</code> で囲んだメール アドレスはメールのリンクになります。",
           "A mail address between <code>&lt;</code> and <code>&gt;</code> becomes a mail link."),
@@ -725,4 +734,5 @@ EN_MARKUP = {
     ("markdown", "Linked images"): "[![Logo](/images/logo.png)](http://example.com/)",
     ("markdown", "Inline HTML and character references"): "<span class=\"a_b_c\">tag</span> and &copy; &Auml;",
     ("markdown", "Mail addresses"): "<info@example.com>",
+    ("markdown", "The characters < and &"): "1 < 2 & AT&T",
 }
