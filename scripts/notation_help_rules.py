@@ -389,9 +389,9 @@ NOTATIONS.append({
 
 NOTATIONS.append({
     "id": "livedoor", "name": "livedoor Wiki", "cli": "livedoor",
-    "intro_ja": "<p>livedoor Wiki風は PukiWiki風に似た記法で、アスキーアートや囲み枠、下付き文字などが使えます。WikiName はありません。</p>",
-    "intro_en": "<p>livedoor Wiki style is close to PukiWiki style, with ascii art, boxes and"
-                " subscripts. There are no WikiNames.</p>",
+    "intro_ja": "<p>livedoor Wiki風は PukiWiki風に似た記法で、アスキーアート、下線 (挿入)、下付き文字などが使えます。WikiName はありません。</p>",
+    "intro_en": "<p>livedoor Wiki style is close to PukiWiki style, with ascii art,"
+                " subscripts and inserted text. There are no WikiNames.</p>",
     "rules": [
         R("コメント", "Comments", "表示される行\n// 表示されない行", "<code>//</code> で始まる行は表示されません。",
           "A line starting with <code>//</code> is not shown."),
@@ -559,9 +559,10 @@ NOTATIONS.append({
         R("コード ブロック", "Code blocks", "前の段落\n\n    行頭に空白四つ\n    <b>そのまま</b>",
           "空白四つかタブで始まる行は、書いたとおりに表示します。", "Lines starting with four blanks or a tab are shown as typed."),
         R("フェンス付きのコード ブロック", "Fenced code blocks", "前の段落\n\n```\n# 見出しにはなりません\n*そのまま*\n```",
-          "空行の後の <code>```</code> の行から <code>```</code> の行までを、書いたとおりに表示します。ページの一行目から始めることはできません。",
+          "空行の後の <code>```</code> の行から <code>```</code> の行までを、書いたとおりに表示します。閉じる <code>```</code> の行の後は、空行かページの終わりでなければなりません。ページの一行目から始めることはできません。",
           "From a line <code>```</code> after an empty line to a line <code>```</code>, shown as typed."
-          " A fence cannot open on the first line of the page."),
+          " An empty line or the end of the page must follow the closing fence, and a fence cannot"
+          " open on the first line of the page."),
         R("表", "Tables", "前の段落\n\n| 品名 | 数 | 備考 |\n|:-----|---:|:----:|\n| りんご | 3 | 赤 |\n| みかん | 5 | 橙 |",
           "空行の後に、見出しの行、<code>-</code> と <code>:</code> の行、本文の行を書きます。<code>:-</code> は左、<code>-:</code> は右、<code>:-:</code> は中央寄せです。"
           "ページの一行目から始めることはできません。",
