@@ -83,7 +83,7 @@ TEST(Language, ShippedEnglishFileTranslatesEveryKey) {
         EXPECT_EQ(Count(text, "%s"), Count(japanese, "%s")) << k.key;
         EXPECT_EQ(Count(text, "|"), Count(japanese, "|")) << k.key;
     }
-    EXPECT_EQ(language.Lookup("File.Help"), "help/japanese.html");
+    EXPECT_EQ(language.Lookup("File.Help"), "help/english.html");
 }
 
 TEST(Language, ShiftJisAndUtf8FilesReadAlike) {
