@@ -27,6 +27,15 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The export would overwrite files in the export folder that Tarnel did not write (and
+// overwriteForeign was not asked for). Nothing has been written.
+class EExportForeignFiles : public EExportError {
+public:
+    EExportForeignFiles(const std::string& message, std::vector<std::string> files)
+        : EExportError(message), Files(std::move(files)) {}
+    std::vector<std::string> Files; // every such file, relative to the export folder
+};
+
 struct TExportOptions {
     std::string folder; // the export folder (file-system form)
     TExportEncoding encoding = TExportEncoding::ShiftJis;
