@@ -91,8 +91,11 @@ void TfrmPluginHelp::Fill(const TPluginShelf& shelf) {
         item->setTextAlignment(VersionColumn, Qt::AlignRight | Qt::AlignVCenter);
         item->setTextAlignment(TypeColumn, Qt::AlignRight | Qt::AlignVCenter);
     }
+    // Wide enough for the header and every row.
+    QHeaderView* header = lsvPluginList->header();
+    header->resizeSections(QHeaderView::ResizeToContents);
     for (int c = 0; c < Columns; ++c)
-        lsvPluginList->resizeColumnToContents(c);
+        header->resizeSection(c, header->sectionSize(c) + 16);
 }
 
 void TfrmPluginHelp::Place(const TDesktopArea& desktop) {

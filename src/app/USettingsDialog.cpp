@@ -10,7 +10,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace tarnel {
 
@@ -166,7 +168,8 @@ TfrmSettings::TfrmSettings(const TLanguage& language, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(pgcSettings);
     layout->addLayout(buttons);
-    resize(520, 300);
+    // Wide enough for the nine tabs side by side.
+    resize(std::max(560, pgcSettings->tabBar()->sizeHint().width() + 40), 300);
 }
 
 void TfrmSettings::Load(const TSettingsForm& form) {

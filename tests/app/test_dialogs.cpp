@@ -15,6 +15,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -169,10 +170,11 @@ private slots:
         Start("[Editor]\nType=2\nAssigned=gedit \"%f\"\n");
         window_->Session().Settings().ReadCharCode = ReadCharCode::Automatic;
         Settings([&](TfrmSettings* dialog) {
-            Screenshot(dialog, "settings.png");
             QCOMPARE(dialog->windowTitle(), U("Tarnelの設定"));
             QCOMPARE(dialog->pgcSettings->count(), 9);
             QCOMPARE(dialog->pgcSettings->currentIndex(), 0);
+            dialog->pgcSettings->setCurrentWidget(dialog->tbsEditor);
+            Screenshot(dialog, "settings.png");
             QCOMPARE(dialog->pgcSettings->tabText(5), U("トレイ"));
             // An empty top page shows the default.
             QCOMPARE(dialog->edtTopPage->text(), U("トップ"));
@@ -270,6 +272,7 @@ private slots:
         // A folder that does not exist is refused and the dialog stays open.
         bool refused = false;
         WhenShown<TfrmHtmlExportSettings>([&](TfrmHtmlExportSettings* dialog) {
+            dialog->edtFolder->setText(QStringLiteral("/home/user/site"));
             Screenshot(dialog, "export.png");
             QCOMPARE(dialog->windowTitle(), U("HTML出力の設定"));
             // The page shown is selected; the list is for chosen pages only.
@@ -397,6 +400,73 @@ private slots:
         messages_.clear();
         Export([](TfrmHtmlExportSettings*) {});
         QCOMPARE(HtmlFiles(), 802);
+    }
+
+    // Figures for the notes, on a wiki of 10,000 pages; only with TARNEL_DIALOG_TIMING set.
+    void timingOfTenThousandPages() {
+        if (qEnvironmentVariableIsEmpty("TARNEL_DIALOG_TIMING"))
+            QSKIP("set TARNEL_DIALOG_TIMING to measure");
+        const int pages = 10000;
+        for (int i = 0; i < pages; ++i)
+            WriteFile(Page("Page" + std::to_string(i)),
+                      "*Page " + std::to_string(i) +
+                          "\nText with FrontPage and a list:\n-one\n-two\n");
+        Start();
+        QElapsedTimer clock;
+        auto settings = [&](const char* extension) {
+            clock.start();
+            Settings([&](TfrmSettings* dialog) {
+                dialog->edtExtension->setText(QLatin1String(extension));
+                clock.restart();
+                dialog->btnOk->click();
+            });
+            return clock.elapsed();
+        };
+        qint64 toWiki = settings(".wiki");
+        qint64 toTxt = settings(".txt");
+        qInfo("settings OK with a new extension: %lld ms (1 page), %lld ms (%d pages)", toWiki,
+              toTxt, pages + 2);
+
+        // How long the window goes without handling events while the export runs.
+        qint64 longestGap = 0;
+        QElapsedTimer gap;
+        QTimer beat;
+        beat.setInterval(0);
+        connect(&beat, &QTimer::timeout, this,
+                [&] { longestGap = std::max(longestGap, gap.restart()); });
+        auto exportAll = [&](const char* what) {
+            messages_.clear();
+            longestGap = 0;
+            WhenShown<TfrmExporting>([&](TfrmExporting*) {
+                gap.start();
+                beat.start();
+                clock.start();
+            });
+            Export([](TfrmHtmlExportSettings*) {});
+            qint64 ms = clock.elapsed();
+            beat.stop();
+            qInfo("%s: %lld ms, %.0f pages/s, longest time without events %lld ms", what, ms,
+                  (pages + 2) * 1000.0 / double(std::max<qint64>(ms, 1)), longestGap);
+            qInfo("  %s", qPrintable(messages_.join(QLatin1Char(' '))));
+        };
+        exportAll("first export");
+        exportAll("unchanged export");
+
+        // From the click on Cancel to the window back.
+        fs::remove_all(out_);
+        fs::create_directories(out_);
+        qint64 cancelled = -1;
+        QElapsedTimer sinceCancel;
+        WhenShown<TfrmExporting>([&](TfrmExporting* progress) {
+            QTimer::singleShot(200, progress, [&, progress] {
+                sinceCancel.start();
+                progress->btnCancel->click();
+            });
+        });
+        Export([](TfrmHtmlExportSettings*) {});
+        cancelled = sinceCancel.elapsed();
+        qInfo("cancel: the window back %lld ms after the click, %d pages written", cancelled,
+              HtmlFiles());
     }
 
     void pluginWindowListsTheLoadedPlugins() {
