@@ -70,8 +70,12 @@ void TfrmMain::ShowExport() {
     RefreshFileList();
 
     // The page list and the session are the export's until it ends: an outside change
-    // of the page shown waits (as during a search).
+    // of the page shown is not followed meanwhile (as during a search).
     searching_ = true;
+    struct EndExport {
+        bool& busy;
+        ~EndExport() { busy = false; }
+    } end{searching_};
     TExportReport report =
         RunExport(*session_, ExportOptionsOf(choices), this, [this](const QString& question) {
             return QuestionHook ? QuestionHook(question)
@@ -79,7 +83,6 @@ void TfrmMain::ShowExport() {
                                                         QMessageBox::Yes | QMessageBox::No |
                                                             QMessageBox::Cancel);
         });
-    searching_ = false;
     RefreshFileList();
 
     QString text = ExportReportText(report);
