@@ -268,13 +268,17 @@ private slots:
     }
 
     void exportWritesTheSite() {
-        Start();
+        Start("[Form]\nExportTop=50000\nExportLeft=30\nExportWidth=500\nExportHeight=700\n");
         // A folder that does not exist is refused and the dialog stays open.
         bool refused = false;
         WhenShown<TfrmHtmlExportSettings>([&](TfrmHtmlExportSettings* dialog) {
             dialog->edtFolder->setText(QStringLiteral("/home/user/site"));
             Screenshot(dialog, "export.png");
             QCOMPARE(dialog->windowTitle(), U("HTML出力の設定"));
+            // The stored place lay below the desktop: back at its top, with the stored size.
+            QRect desktop = dialog->screen()->availableGeometry();
+            QCOMPARE(dialog->geometry(), QRect(30, desktop.top(), 500, 700));
+            dialog->move(40, 50);
             // The page shown is selected; the list is for chosen pages only.
             QCOMPARE(dialog->lsbFiles->count(), 2);
             QCOMPARE(dialog->lsbFiles->currentItem()->text(), QStringLiteral("FrontPage"));
@@ -308,7 +312,8 @@ private slots:
         const TTarnelReg& settings = window_->Session().Settings();
         QCOMPARE(settings.ExportFolder, out_);
         QCOMPARE(settings.ExportEncoding, TExportEncoding::Utf8);
-        QVERIFY(settings.ExportWidth > 100);
+        QCOMPARE(settings.ExportWidth, 500); // stored when the dialog closed, Cancel too
+        QCOMPARE(settings.ExportLeft, 40);
 
         // Only the chosen page, the next time.
         messages_.clear();
