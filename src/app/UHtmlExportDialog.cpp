@@ -57,6 +57,7 @@ TfrmHtmlExportSettings::TfrmHtmlExportSettings(const TLanguage& language, QWidge
     templateRow->addWidget(cmbTemplate);
     ckbMakeIndex = check("HtmlExport.MakeIndex.Check", "HtmlExport.MakeIndex.Hint");
     cmbIndexTemplate = new QComboBox(this);
+    captions_.AddHint(cmbIndexTemplate, "HtmlExport.IndexTemplate.Hint");
     auto* indexRow = new QHBoxLayout;
     indexRow->addWidget(ckbMakeIndex);
     indexRow->addWidget(captions_.Add(new QLabel(this), "HtmlExport.IndexTemplate.Caption"));

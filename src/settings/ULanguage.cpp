@@ -254,7 +254,7 @@ const std::vector<TLanguageKey> kKeys = {
     {"Settings.Wiki.View.Required", "本項目は再起動後に有効になります。"},
     {"Settings.Wiki.Message.BadExtension.Format", "ファイル拡張子 %s は使えません。"},
     {"Settings.Wiki.View.Browse.Filter", "すべてのファイル|*"},
-    // HtmlExport (32): The HTML export dialog.
+    // HtmlExport (33): The HTML export dialog.
     {"HtmlExport.Cancel.Button", "キャンセル"},
     {"HtmlExport.CharacterSet.Caption", "出力文字コード"},
     {"HtmlExport.CopyFolder.Check", "フォルダをコピーする"},
@@ -270,6 +270,7 @@ const std::vector<TLanguageKey> kKeys = {
     {"HtmlExport.FileName.Radio.Title", "タイトル (内部リンクは無効になります)"},
     {"HtmlExport.FolderNotFound.Format", "フォルダ %s が見つかりません。"},
     {"HtmlExport.IndexTemplate.Caption", "出力テンプレート"},
+    {"HtmlExport.IndexTemplate.Hint", "index.html用のテンプレートを選択します。"},
     {"HtmlExport.MakeIndex.Check", "index.htmlを作成する"},
     {"HtmlExport.MakeIndex.Hint", "インデックスページを作成します。"},
     {"HtmlExport.Message.Overwrite.Format",
