@@ -7,7 +7,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -16,7 +16,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <exception>
+#include <thread>
 
 namespace tarnel {
 
@@ -263,21 +266,41 @@ void TfrmExporting::reject() {
 TExportReport RunExport(TWikiSession& session, TExportOptions options, QWidget* parent,
                         const TExportQuestion& ask) {
     const TLanguage& language = session.Language();
+    options.refreshPageList = false;
     for (;;) {
         TfrmExporting progress(language, parent);
         progress.show();
-        QCoreApplication::processEvents();
-        QElapsedTimer sinceEvents;
-        sinceEvents.start();
+
+        // The thread only reads the session (its settings, templates, plug-ins and page
+        // list) while this thread only draws: the progress window is modal, and the main
+        // window follows no outside change until the run is over.
+        std::atomic<int> done{0}, total{0};
+        TExportResult result;
+        std::exception_ptr error;
+        QEventLoop loop;
+        QTimer poll;
+        poll.setInterval(30);
+        QObject::connect(&poll, &QTimer::timeout, &progress,
+                         [&] { progress.SetProgress(done.load(), total.load()); });
+        poll.start();
+        std::thread worker([&] {
+            try {
+                result = ExportHtml(session, options, [&](int d, int t) {
+                    done.store(d);
+                    total.store(t);
+                    return !progress.Cancelled();
+                });
+            } catch (...) {
+                error = std::current_exception();
+            }
+            QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        });
+        loop.exec();
+        worker.join();
+        poll.stop();
+
         try {
-            TExportResult result = ExportHtml(session, options, [&](int done, int total) {
-                if (sinceEvents.elapsed() >= 20 || done == total) {
-                    progress.SetProgress(done, total);
-                    QCoreApplication::processEvents();
-                    sinceEvents.restart();
-                }
-                return !progress.Cancelled();
-            });
+            if (error) std::rethrow_exception(error);
             return ReportOfExport(language, result);
         } catch (const EExportForeignFiles& e) {
             // Nothing is written yet. The user's own files go only when the user says so.

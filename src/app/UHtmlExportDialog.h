@@ -9,6 +9,7 @@
 #include "render/UWindowPlace.h"
 
 #include <QDialog>
+#include <atomic>
 #include <functional>
 
 class QCheckBox;
@@ -76,7 +77,8 @@ class TfrmExporting : public QDialog {
 public:
     TfrmExporting(const TLanguage& language, QWidget* parent);
     void SetProgress(int done, int total);
-    bool Cancelled() const { return cancelled_; }
+    // Read by the export's thread.
+    bool Cancelled() const { return cancelled_.load(); }
     QProgressBar* prgExport;
     QPushButton* btnCancel;
 
@@ -84,16 +86,17 @@ public slots:
     void reject() override;
 
 private:
-    bool cancelled_ = false;
+    std::atomic<bool> cancelled_{false};
 };
 
 // The Yes/No/Cancel question; returns QMessageBox::Yes, No or Cancel.
 using TExportQuestion = std::function<int(const QString& question)>;
 
-// Runs the export with the progress window: the window answers between pages (events at
-// least every 20 ms). Files in the folder that Tarnel did not write are overwritten only
-// after `ask` was answered Yes. Every outcome is a report: written, cancelled, or stopped by
-// an error.
+// Runs the export in a thread of its own while the progress window shows how far it is and
+// the program keeps answering. The page list must have been read just before: the run reads
+// it as it stands, and the window goes on drawing it. Files in the folder that Tarnel did not
+// write are overwritten only after `ask` was answered Yes. Every outcome is a report:
+// written, cancelled, or stopped by an error.
 TExportReport RunExport(TWikiSession& session, TExportOptions options, QWidget* parent,
                         const TExportQuestion& ask);
 

@@ -345,7 +345,7 @@ TExportResult ExportHtml(TWikiSession& session, const TExportOptions& options,
     TTarnelReg& settings = session.Settings();
     const std::string wiki = session.DocumentFolder();
     CheckExportFolder(wiki, out);
-    session.RefreshPageList();
+    if (options.refreshPageList) session.RefreshPageList();
     const TWikiFileList& pages = session.PageList();
     const std::string cssName = options.design.empty() ? settings.CssName : options.design;
     const std::string design = session.AppFolder() + "css/" + cssName;

@@ -48,6 +48,10 @@ struct TExportOptions {
     bool overwriteForeign = false; // overwrite files in the folder that Tarnel did not write
     bool clean = false;            // delete what earlier exports wrote, then write everything
     std::string design;            // the design to use; empty: the setting CssName
+    // Read the wiki's page list before the run. False: the caller has read it just before
+    // and other threads read it while the run goes on (the desktop's export thread), so the
+    // run must not change it.
+    bool refreshPageList = true;
 };
 
 struct TExportResult {
