@@ -142,6 +142,28 @@ TEST(ExportDialog, ForeignFilesAreAllNamedBeforeAnythingIsWritten) {
     EXPECT_EQ(ExportHtml(session, options).written, 7);
 }
 
+// The desktop runs the export in a thread while the window draws the page list: a run
+// told so leaves the list as it is, and exports the pages it lists.
+TEST(ExportDialog, RunInAThreadLeavesThePageListAlone) {
+    TestFolder root;
+    const std::string wiki = root.Path() + "wiki/", out = root.Path() + "out/";
+    fs::create_directories(wiki);
+    fs::create_directories(out);
+    std::ofstream(wiki + EncodePageName("One", false) + ".txt") << "one\n";
+    TWikiSession session(TARNEL_APP_DIR);
+    session.Start(root.Path() + "settings.ini");
+    session.OpenWiki(wiki);
+    std::ofstream(wiki + EncodePageName("Two", false) + ".txt") << "two\n";
+    TExportOptions options;
+    options.folder = out;
+    options.refreshPageList = false;
+    EXPECT_EQ(ExportHtml(session, options).written, 1);
+    EXPECT_EQ(session.PageList().Count(), 1);
+    options.refreshPageList = true;
+    EXPECT_EQ(ExportHtml(session, options).written, 2); // a new page: every link may change
+    EXPECT_EQ(session.PageList().Count(), 2);
+}
+
 TEST(ExportDialog, ReportNeverShowsAFailureAsSuccess) {
     TLanguage language; // no file: the built-in texts
     TExportResult done;
