@@ -5,6 +5,7 @@
 #include "render/UNavigation.h"
 #include "render/UPageRequests.h"
 #include "render/UTemplateLib.h"
+#include "render/UWindowPlace.h"
 #include "storage/UDocumentSearching.h"
 #include "storage/UPageFile.h"
 
@@ -121,10 +122,9 @@ TfrmMain::~TfrmMain() {
 void TfrmMain::PlaceWindow() {
     TTarnelReg& s = session_->Settings();
     QRect desktop = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
-    int top = s.MainTop, left = s.MainLeft;
-    // A window placed below or right of the desktop comes back onto it.
-    if (desktop.height() < top) top = desktop.top();
-    if (desktop.width() < left) left = desktop.left();
+    TWindowPlace place = PlaceOnDesktop(
+        s.MainTop, s.MainLeft, {desktop.top(), desktop.left(), desktop.width(), desktop.height()});
+    int top = place.top, left = place.left;
     int width = s.MainWidth > 100 ? s.MainWidth : 745;
     int height = s.MainHeight > 100 ? s.MainHeight : 480;
     setGeometry(left, top, width, height);
@@ -207,6 +207,11 @@ void TfrmMain::Connect() {
     });
     connect(a->mniFocusMain, &QAction::triggered, this, [this] { webMain_->setFocus(); });
     connect(a->mniHelpNotation, &QAction::triggered, this, [this] { ShowNotationHelp(); });
+    connect(a->actSettings, &QAction::triggered, this,
+            [this] { Guard([this] { ShowSettings(); }); });
+    connect(a->actExportHTML, &QAction::triggered, this,
+            [this] { Guard([this] { ShowExport(); }); });
+    connect(a->mniHelpPlugin, &QAction::triggered, this, [this] { ShowPluginHelp(); });
     connect(a->mniHelpHelp, &QAction::triggered, this, [this] { ShowHelp(); });
     connect(a->mniHelpAbout, &QAction::triggered, this, [this] { ShowAbout(); });
 

@@ -68,6 +68,11 @@ public:
     void SetDesign(const std::string& design);
     // Files dropped on the window: the first page file among them opens. False when none.
     bool OpenDroppedFiles(const std::vector<std::string>& paths);
+    // The settings dialog, the export dialog and its run, the plug-in usage window
+    // (UMainDialogs.cpp).
+    void ShowSettings();
+    void ShowExport();
+    void ShowPluginHelp();
 
     // --- For the desktop tests and the screenshot -----------------------------------------
     TWikiSession& Session() { return *session_; }

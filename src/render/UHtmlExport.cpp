@@ -345,7 +345,7 @@ TExportResult ExportHtml(TWikiSession& session, const TExportOptions& options,
     TTarnelReg& settings = session.Settings();
     const std::string wiki = session.DocumentFolder();
     CheckExportFolder(wiki, out);
-    session.RefreshPageList();
+    if (options.refreshPageList) session.RefreshPageList();
     const TWikiFileList& pages = session.PageList();
     const std::string cssName = options.design.empty() ? settings.CssName : options.design;
     const std::string design = session.AppFolder() + "css/" + cssName;
@@ -435,15 +435,19 @@ TExportResult ExportHtml(TWikiSession& session, const TExportOptions& options,
     if (options.index) planned.push_back("index.html");
     if (!options.overwriteForeign) {
         std::string foreign;
-        int count = 0;
+        std::vector<std::string> files;
         for (const std::string& path : planned) {
             if (previous.count(path) || !fs::exists(fs::path(out) / path, ec)) continue;
-            if (count++ < 5) foreign += (foreign.empty() ? "" : ", ") + path;
+            if (files.size() < 5) foreign += (foreign.empty() ? "" : ", ") + path;
+            files.push_back(path);
         }
+        const std::size_t count = files.size();
         if (count)
-            throw EExportError(std::to_string(count) + " file(s) in " + out +
-                               " were not written by Tarnel and would be overwritten: " + foreign +
-                               (count > 5 ? ", ..." : "") + " (--force overwrites them)");
+            throw EExportForeignFiles(
+                std::to_string(count) + " file(s) in " + out +
+                    " were not written by Tarnel and would be overwritten: " + foreign +
+                    (count > 5 ? ", ..." : "") + " (--force overwrites them)",
+                std::move(files));
     }
 
     // The manifest names everything planned before the first write, with a key that

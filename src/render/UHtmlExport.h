@@ -27,6 +27,15 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The export would overwrite files in the export folder that Tarnel did not write (and
+// overwriteForeign was not asked for). Nothing has been written.
+class EExportForeignFiles : public EExportError {
+public:
+    EExportForeignFiles(const std::string& message, std::vector<std::string> files)
+        : EExportError(message), Files(std::move(files)) {}
+    std::vector<std::string> Files; // every such file, relative to the export folder
+};
+
 struct TExportOptions {
     std::string folder; // the export folder (file-system form)
     TExportEncoding encoding = TExportEncoding::ShiftJis;
@@ -39,6 +48,10 @@ struct TExportOptions {
     bool overwriteForeign = false; // overwrite files in the folder that Tarnel did not write
     bool clean = false;            // delete what earlier exports wrote, then write everything
     std::string design;            // the design to use; empty: the setting CssName
+    // Read the wiki's page list before the run. False: the caller has read it just before
+    // and other threads read it while the run goes on (the desktop's export thread), so the
+    // run must not change it.
+    bool refreshPageList = true;
 };
 
 struct TExportResult {
