@@ -72,9 +72,6 @@ TEditorControl::TEditorControl(QWidget* parent) : QsciScintilla(parent) {
     SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1);
     SendScintilla(SCI_SETSCROLLWIDTH, 1);
 
-    // Line ends shown as a small arrow instead of "CR LF" boxes.
-    SendScintilla(SCI_SETREPRESENTATION, "\r\n", "\xE2\x86\xB5"); // U+21B5
-    SendScintilla(SCI_SETREPRESENTATION, "\n", "\xE2\x86\x93");   // U+2193, a bare LF
     setIndicatorForegroundColor(kAddressColour, kAddressIndicator);
     SendScintilla(SCI_INDICSETSTYLE, kAddressIndicator, INDIC_TEXTFORE);
     SendScintilla(SCI_INDICSETUNDER, kAddressIndicator, 1);

@@ -113,27 +113,8 @@ int main(int argc, char** argv) {
         }
         if (screenshot.isEmpty()) return;
         // One more frame so that the page is on the screen, not only loaded.
-        QTimer::singleShot(300, window.get(), [&] {
-            window->grab().save(screenshot);
-            std::printf("%s\n", screenshot.toLocal8Bit().constData());
-            if (!editorShot.isEmpty() && window->Editor()) {
-                window->ShowEditor(window->Session().DocumentFileName());
-                QTimer::singleShot(300, window.get(), [&] {
-                    window->Editor()->grab().save(editorShot);
-                    std::printf("%s\n", editorShot.toLocal8Bit().constData());
-                    if (designShot.isEmpty()) window->close();
-                });
-                if (!designShot.isEmpty())
-                    QTimer::singleShot(400, window.get(), [&] {
-                        window->Actions()->actSelectDesign->trigger();
-                        QTimer::singleShot(300, window.get(), [&] {
-                            window->CssSelect()->grab().save(designShot);
-                            std::printf("%s\n", designShot.toLocal8Bit().constData());
-                            window->close();
-                        });
-                    });
-                return;
-            }
+        // The design dialog's picture, then the end.
+        auto design = [&] {
             if (designShot.isEmpty()) {
                 window->close();
                 return;
@@ -143,6 +124,20 @@ int main(int argc, char** argv) {
                 window->CssSelect()->grab().save(designShot);
                 std::printf("%s\n", designShot.toLocal8Bit().constData());
                 window->close();
+            });
+        };
+        QTimer::singleShot(300, window.get(), [&, design] {
+            window->grab().save(screenshot);
+            std::printf("%s\n", screenshot.toLocal8Bit().constData());
+            if (editorShot.isEmpty() || !window->Editor()) {
+                design();
+                return;
+            }
+            window->ShowEditor(window->Session().DocumentFileName());
+            QTimer::singleShot(300, window.get(), [&, design] {
+                window->Editor()->grab().save(editorShot);
+                std::printf("%s\n", editorShot.toLocal8Bit().constData());
+                design();
             });
         });
     });
