@@ -79,6 +79,34 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // "--keys": only the keystroke timings of a 10 MB page without wrap (for a profiler).
     const bool keysOnly = argc > 1 && std::string(argv[1]) == "--keys";
+    if (argc > 1 && std::string(argv[1]) == "--wrap") {
+        std::string text = PageText(10000000);
+        QsciScintilla bare;
+        bare.setUtf8(true);
+        bare.resize(800, 600);
+        bare.show();
+        if (!QTest::qWaitForWindowExposed(&bare)) return 1;
+        QElapsedTimer t;
+        t.start();
+        bare.SendScintilla(QsciScintilla::SCI_ADDTEXT, text.size(), text.data());
+        std::printf("add %.1f ms\n", Ms(t));
+        t.restart();
+        bare.setWrapMode(QsciScintilla::WrapWord);
+        std::printf("wrap on %.1f ms\n", Ms(t));
+        t.restart();
+        bare.viewport()->repaint();
+        std::printf("paint %.1f ms\n", Ms(t));
+        t.restart();
+        QCoreApplication::processEvents();
+        std::printf("events %.1f ms\n", Ms(t));
+        t.restart();
+        bare.SendScintilla(QsciScintilla::SCI_DOCUMENTEND);
+        std::printf("to the end %.1f ms\n", Ms(t));
+        t.restart();
+        bare.viewport()->repaint();
+        std::printf("paint %.1f ms\n", Ms(t));
+        return 0;
+    }
     if (keysOnly) {
         std::string text = PageText(10000000);
         TEditorControl own;
