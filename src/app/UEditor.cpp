@@ -212,20 +212,27 @@ void TfrmEditor::LoadPage(const std::string& fileName, const PageReadOptions& op
     UpdateTitle();
     UpdateUndoRedo();
     UpdateCutCopy();
-    if (!page_.UnsafeLines().empty()) {
-        // Saving would change these lines (bytes no character of the editor, JIS X 0212):
-        // the user learns it before editing, not after.
-        std::string lines;
-        for (std::size_t i = 0; i < page_.UnsafeLines().size() && i < 10; ++i)
-            lines += (i ? ", " : "") + std::to_string(page_.UnsafeLines()[i]);
-        if (page_.UnsafeLines().size() > 10) lines += ", ...";
-        Message(windowTitle(),
-                FormatQ(LangQ(language_, "Editor.Message.UnsafeLines.Format"), FromUtf8(lines)));
-    }
+    // Told when the page is shown for editing, not while it is only being browsed.
+    unsafeWarningDue_ = !page_.UnsafeLines().empty();
+    if (isVisible()) WarnUnsafeLines();
+}
+
+void TfrmEditor::WarnUnsafeLines() {
+    if (!unsafeWarningDue_) return;
+    unsafeWarningDue_ = false;
+    // Saving would change these lines (bytes that are no character of the editor, JIS X 0212
+    // characters): the user learns it before editing, not after.
+    std::string lines;
+    for (std::size_t i = 0; i < page_.UnsafeLines().size() && i < 10; ++i)
+        lines += (i ? ", " : "") + std::to_string(page_.UnsafeLines()[i]);
+    if (page_.UnsafeLines().size() > 10) lines += ", ...";
+    Message(windowTitle(),
+            FormatQ(LangQ(language_, "Editor.Message.UnsafeLines.Format"), FromUtf8(lines)));
 }
 
 void TfrmEditor::PrepareNewPage(const std::string& fileName) {
     page_.PrepareNew(fileName);
+    unsafeWarningDue_ = false;
     edtText->SetPageText(std::string());
     UpdateTitle();
     UpdateUndoRedo();
@@ -234,6 +241,7 @@ void TfrmEditor::PrepareNewPage(const std::string& fileName) {
 
 void TfrmEditor::ClearPage() {
     page_.Clear();
+    unsafeWarningDue_ = false;
     edtText->SetPageText(std::string());
     UpdateTitle();
     UpdateUndoRedo();
@@ -257,6 +265,7 @@ void TfrmEditor::ShowWindow() {
     raise();
     activateWindow();
     edtText->setFocus();
+    WarnUnsafeLines();
 }
 
 // --- Saving ------------------------------------------------------------------------------------

@@ -121,12 +121,15 @@ private:
     void NotFound(const TNotFoundMessage& message);
     // Reloads the held page (the close rule and the reload choice), dropping the edit.
     void ReloadPage();
+    // The lines of the loaded page that saving would change, told once.
+    void WarnUnsafeLines();
 
     TTarnelReg& settings_;
     const TLanguage& language_;
     TEditorHost host_;
     TEditedPage page_;
     PageReadOptions readOptions_;
+    bool unsafeWarningDue_ = false;
     TfrmEditorFind* frmFind_;
     struct Caption {
         QAction* action;

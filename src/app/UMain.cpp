@@ -327,6 +327,15 @@ void TfrmMain::OpenOrCreateDocument(const std::string& fileName) {
 
 void TfrmMain::NewDocument(const std::string& fileName) {
     if (!CommitEditor()) return;
+    // The engine reads the editor type from the settings, where the settings dialog may have
+    // put the type of the next start; this run keeps the type it started with.
+    TTarnelReg& settings = session_->Settings();
+    struct RestoreType {
+        TTarnelReg& settings;
+        TEditorType stored;
+        ~RestoreType() { settings.EditorType = stored; }
+    } restore{settings, settings.EditorType};
+    settings.EditorType = editorType_;
     TNewDocumentResult started = pageOps_->NewDocument(fileName);
     for (const std::string& message : started.Messages)
         Message(FromDisplay(message));

@@ -245,6 +245,30 @@ private slots:
         QCOMPARE(window_->Session().PageList().Count(), 3);
     }
 
+    void theEditorTypeOfTheRunDecidesANewPage() {
+        Start();
+        // The settings dialog stores another type for the next start.
+        window_->Session().Settings().EditorType = TEditorType::Assigned;
+        answers_ = {QStringLiteral("Later")};
+        window_->Actions()->actNew->trigger();
+        QVERIFY(!Exists(Page("Later")));
+        QVERIFY(Editor()->isVisible());
+        QCOMPARE(window_->Session().Settings().EditorType, TEditorType::Assigned);
+    }
+
+    void linesSavingWouldChangeAreToldWhenEditingStarts() {
+        Start();
+        // Line 2 holds a JIS X 0212 character, which the editor cannot hold as it is.
+        WriteFile(Page("Rare"), Euc("one\n") + "\x8F\xB0\xA1\n");
+        QVERIFY(ShownAfter([&] { window_->OpenDocument(Page("Rare")); }));
+        QVERIFY(editorMessages_.isEmpty()); // browsing says nothing
+        window_->Actions()->actEdit->trigger();
+        QCOMPARE(editorMessages_.size(), 1);
+        QVERIFY(editorMessages_.first().contains(QStringLiteral("2 行目")));
+        Editor()->ShowWindow(); // told once per page
+        QCOMPARE(editorMessages_.size(), 1);
+    }
+
     // --- Copy, rename, delete ----------------------------------------------------------------
 
     void copyListsTheCopyAndStaysOnThePage() {
