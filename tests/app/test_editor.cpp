@@ -590,6 +590,43 @@ private slots:
                     .hasMatch());
         Editor()->actInsertNow->trigger();
         QVERIFY(EditorText(Editor()).contains(QStringLiteral("N20")));
+        // Ctrl+; and Ctrl+: are the keys of the date and the time.
+        Editor()->ShowWindow();
+        QVERIFY(QTest::qWaitForWindowActive(Editor()));
+        SetEditorText(QString());
+        QTest::keyClick(c, Qt::Key_Semicolon, Qt::ControlModifier);
+        QVERIFY(EditorText(Editor()).contains(QLatin1Char('/')));
+        SetEditorText(QString());
+        QTest::keyClick(c, Qt::Key_Colon, Qt::ControlModifier);
+        QVERIFY(EditorText(Editor()).startsWith(QLatin1Char('T')));
+    }
+
+    void detailPropertiesReachTheControl() {
+        Start();
+        Editor()->frmSettings->DetailHook = [](TEditorProperties& p) {
+            p.LineNumbers = false;
+            p.WrapColumn = 33;
+            return true;
+        };
+        Editor()->SettingsHook = [](TfrmEditorSettings& dialog) {
+            dialog.btnDetail->click();
+            // The column field follows the property dialog.
+            bool follows = dialog.edtWrapColumn->text() == QStringLiteral("33");
+            dialog.btnOk->click();
+            return follows && dialog.result() == QDialog::Accepted;
+        };
+        Editor()->actSettings->trigger();
+        QVERIFY(!Editor()->Control()->Properties().LineNumbers);
+        QCOMPARE(Editor()->Control()->marginWidth(0), 0);
+        QCOMPARE(Editor()->Control()->Properties().WrapColumn, 33);
+        // Closed without OK, nothing changes.
+        Editor()->SettingsHook = [](TfrmEditorSettings& dialog) {
+            dialog.rbnWrapRightSide->setChecked(true);
+            dialog.btnClose->click();
+            return false;
+        };
+        Editor()->actSettings->trigger();
+        QCOMPARE(window_->Session().Settings().WordWrap, 0);
     }
 
     void editorSettingsDialog() {
