@@ -502,6 +502,17 @@ private slots:
         QCOMPARE(ReadFile(Page("FrontPage")), std::string("*Front\nSee SecondPage.\nat exit\n"));
     }
 
+    void keepEditingKeepsTheProgramOpen() {
+        Start();
+        Append(QStringLiteral("unsaved\r\n"));
+        WriteFile(Page("FrontPage"), "*changed outside\n");
+        outside_ = TOutsideChoice::KeepEditing;
+        QVERIFY(!window_->close());
+        QVERIFY(window_->isVisible());
+        QCOMPARE(ReadFile(Page("FrontPage")), std::string("*changed outside\n"));
+        QVERIFY(Editor()->Modified());
+    }
+
     // --- Find and replace --------------------------------------------------------------------
 
     void findAndReplaceMessages() {
