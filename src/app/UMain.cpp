@@ -1,11 +1,13 @@
 #include "UMain.h"
 
+#include "UEditor.h"
+#include "UFilePropertiesDialog.h"
 #include "UQtText.h"
 #include "USearchingDialog.h"
+#include "UWindowGeometry.h"
 #include "render/UNavigation.h"
 #include "render/UPageRequests.h"
 #include "render/UTemplateLib.h"
-#include "render/UWindowPlace.h"
 #include "storage/UDocumentSearching.h"
 #include "storage/UPageFile.h"
 
@@ -98,6 +100,29 @@ TfrmMain::TfrmMain(const TMainOptions& options, QWidget* parent)
         [this](const std::string& design) { SetDesign(design); },
         [this](const QString& text) { Message(text); }, this);
 
+    // The page file commands ask through dialogs; a pending edit is saved first.
+    pageUi_ = std::make_unique<TPageOperationsUi>(this, session_->Language(),
+                                                  [this] { return CommitEditor(); });
+    pageOps_ = std::make_unique<TPageOperations>(*session_, *pageUi_);
+    // The internal editor: one window for the whole run, hidden until used.
+    if (editorType_ == TEditorType::Internal) {
+        TEditorHost host;
+        host.PageSaved = [this](const std::string& file, bool created) {
+            EditorSaved(file, created);
+        };
+        host.DeletePage = [this](const std::string& file) { Guard([&] { RemovePageFile(file); }); };
+        host.ShowNotationHelp = [this] { ShowNotationHelp(); };
+        host.ShowPluginHelp = [this] { actions_->mniHelpPlugin->trigger(); };
+        host.ActivateMain = [this] {
+            if (isMinimized()) showNormal();
+            raise();
+            activateWindow();
+        };
+        editor_ = new TfrmEditor(settings, session_->Language(), std::move(host), this);
+        editor_->setWindowFlag(Qt::Window);
+        editor_->PlaceWindow();
+    }
+
     Connect();
     // 10: restrictions.
     ApplyRestrictions();
@@ -122,12 +147,11 @@ TfrmMain::~TfrmMain() {
 void TfrmMain::PlaceWindow() {
     TTarnelReg& s = session_->Settings();
     QRect desktop = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
-    TWindowPlace place = PlaceOnDesktop(
-        s.MainTop, s.MainLeft, {desktop.top(), desktop.left(), desktop.width(), desktop.height()});
-    int top = place.top, left = place.left;
-    int width = s.MainWidth > 100 ? s.MainWidth : 745;
-    int height = s.MainHeight > 100 ? s.MainHeight : 480;
-    setGeometry(left, top, width, height);
+    // A window placed below or right of the desktop comes back onto it.
+    QRect place =
+        CorrectedGeometry(desktop, s.MainTop, s.MainLeft, s.MainHeight, s.MainWidth, 480, 745);
+    setGeometry(place);
+    int width = place.width();
     int list = std::min(s.ListWidth, width - 10);
     if (list <= 0) list = 1;
     splitter_->setSizes({list, width - list});
@@ -161,14 +185,20 @@ void TfrmMain::Connect() {
             this, QString(), FromUtf8(session_->DocumentFolder()), filters.join(";;"));
         if (file.isEmpty()) return;
         Guard([&] {
+            if (!CommitEditor()) return;
             OpenDocument(file.toStdString());
             RefreshFileList();
         });
     });
-    connect(a->actOpenFolder, &QAction::triggered, this, [this] {
-        if (!session_->DocumentFolder().empty())
-            QDesktopServices::openUrl(QUrl::fromLocalFile(FromUtf8(session_->DocumentFolder())));
-    });
+    connect(a->actOpenFolder, &QAction::triggered, this, [this] { OpenWikiFolder(); });
+    connect(a->actNew, &QAction::triggered, this, [this] { Guard([this] { NewPage(); }); });
+    connect(a->actNewWiki, &QAction::triggered, this, [this] { Guard([this] { NewWiki(); }); });
+    connect(a->actCopy, &QAction::triggered, this, [this] { Guard([this] { CopyPage(); }); });
+    connect(a->actModifyFileName, &QAction::triggered, this,
+            [this] { Guard([this] { RenamePage(); }); });
+    connect(a->actDelete, &QAction::triggered, this, [this] { Guard([this] { DeletePage(); }); });
+    connect(a->actFileProperty, &QAction::triggered, this,
+            [this] { Guard([this] { ShowFileProperties(); }); });
     connect(a->actPrint, &QAction::triggered, this, [this] { Print(); });
     connect(a->actPrintPreview, &QAction::triggered, this, [this] { PrintPreview(); });
     connect(a->mniClose, &QAction::triggered, this, &QWidget::close);
@@ -289,8 +319,10 @@ void TfrmMain::WatchPage(const std::string& fileName) {
 
 void TfrmMain::OpenDocument(const std::string& fileName) {
     if (!IsPlainFile(fileName)) return;
-    ShowDocument(fileName);
-    if (editorType_ == TEditorType::Internal) ShowEditor(fileName);
+    // Leaving the page saves its pending edit first, without asking.
+    if (!CommitEditor()) return;
+    // The editor takes the page only once the view shows it, so that both hold one page.
+    if (ShowDocument(fileName) && editor_) editor_->LoadPage(fileName, session_->ReadOptions());
 }
 
 void TfrmMain::OpenOrCreateDocument(const std::string& fileName) {
@@ -301,20 +333,135 @@ void TfrmMain::OpenOrCreateDocument(const std::string& fileName) {
 }
 
 void TfrmMain::NewDocument(const std::string& fileName) {
+    if (!CommitEditor()) return;
+    // The engine reads the editor type from the settings, where the settings dialog may have
+    // put the type of the next start; this run keeps the type it started with.
+    TTarnelReg& settings = session_->Settings();
+    struct RestoreType {
+        TTarnelReg& settings;
+        TEditorType stored;
+        ~RestoreType() { settings.EditorType = stored; }
+    } restore{settings, settings.EditorType};
+    settings.EditorType = editorType_;
+    TNewDocumentResult started = pageOps_->NewDocument(fileName);
+    for (const std::string& message : started.Messages)
+        Message(FromDisplay(message));
     newPageFileName_ = fileName;
     if (editorType_ != TEditorType::Internal) {
-        // An external editor gets an empty file; the watcher shows it once it is saved.
-        for (const std::string& message : session_->OpenWiki(FolderOf(fileName)))
-            Message(FromDisplay(message));
-        WriteFileAtomically(fileName, std::string());
-        RefreshFileList();
+        // The external editor gets the empty file, listed at once; the watcher shows the
+        // page once the editor has saved it.
+        side_->RefreshPages();
+        UpdateTitleAndSelection();
         WatchPage(fileName);
         EditDocument();
-    } else {
-        // The internal editor takes the new page over; no file is written until it saves.
-        ShowEditor(fileName);
+    } else if (editor_) {
+        // The internal editor takes the new page over; no file is written until it saves,
+        // and the view and the page list stay as they are.
+        editor_->PrepareNewPage(fileName);
     }
     emit newPageStarted(FromUtf8(fileName));
+}
+
+bool TfrmMain::CommitEditor() {
+    return !editor_ || editor_->SaveIfModified();
+}
+
+void TfrmMain::ShowEditor(const std::string& fileName) {
+    if (!editor_) return;
+    if (editor_->FileName() != fileName) {
+        if (IsPlainFile(fileName))
+            editor_->LoadPage(fileName, session_->ReadOptions());
+        else
+            editor_->PrepareNewPage(fileName);
+    }
+    editor_->ShowWindow();
+}
+
+void TfrmMain::EditorSaved(const std::string& fileName, bool created) {
+    Guard([&] {
+        if (created) RefreshFileList();
+        // The view is disabled while the page is shown again, and enabled again whatever
+        // the showing does.
+        webMain_->setEnabled(false);
+        struct Enable {
+            TPageView* view;
+            ~Enable() { view->setEnabled(true); }
+        } enable{webMain_};
+        ShowDocument(fileName);
+    });
+}
+
+// --- Page file commands ----------------------------------------------------------------------
+
+void TfrmMain::FinishPageCommand(const TPageCommandResult& result) {
+    if (result.ListChanged) {
+        side_->RefreshPages();
+        UpdateTitleAndSelection();
+    }
+    if (!result.Open.empty()) OpenOrCreateDocument(result.Open);
+}
+
+void TfrmMain::NewPage() {
+    FinishPageCommand(pageOps_->NewPage());
+}
+
+void TfrmMain::NewWiki() {
+    FinishPageCommand(pageOps_->NewWiki());
+}
+
+void TfrmMain::CopyPage() {
+    FinishPageCommand(pageOps_->CopyPage());
+}
+
+void TfrmMain::RenamePage() {
+    TPageCommandResult result = pageOps_->RenamePage();
+    if (!result.Done) return;
+    OpenDocument(result.Open);
+    side_->RefreshPages();
+    UpdateTitleAndSelection();
+}
+
+void TfrmMain::DeletePage() {
+    const std::string fileName = session_->DocumentFileName();
+    if (fileName.empty()) return;
+    std::string name = DecodeFileName(fileName, session_->Settings().NameEncodingUTF8);
+    if (pageUi_->Confirm(FormatText(LangText(session_->Language(), "Dialog.Delete.Confirm.Format"),
+                                    name)) != TAnswer::Yes)
+        return;
+    RemovePageFile(fileName);
+}
+
+void TfrmMain::RemovePageFile(const std::string& fileName) {
+    TRemoveResult removed = pageOps_->RemovePageFile(fileName, side_->SelectedPage());
+    RefreshRecentList();
+    ClearView();
+    side_->RefreshPages();
+    if (editor_) editor_->ClearPage();
+    if (removed.ShowIndex >= 0) {
+        PageListClicked(session_->PageList(), removed.ShowIndex);
+    } else {
+        UpdateTitleAndSelection();
+        EnablePageCommands(false);
+    }
+}
+
+void TfrmMain::ShowFileProperties() {
+    const std::string& fileName = session_->DocumentFileName();
+    if (fileName.empty()) return;
+    TfrmFileProperties dialog(FileProperties(fileName), session_->Language(), this);
+    if (PropertiesHook)
+        PropertiesHook(dialog);
+    else
+        dialog.exec();
+}
+
+void TfrmMain::OpenWikiFolder() {
+    if (session_->DocumentFolder().empty()) return;
+    QUrl url = QUrl::fromLocalFile(FromUtf8(session_->DocumentFolder()));
+    if (OpenUrlHook)
+        OpenUrlHook(url);
+    else
+        QDesktopServices::openUrl(url);
 }
 
 void TfrmMain::ClearView() {
@@ -460,6 +607,7 @@ void TfrmMain::ApplyLanguageTexts() {
     actions_->ApplyLanguage(language);
     side_->ApplyLanguage(language);
     cssSelect_->ApplyLanguage();
+    if (editor_) editor_->ApplyLanguage();
     if (frmEditorHelp_)
         frmEditorHelp_->setWindowTitle(
             LangQ(language, "Notation.Help.Title", frmEditorHelp_->windowTitle()));
@@ -683,7 +831,13 @@ bool TfrmMain::OpenDroppedFiles(const std::vector<std::string>& paths) {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
+    // A pending edit is saved; Cancel in its question keeps the program running.
+    if (!CommitEditor()) {
+        event->ignore();
+        return;
+    }
     TTarnelReg& s = session_->Settings();
+    if (editor_) editor_->StoreGeometry();
     QRect normal = normalGeometry();
     s.MainTop = normal.top();
     s.MainLeft = normal.left();
@@ -705,6 +859,9 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
             if (entry.is_regular_file(ec)) std::filesystem::remove(entry.path(), ec);
     watcher_.reset();
     Guard([this] { session_->Close(); });
+    // The control's properties go into the settings file that Close has just written (it
+    // keeps values it does not own).
+    if (editor_) Guard([this] { editor_->StoreProperties(); });
     event->accept();
 }
 

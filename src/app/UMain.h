@@ -8,6 +8,7 @@
 #include "UCssSelectDialog.h"
 #include "UMainActions.h"
 #include "UMainStatusBar.h"
+#include "UPageOperationsUi.h"
 #include "UPageView.h"
 #include "USidePanel.h"
 #include "render/UWikiSession.h"
@@ -22,6 +23,9 @@
 class QPrinter;
 
 namespace tarnel {
+
+class TfrmEditor;
+class TfrmFileProperties;
 
 struct TMainOptions {
     std::string AppFolder;              // the program folder, ending in "/"
@@ -63,8 +67,22 @@ public:
     void GoTop();
     void ChangePrevDocument();
     void EditDocument();
-    // The internal editor comes with its own window; until it exists this does nothing.
-    void ShowEditor(const std::string& fileName) { (void)fileName; }
+    // Localises and shows the internal editor with the page `fileName` (loaded first when
+    // the editor holds another one).
+    void ShowEditor(const std::string& fileName);
+    // SaveIfModified of the internal editor, before anything that leaves the current page.
+    // False: the user cancelled (or the save failed) and the operation stops.
+    bool CommitEditor();
+    // The page file commands of the File menu.
+    void NewPage();
+    void NewWiki();
+    void CopyPage();
+    void RenamePage();
+    void DeletePage();
+    void ShowFileProperties();
+    void OpenWikiFolder();
+    // Deletes `fileName` and shows the page-list entry that takes its place.
+    void RemovePageFile(const std::string& fileName);
     void SetDesign(const std::string& design);
     // Files dropped on the window: the first page file among them opens. False when none.
     bool OpenDroppedFiles(const std::vector<std::string>& paths);
@@ -83,6 +101,12 @@ public:
     bool ShowingOuterPage() const { return showingOuterPage_; }
     const std::string& NewPageFileName() const { return newPageFileName_; }
     int ShowCount() const { return showCount_; }
+    TfrmEditor* Editor() const { return editor_; }
+    TPageOperationsUi& PageUi() { return *pageUi_; }
+    // The properties dialog is shown modally unless a test takes it.
+    std::function<void(TfrmFileProperties&)> PropertiesHook;
+    // Where "open the wiki folder" goes (the system's file manager unless a test takes it).
+    std::function<void(const QUrl&)> OpenUrlHook;
     // Messages go to a message box unless a test takes them.
     std::function<void(const QString&)> MessageHook;
     // The Yes/No/Cancel question; returns QMessageBox::Yes, No or Cancel.
@@ -120,10 +144,17 @@ private:
     // Runs a command; an error becomes one message box and the window stays usable.
     void Guard(const std::function<void()>& command);
     void WatchPage(const std::string& fileName);
+    // After a page command: the page list shown again and the page to open, if any.
+    void FinishPageCommand(const TPageCommandResult& result);
+    // The editor has written `fileName`: list it when new and show it again.
+    void EditorSaved(const std::string& fileName, bool created);
     std::string TmpFolder() const;
 
     std::unique_ptr<TWikiSession> session_;
     std::unique_ptr<TFileChangeNotification> watcher_;
+    std::unique_ptr<TPageOperationsUi> pageUi_;
+    std::unique_ptr<TPageOperations> pageOps_;
+    TfrmEditor* editor_ = nullptr; // the internal editor; none for an external one
     TEditorType editorType_ = TEditorType::Internal;
     TMainActions* actions_ = nullptr;
     TSidePanel* side_ = nullptr;

@@ -1,13 +1,15 @@
 // tarnel: the desktop program.
 //
-//   tarnel [--config FILE] [--screenshot FILE [--screenshot-design FILE]] [--timing]
-//          [--time-page FILE]... [PAGEFILE]
+//   tarnel [--config FILE] [--screenshot FILE [--screenshot-design FILE]
+//          [--screenshot-editor FILE]] [--timing] [--time-page FILE]... [PAGEFILE]
 //
 // --screenshot writes an image of the window once the first page has been drawn and quits
 // (used by ./run without a display and for the pictures in docs/; --screenshot-design adds
-// one of the design dialog); --time-page shows the pages named in turn and prints how long
+// one of the design dialog, --screenshot-editor one of the internal editor holding the page);
+// --time-page shows the pages named in turn and prints how long
 // each took from the request to drawn, then quits; --timing prints on
 // stderr how long the program took from its start to the first page drawn.
+#include "UEditor.h"
 #include "UMain.h"
 #include "settings/AppFolder.h"
 #include "settings/ULanguage.h"
@@ -57,7 +59,7 @@ int main(int argc, char** argv) {
     tarnel::TMainOptions options;
     options.AppFolder = tarnel::AppFolder();
     options.FirstStartLanguage = tarnel::LocaleLanguage();
-    QString screenshot, designShot;
+    QString screenshot, designShot, editorShot;
     QStringList timedPages; // pages shown one after another, each timed to drawn
     bool timing = false;
     QStringList args = QApplication::arguments();
@@ -68,6 +70,8 @@ int main(int argc, char** argv) {
             screenshot = args[++i];
         else if (args[i] == QLatin1String("--screenshot-design") && i + 1 < args.size())
             designShot = args[++i];
+        else if (args[i] == QLatin1String("--screenshot-editor") && i + 1 < args.size())
+            editorShot = args[++i];
         else if (args[i] == QLatin1String("--time-page") && i + 1 < args.size())
             timedPages << args[++i];
         else if (args[i] == QLatin1String("--timing"))
@@ -143,9 +147,8 @@ int main(int argc, char** argv) {
         }
         if (screenshot.isEmpty()) return;
         // One more frame so that the page is on the screen, not only loaded.
-        QTimer::singleShot(300, window.get(), [&] {
-            window->grab().save(screenshot);
-            std::printf("%s\n", screenshot.toLocal8Bit().constData());
+        // The design dialog's picture, then the end.
+        auto design = [&] {
             if (designShot.isEmpty()) {
                 window->close();
                 return;
@@ -155,6 +158,20 @@ int main(int argc, char** argv) {
                 window->CssSelect()->grab().save(designShot);
                 std::printf("%s\n", designShot.toLocal8Bit().constData());
                 window->close();
+            });
+        };
+        QTimer::singleShot(300, window.get(), [&, design] {
+            window->grab().save(screenshot);
+            std::printf("%s\n", screenshot.toLocal8Bit().constData());
+            if (editorShot.isEmpty() || !window->Editor()) {
+                design();
+                return;
+            }
+            window->ShowEditor(window->Session().DocumentFileName());
+            QTimer::singleShot(300, window.get(), [&, design] {
+                window->Editor()->grab().save(editorShot);
+                std::printf("%s\n", editorShot.toLocal8Bit().constData());
+                design();
             });
         });
     });
