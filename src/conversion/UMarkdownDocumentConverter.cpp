@@ -1579,8 +1579,11 @@ std::string TMarkdownDocumentConverter::ConvertLink(std::string_view Match) {
     if (!url.empty() && url.front() == '<' && url.size() >= 2) url = url.substr(1, url.size() - 2);
     if (IsUrl(url)) {
         std::string u(url);
-        if (IsImageFile(u)) return Hold(Concat({"<a href=\"", u, "\"><img src=\"", u, "\"></a>"}));
-        return Hold(Concat({"<a href=\"", u, "\">", EscapeHtml(u), "</a>"}));
+        std::optional<std::string> href = AttributeAddress(u);
+        if (!href) return Hold(EscapeHtml(u));
+        if (IsImageFile(u))
+            return Hold(Concat({"<a href=\"", *href, "\"><img src=\"", *href, "\"></a>"}));
+        return Hold(Concat({"<a href=\"", *href, "\">", EscapeHtml(u), "</a>"}));
     }
     bool bracketed = !Match.empty() && Match.front() == '[' && Match.size() >= 4;
     if (!bracketed) return std::string(Match);
@@ -1906,9 +1909,16 @@ std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text) {
     std::vector<std::pair<std::size_t, std::size_t>> images;
     if (t.find("![") != npos)
         t = ScanRule(t, TInlineLinkMatcher(t, true), [&](const TRuleMatch& m, std::string& out) {
+            // An address that would run script shows the image's alternative text instead.
+            std::optional<std::string> src =
+                AttributeAddress(WithoutAngleBrackets(m.Group(2)), true);
+            if (!src) {
+                out += EscapeHtml(m.Group(1));
+                return;
+            }
             images.emplace_back(out.size(), 0);
             out += "<img src=\"";
-            out += WithoutAngleBrackets(m.Group(2));
+            out += *src;
             out += "\" alt=\"";
             out += EscapeHtml(m.Group(1));
             out += '"';
@@ -1919,11 +1929,15 @@ std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text) {
     if (t.find("](") != npos) {
         const char* base = t.data();
         t = ScanRule(t, TInlineLinkMatcher(t, false), [&](const TRuleMatch& m, std::string& out) {
-            out += "<a href=\"";
-            out += WithoutAngleBrackets(m.Group(2));
-            out += '"';
-            out += TitleAttribute(m.Group(3));
-            out += '>';
+            // An address that would run script leaves the link text as plain text.
+            std::optional<std::string> href = AttributeAddress(WithoutAngleBrackets(m.Group(2)));
+            if (href) {
+                out += "<a href=\"";
+                out += *href;
+                out += '"';
+                out += TitleAttribute(m.Group(3));
+                out += '>';
+            }
             // The link text is escaped, except images made from it by the image rule
             // ("[![alt](/i.png)](/u)"): they stay images inside the link.
             std::string_view label = m.Group(1);
@@ -1938,7 +1952,7 @@ std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text) {
                 pos = image->second;
             }
             out += EscapeHtml(std::string_view(base + pos, to - pos));
-            out += "</a>";
+            if (href) out += "</a>";
         });
     }
     auto id = [](const TRuleMatch& m) { return m.Group(2).empty() ? m.Group(1) : m.Group(2); };
@@ -1949,8 +1963,13 @@ std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text) {
                 out += m.Group(0);
                 return;
             }
+            std::optional<std::string> src = AttributeAddress(link->LinkUrl, true);
+            if (!src) {
+                out += EscapeHtml(m.Group(1));
+                return;
+            }
             out += "<img src=\"";
-            out += link->LinkUrl;
+            out += *src;
             out += "\" alt=\"";
             out += EscapeHtml(m.Group(1));
             out += '"';
@@ -1964,8 +1983,13 @@ std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text) {
                 out += m.Group(0);
                 return;
             }
+            std::optional<std::string> href = AttributeAddress(link->LinkUrl);
+            if (!href) {
+                out += SpanPasses(m.Group(1));
+                return;
+            }
             out += "<a href=\"";
-            out += link->LinkUrl;
+            out += *href;
             out += '"';
             out += TitleAttribute(link->LinkTitle);
             out += '>';
