@@ -164,14 +164,15 @@ TEST_F(ExportTest, CopiesSubFoldersAndRefusesTheWikiAsExportFolder) {
 TEST_F(ExportTest, FailuresNameThePageAndTheReason) {
     Page("A", "a\n");
     std::string bad = Page("Bad", "b\n");
-    fs::remove(bad);
-    fs::create_directory(bad); // a folder where a page file should be
+    std::ofstream(bad, std::ios::binary) << "\xFF\xFE\n"; // not readable as UTF-8
+    session.SetReadEncoding(PageEncoding::Utf8);
     // The other pages are written; the failed one is counted and named.
     TExportResult result = Export();
     EXPECT_EQ(result.written, 1);
     EXPECT_EQ(result.failed, 1);
     ASSERT_EQ(result.failures.size(), 1u);
     EXPECT_NE(result.failures[0].find("Bad"), std::string::npos) << result.failures[0];
+    session.SetReadEncoding(PageEncoding::Settings);
     fs::remove(bad);
 
     session.Templates().ExportFileName = "missing.html";
