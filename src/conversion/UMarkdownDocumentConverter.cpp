@@ -1568,6 +1568,36 @@ struct TStrongMatcher {
 
 } // namespace
 
+// Deep nesting cheap: every nesting level converts its body as a text of its own, so a
+// page nested n levels deep costs n copies of it. Past kMaxNesting levels the body is
+// converted flat (FlattenNesting) and what made it deeper no longer counts; yet a
+// 5,000-deep list is mostly the blanks in front of its lines, and each of the levels
+// above the bound would copy them all. A line's run of leading blanks and quotation marks
+// is therefore cut to kPrefixBound bytes, which still reach past the bound (a level takes
+// at most a few blanks and a mark), so the line is flattened as before and the levels
+// above copy a bounded prefix per line instead of one as long as the page is deep.
+std::string CapNestingPrefixes(std::string text, std::size_t bound) {
+    std::string out;
+    std::size_t copied = 0; // text before this is in out already
+    std::size_t lineStart = 0;
+    const std::size_t n = text.size();
+    while (lineStart < n) {
+        std::size_t p = lineStart;
+        while (p < n && (text[p] == ' ' || text[p] == '\t' || text[p] == '>'))
+            ++p;
+        if (p - lineStart > bound) {
+            if (out.empty()) out.reserve(n / 2);
+            out.append(text, copied, lineStart + bound - copied);
+            copied = p;
+        }
+        std::size_t nl = text.find('\n', p);
+        lineStart = nl == npos ? n : nl + 1;
+    }
+    if (copied == 0) return text;
+    out.append(text, copied, npos);
+    return out;
+}
+
 TMarkdownDocumentConverter::TMarkdownDocumentConverter() = default;
 
 std::string TMarkdownDocumentConverter::LinkPattern() {
@@ -1594,7 +1624,7 @@ std::string TMarkdownDocumentConverter::ConvertLink(std::string_view Match) {
 }
 
 std::string TMarkdownDocumentConverter::ConvertBlocks(std::string_view Text) {
-    std::string text = markdown::CleanPageText(Text);
+    std::string text = CapNestingPrefixes(markdown::CleanPageText(Text), 8 * (kMaxNesting + 2));
     if (text.size() < 2 || text.compare(text.size() - 2, 2, "\n\n") != 0) text += '\n';
     LinkDefinitions.clear();
     linkIndex_.clear();
