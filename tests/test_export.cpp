@@ -467,3 +467,20 @@ TEST_F(ExportTest, AnInterruptedExportIsCompletedByTheNext) {
     EXPECT_EQ(next.written + next.unchanged, 2);
     EXPECT_TRUE(fs::exists(out + "42.html"));
 }
+
+// Page names become file names with --names title: whatever they hold, the index and the
+// links between pages write them escaped, so no name can end its href early. (A quote or
+// an angle bracket is replaced in the file name already.)
+TEST_F(ExportTest, TitleNamesAreEscapedInEveryHref) {
+    Page("Tom's", "x\n");
+    Page("A&B", "y\n");
+    Page("FrontPage", "[[Tom's]]\n");
+    TExportOptions options;
+    options.fileNameKind = TExportFileNameKind::Title;
+    EXPECT_EQ(Export(options).written, 3);
+    const std::string index = Out("index.html");
+    EXPECT_NE(index.find("<a href=\"Tom&#39;s.html\">"), std::string::npos) << index;
+    EXPECT_NE(index.find("<a href=\"A&amp;B.html\">"), std::string::npos) << index;
+    EXPECT_NE(Out("FrontPage.html").find("<a href=\"Tom&#39;s.html\">"), std::string::npos)
+        << Out("FrontPage.html");
+}

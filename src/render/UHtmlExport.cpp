@@ -503,8 +503,8 @@ TExportResult ExportHtml(TWikiSession& session, const TExportOptions& options,
         // The index line needs only the page's title, which comes from its file name, so an
         // unchanged page is listed without being read or converted.
         const std::string title = DecodeFileName(source, settings.NameEncodingUTF8);
-        indexList += "<li><a href=\"" + Href(outName) + "\">" +
-                     TWikiDocumentConverter::EscapeHtml(title) + "</a></li>\r\n";
+        indexList += "<li><a href=\"" + TWikiDocumentConverter::EscapeAttribute(Href(outName)) +
+                     "\">" + TWikiDocumentConverter::EscapeHtml(title) + "</a></li>\r\n";
         ++result.listed;
         auto old = previous.find(relative);
         if (!options.oldFile && old != previous.end() && old->second == pageKey &&
