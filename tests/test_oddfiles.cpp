@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 using namespace tarnel;
@@ -34,7 +35,8 @@ bool Mentions(const std::vector<std::string>& messages, const std::string& what,
     return false;
 }
 
-// A wiki with two pages and one of each odd entry; a file outside it holds a secret.
+// A wiki with two pages, a link to a file in its sub-folder and one of each odd entry; a
+// file outside it holds a secret.
 class OddFilesTest : public ::testing::Test {
 protected:
     OddFilesTest() : session(TARNEL_APP_DIR) {
@@ -52,6 +54,8 @@ protected:
         fs::create_symlink(wiki + FileOf("LoopA"), wiki + FileOf("LoopB"));
         fs::create_symlink(root.Path() + "secret.txt", wiki + FileOf("Outside"));
         fs::create_symlink("sub/kept.txt", wiki + FileOf("Linked"));
+        // A named pipe stands for a device: reading it would wait for ever.
+        mkfifo((wiki + FileOf("Pipe")).c_str(), 0600);
         session.Start(root.Path() + "settings.ini");
         session.OpenWiki(wiki);
     }
@@ -73,7 +77,8 @@ TEST_F(OddFilesTest, ListHasOnlyRegularFilesAndNamesEachSkippedEntry) {
     for (int i = 0; i < list.Count(); ++i)
         names.push_back(list.PageName(i));
     EXPECT_EQ(names, (std::vector<std::string>{"FrontPage", "Linked", "OtherPage"}));
-    ASSERT_EQ(list.skipped.size(), 5u);
+    ASSERT_EQ(list.skipped.size(), 6u);
+    EXPECT_TRUE(Mentions(list.skipped, FileOf("Pipe"), "not a regular file"));
     EXPECT_TRUE(Mentions(list.skipped, FileOf("Folder"), "a folder"));
     EXPECT_TRUE(Mentions(list.skipped, FileOf("Dangling"), "dangling"));
     EXPECT_TRUE(Mentions(list.skipped, FileOf("LoopA"), "loop"));
@@ -91,7 +96,7 @@ TEST_F(OddFilesTest, ExportGoesOnPastOddEntriesAndPublishesNothingFromOutside) {
     EXPECT_EQ(result.failed, 0);
     EXPECT_EQ(result.listed, 3);
     EXPECT_EQ(result.written, 3);
-    EXPECT_EQ(result.warnings.size(), 5u);
+    EXPECT_EQ(result.warnings.size(), 6u);
     EXPECT_TRUE(Mentions(result.warnings, FileOf("Folder"), "a folder"));
     EXPECT_TRUE(Mentions(result.warnings, FileOf("Outside"), "outside"));
     std::string index = root.Read("out/index.html");
