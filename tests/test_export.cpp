@@ -164,14 +164,15 @@ TEST_F(ExportTest, CopiesSubFoldersAndRefusesTheWikiAsExportFolder) {
 TEST_F(ExportTest, FailuresNameThePageAndTheReason) {
     Page("A", "a\n");
     std::string bad = Page("Bad", "b\n");
-    fs::remove(bad);
-    fs::create_directory(bad); // a folder where a page file should be
+    std::ofstream(bad, std::ios::binary) << "\xFF\xFE\n"; // not readable as UTF-8
+    session.SetReadEncoding(PageEncoding::Utf8);
     // The other pages are written; the failed one is counted and named.
     TExportResult result = Export();
     EXPECT_EQ(result.written, 1);
     EXPECT_EQ(result.failed, 1);
     ASSERT_EQ(result.failures.size(), 1u);
     EXPECT_NE(result.failures[0].find("Bad"), std::string::npos) << result.failures[0];
+    session.SetReadEncoding(PageEncoding::Settings);
     fs::remove(bad);
 
     session.Templates().ExportFileName = "missing.html";
@@ -465,4 +466,21 @@ TEST_F(ExportTest, AnInterruptedExportIsCompletedByTheNext) {
     EXPECT_EQ(next.failed, 0);
     EXPECT_EQ(next.written + next.unchanged, 2);
     EXPECT_TRUE(fs::exists(out + "42.html"));
+}
+
+// Page names become file names with --names title: whatever they hold, the index and the
+// links between pages write them escaped, so no name can end its href early. (A quote or
+// an angle bracket is replaced in the file name already.)
+TEST_F(ExportTest, TitleNamesAreEscapedInEveryHref) {
+    Page("Tom's", "x\n");
+    Page("A&B", "y\n");
+    Page("FrontPage", "[[Tom's]]\n");
+    TExportOptions options;
+    options.fileNameKind = TExportFileNameKind::Title;
+    EXPECT_EQ(Export(options).written, 3);
+    const std::string index = Out("index.html");
+    EXPECT_NE(index.find("<a href=\"Tom&#39;s.html\">"), std::string::npos) << index;
+    EXPECT_NE(index.find("<a href=\"A&amp;B.html\">"), std::string::npos) << index;
+    EXPECT_NE(Out("FrontPage.html").find("<a href=\"Tom&#39;s.html\">"), std::string::npos)
+        << Out("FrontPage.html");
 }

@@ -491,7 +491,7 @@ TEST(MarkdownSpans, Formatting) {
         {"inline image", "![alt](p.png \"t\")\n",
          "<p><img src=\"p.png\" alt=\"alt\" title=\"t\" /></p>\n\n"},
         {"address in angle brackets", "<http://x.org/?a=1&b=2>\n",
-         "<p><a href=\"http://x.org/?a=1&b=2\">http://x.org/?a=1&amp;b=2</a></p>\n\n"},
+         "<p><a href=\"http://x.org/?a=1&amp;b=2\">http://x.org/?a=1&amp;b=2</a></p>\n\n"},
         {"picture address", "<http://x.org/p.PNG>\n",
          "<p><a href=\"http://x.org/p.PNG\"><img src=\"http://x.org/p.PNG\"></a></p>\n\n"},
         {"bare address is text", "http://x.org/\n", "<p>http://x.org/</p>\n\n"},

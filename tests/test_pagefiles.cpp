@@ -29,7 +29,7 @@ TEST(PageNames, EncodeAndDecode) {
         {"46726F6E7450616765.txt", false, "FrontPage"},
         {"46726f6e7450616765.TXT", false, "FrontPage"},
         {"/wiki/folder/46726F6E7450616765.txt", false, "FrontPage"},
-        {"46726F6E745061676.txt", false, "FrontPag"}, // a final unpaired digit is ignored
+        {"46726F6E745061676.txt", false, ""}, // an odd number of digits cannot be decoded
         {"4672.bak", false, "Fr"},
         {"A4A2.txt", false, kHiraA},
         {"E38182.txt", true, kHiraA},

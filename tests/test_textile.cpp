@@ -42,7 +42,7 @@ TEST(Textile, BlockRules) {
         std::string html;
     } cases[] = {
         {"", ""},
-        {"h2. Title <b>  ", "<h2><a name=\"i0\">Title <b></a></h2>\r\n"}, // written as it stands
+        {"h2. Title <b>  ", "<h2><a name=\"i0\">Title &lt;b&gt;</a></h2>\r\n"}, // escaped
         {"h1.  ", "<h1><a name=\"i0\"> </a></h1>\r\n"},
         {"h1. ", "<h1><a name=\"i0\"></a></h1>\r\n"},
         {"h7. x\nh2.x", Paragraph("h7. x<br>\r\nh2.x")},
@@ -160,7 +160,7 @@ TEST(Textile, BoundedRulesGiveWhatTheirPatternsGive) {
     };
     auto g = [](const RegexMatch& m, int i) { return std::string(m.Group(i)); };
     auto anchor = [](const std::string& href, const std::string& text) {
-        return "<a href=\"" + href + "\">" + text + "</a>";
+        return "<a href=\"" + TWikiDocumentConverter::EscapeAttribute(href) + "\">" + text + "</a>";
     };
     std::mt19937 rng(23);
     for (int i = 0; i < 10000; ++i) {
@@ -189,7 +189,8 @@ TEST(Textile, BoundedRulesGiveWhatTheirPatternsGive) {
         std::string steps = c.ConvertDeleted(c.ConvertCode(c.ConvertCitation(c.ConvertStrong(
             c.ConvertEmphasis(c.ConvertInserted(c.ConvertLinks(c.EscapeHtml(text))))))));
         std::string spans = pass(steps, "m/%{(.+?)}(.+?)%/k", [&](const RegexMatch& m) {
-            return "<span style=\"" + g(m, 1) + "\">" + g(m, 2) + "</span>";
+            return "<span style=\"" + TWikiDocumentConverter::EscapeAttribute(g(m, 1)) + "\">" +
+                   g(m, 2) + "</span>";
         });
         ASSERT_EQ(c.ConvertInlinePlain(text), spans) << text;
         std::string whole = ScanReplace(

@@ -170,6 +170,12 @@ void Progress::Done() {
     if (terminal_ && shown_ >= 0) std::fputs("\r\033[K", stderr);
 }
 
+void RequirePageFile(const std::string& page) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(page, ec))
+        throw std::runtime_error("no such page file: " + page);
+}
+
 std::string AsFolder(std::string folder) {
     if (folder.empty()) return "./";
     if (folder.back() != '/') folder += '/';

@@ -110,6 +110,9 @@ extern const char* const kSearchUsage;
 extern const char* const kShowUsage;
 // A wiki folder argument, ending in "/".
 std::string AsFolder(std::string folder);
+// Throws "no such page file: PAGE" unless PAGE is a regular file (a name the file system
+// cannot take, too long say, is none): show and convert word this fault alike.
+void RequirePageFile(const std::string& page);
 
 int RunList(Arguments& args, const CommonOptions& common);
 int RunConvert(Arguments& args, const CommonOptions& common);

@@ -88,6 +88,7 @@ int RunConvert(Arguments& args, const CommonOptions& common) {
             throw UsageError{"convert takes one PAGEFILE"};
     }
     if (page.empty()) throw UsageError{"convert needs PAGEFILE"};
+    RequirePageFile(page);
 
     // The page is converted as the desktop program would convert it in its wiki; the
     // options given here go over the settings and the wiki's Wiki.ini.

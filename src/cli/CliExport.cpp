@@ -110,7 +110,9 @@ int RunExport(Arguments& args, const CommonOptions& common) {
         std::string display = Utf8ToShiftJis(page);
         if (display.empty()) throw UsageError{"--page " + page + ": not valid UTF-8"};
         std::string file = EncodePageName(display, settings.NameEncodingUTF8) + settings.Extension;
-        if (!std::filesystem::exists(wiki + file))
+        // A name the file system cannot take (too long, say) is no page either.
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(wiki + file, ec))
             throw std::runtime_error("no such page: " + page);
         options.pages.insert(file);
     }
@@ -119,6 +121,9 @@ int RunExport(Arguments& args, const CommonOptions& common) {
     TExportResult result = ExportHtml(
         *session, options, [&](int done, int total) { return progress.Show(done, total); });
     progress.Done();
+    // The warnings name files by their file-system names, which need no conversion.
+    for (const std::string& warning : result.warnings)
+        std::fprintf(stderr, "tarnel-cli: %s\n", warning.c_str());
     for (const std::string& failure : result.failures)
         std::fprintf(stderr, "tarnel-cli: not written: %s\n", ShiftJisToUtf8(failure).c_str());
     std::fprintf(stderr, "%d pages listed, %d written, %d unchanged, %d failed in %s\n",

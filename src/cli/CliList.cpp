@@ -3,6 +3,7 @@
 #include "cli/Cli.h"
 #include "render/UWikiSession.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <stdexcept>
 
@@ -21,6 +22,8 @@ int RunList(Arguments& args, const CommonOptions& common) {
         throw std::runtime_error("no such wiki folder: " + folder);
     auto session = OpenSession(folder, common);
     const TWikiFileList& list = session->PageList();
+    for (const std::string& warning : list.skipped)
+        std::fprintf(stderr, "tarnel-cli: %s\n", warning.c_str());
     for (int i = 0; i < list.Count(); ++i)
         PrintLine(list.DisplayName(i));
     return kDone;

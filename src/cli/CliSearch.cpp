@@ -52,6 +52,8 @@ int RunSearch(Arguments& args, const CommonOptions& common) {
                     [&](int done, int total) { return progress.Show(done, total); });
     progress.Done();
     const TWikiFileList& results = session->SearchResults();
+    for (const std::string& warning : results.skipped)
+        std::fprintf(stderr, "tarnel-cli: %s\n", warning.c_str());
     for (int i = 0; i < results.Count(); ++i)
         PrintLine(results.PageName(i));
     return kDone;

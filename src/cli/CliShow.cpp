@@ -40,8 +40,7 @@ int RunShow(Arguments& args, const CommonOptions& common) {
             throw UsageError{"show takes one PAGEFILE"};
     }
     if (page.empty()) throw UsageError{"show needs PAGEFILE"};
-    if (!std::filesystem::is_regular_file(page))
-        throw std::runtime_error("no such page file: " + page);
+    RequirePageFile(page);
 
     auto session = OpenSession(FolderOf(page), common, shared);
     if (design) session->Settings().CssName = FindDesign(*session, *design);

@@ -264,10 +264,7 @@ std::string TFreeStyleWikiDocumentConverter::ConvertLinks(std::string_view Text)
 
 std::string TFreeStyleWikiDocumentConverter::ConvertLink(std::string_view Match) {
     std::string match(Match);
-    if (IsUrl(match)) {
-        if (IsImageFile(match)) return "<a href=\"" + match + "\"><img src=\"" + match + "\"></a>";
-        return "<a href=\"" + match + "\">" + match + "</a>";
-    }
+    if (IsUrl(match)) return AddressLink(match);
     if (!StartsWith(match, "[")) return match;
 
     // A candidate that opens with "[[" but closes with a single "]" (the single-bracket
@@ -282,8 +279,13 @@ std::string TFreeStyleWikiDocumentConverter::ConvertLink(std::string_view Match)
     std::string alias = inner.substr(0, bar);
     std::string target = inner.substr(bar + 1);
     if (IsUrl(target)) {
-        std::string shown = IsImageFile(alias) ? "<img src=\"" + alias + "\">" : alias;
-        return "<a href=\"" + target + "\">" + shown + "</a>";
+        // The alias shows as an image when it names one; its address is checked like the
+        // link's own, so "[javascript:x.png|http://...]" shows its alias as text.
+        std::optional<std::string> image =
+            IsImageFile(alias) ? AttributeAddress(alias, true) : std::nullopt;
+        std::string shown = image ? "<img src=\"" + *image + "\">" : alias;
+        std::optional<std::string> href = AttributeAddress(target);
+        return href ? "<a href=\"" + *href + "\">" + shown + "</a>" : shown;
     }
     return MakePageLink(PageFileOf(target), alias, true);
 }

@@ -269,7 +269,7 @@ std::string THatenaDocumentConverter::LinkPattern() {
 
 std::string THatenaDocumentConverter::ConvertLink(std::string_view Match) {
     std::string match(Match);
-    if (IsUrl(match)) return "<a href=\"" + match + "\">" + match + "</a>";
+    if (IsUrl(match)) return AddressLink(match, false);
     bool bracketed = StartsWith(match, "[") && match.size() >= 4;
     if (!bracketed) return match;
     std::string name = match.substr(2, match.size() - 4);

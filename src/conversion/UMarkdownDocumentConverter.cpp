@@ -1568,6 +1568,36 @@ struct TStrongMatcher {
 
 } // namespace
 
+// Deep nesting cheap: every nesting level converts its body as a text of its own, so a
+// page nested n levels deep costs n copies of it. Past kMaxNesting levels the body is
+// converted flat (FlattenNesting) and what made it deeper no longer counts; yet a
+// 5,000-deep list is mostly the blanks in front of its lines, and each of the levels
+// above the bound would copy them all. A line's run of leading blanks and quotation marks
+// is therefore cut to kPrefixBound bytes, which still reach past the bound (a level takes
+// at most a few blanks and a mark), so the line is flattened as before and the levels
+// above copy a bounded prefix per line instead of one as long as the page is deep.
+std::string CapNestingPrefixes(std::string text, std::size_t bound) {
+    std::string out;
+    std::size_t copied = 0; // text before this is in out already
+    std::size_t lineStart = 0;
+    const std::size_t n = text.size();
+    while (lineStart < n) {
+        std::size_t p = lineStart;
+        while (p < n && (text[p] == ' ' || text[p] == '\t' || text[p] == '>'))
+            ++p;
+        if (p - lineStart > bound) {
+            if (out.empty()) out.reserve(n / 2);
+            out.append(text, copied, lineStart + bound - copied);
+            copied = p;
+        }
+        std::size_t nl = text.find('\n', p);
+        lineStart = nl == npos ? n : nl + 1;
+    }
+    if (copied == 0) return text;
+    out.append(text, copied, npos);
+    return out;
+}
+
 TMarkdownDocumentConverter::TMarkdownDocumentConverter() = default;
 
 std::string TMarkdownDocumentConverter::LinkPattern() {
@@ -1579,8 +1609,11 @@ std::string TMarkdownDocumentConverter::ConvertLink(std::string_view Match) {
     if (!url.empty() && url.front() == '<' && url.size() >= 2) url = url.substr(1, url.size() - 2);
     if (IsUrl(url)) {
         std::string u(url);
-        if (IsImageFile(u)) return Hold(Concat({"<a href=\"", u, "\"><img src=\"", u, "\"></a>"}));
-        return Hold(Concat({"<a href=\"", u, "\">", EscapeHtml(u), "</a>"}));
+        std::optional<std::string> href = AttributeAddress(u);
+        if (!href) return Hold(EscapeHtml(u));
+        if (IsImageFile(u))
+            return Hold(Concat({"<a href=\"", *href, "\"><img src=\"", *href, "\"></a>"}));
+        return Hold(Concat({"<a href=\"", *href, "\">", EscapeHtml(u), "</a>"}));
     }
     bool bracketed = !Match.empty() && Match.front() == '[' && Match.size() >= 4;
     if (!bracketed) return std::string(Match);
@@ -1591,7 +1624,7 @@ std::string TMarkdownDocumentConverter::ConvertLink(std::string_view Match) {
 }
 
 std::string TMarkdownDocumentConverter::ConvertBlocks(std::string_view Text) {
-    std::string text = markdown::CleanPageText(Text);
+    std::string text = CapNestingPrefixes(markdown::CleanPageText(Text), 8 * (kMaxNesting + 2));
     if (text.size() < 2 || text.compare(text.size() - 2, 2, "\n\n") != 0) text += '\n';
     LinkDefinitions.clear();
     linkIndex_.clear();
@@ -1906,9 +1939,16 @@ std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text) {
     std::vector<std::pair<std::size_t, std::size_t>> images;
     if (t.find("![") != npos)
         t = ScanRule(t, TInlineLinkMatcher(t, true), [&](const TRuleMatch& m, std::string& out) {
+            // An address that would run script shows the image's alternative text instead.
+            std::optional<std::string> src =
+                AttributeAddress(WithoutAngleBrackets(m.Group(2)), true);
+            if (!src) {
+                out += EscapeHtml(m.Group(1));
+                return;
+            }
             images.emplace_back(out.size(), 0);
             out += "<img src=\"";
-            out += WithoutAngleBrackets(m.Group(2));
+            out += *src;
             out += "\" alt=\"";
             out += EscapeHtml(m.Group(1));
             out += '"';
@@ -1919,11 +1959,15 @@ std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text) {
     if (t.find("](") != npos) {
         const char* base = t.data();
         t = ScanRule(t, TInlineLinkMatcher(t, false), [&](const TRuleMatch& m, std::string& out) {
-            out += "<a href=\"";
-            out += WithoutAngleBrackets(m.Group(2));
-            out += '"';
-            out += TitleAttribute(m.Group(3));
-            out += '>';
+            // An address that would run script leaves the link text as plain text.
+            std::optional<std::string> href = AttributeAddress(WithoutAngleBrackets(m.Group(2)));
+            if (href) {
+                out += "<a href=\"";
+                out += *href;
+                out += '"';
+                out += TitleAttribute(m.Group(3));
+                out += '>';
+            }
             // The link text is escaped, except images made from it by the image rule
             // ("[![alt](/i.png)](/u)"): they stay images inside the link.
             std::string_view label = m.Group(1);
@@ -1938,7 +1982,7 @@ std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text) {
                 pos = image->second;
             }
             out += EscapeHtml(std::string_view(base + pos, to - pos));
-            out += "</a>";
+            if (href) out += "</a>";
         });
     }
     auto id = [](const TRuleMatch& m) { return m.Group(2).empty() ? m.Group(1) : m.Group(2); };
@@ -1949,8 +1993,13 @@ std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text) {
                 out += m.Group(0);
                 return;
             }
+            std::optional<std::string> src = AttributeAddress(link->LinkUrl, true);
+            if (!src) {
+                out += EscapeHtml(m.Group(1));
+                return;
+            }
             out += "<img src=\"";
-            out += link->LinkUrl;
+            out += *src;
             out += "\" alt=\"";
             out += EscapeHtml(m.Group(1));
             out += '"';
@@ -1964,8 +2013,13 @@ std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text) {
                 out += m.Group(0);
                 return;
             }
+            std::optional<std::string> href = AttributeAddress(link->LinkUrl);
+            if (!href) {
+                out += SpanPasses(m.Group(1));
+                return;
+            }
             out += "<a href=\"";
-            out += link->LinkUrl;
+            out += *href;
             out += '"';
             out += TitleAttribute(link->LinkTitle);
             out += '>';

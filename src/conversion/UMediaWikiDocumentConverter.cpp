@@ -184,10 +184,7 @@ std::string TMediaWikiDocumentConverter::LinkPattern() {
 
 std::string TMediaWikiDocumentConverter::ConvertLink(std::string_view Match) {
     std::string match(Match);
-    if (IsUrl(match)) {
-        if (IsImageFile(match)) return "<a href=\"" + match + "\"><img src=\"" + match + "\"></a>";
-        return "<a href=\"" + match + "\">" + match + "</a>";
-    }
+    if (IsUrl(match)) return AddressLink(match);
     if (!StartsWith(match, "[[") || match.size() < 4)
         return MakePageLink(PageFileOf(match), match, false);
 
@@ -198,7 +195,10 @@ std::string TMediaWikiDocumentConverter::ConvertLink(std::string_view Match) {
     }
     std::string target = inner.substr(0, bar);
     std::string alias = inner.substr(bar + 1);
-    if (IsUrl(target)) return "<a href=\"" + target + "\">" + alias + "</a>";
+    if (IsUrl(target)) {
+        std::optional<std::string> href = AttributeAddress(target);
+        return href ? "<a href=\"" + *href + "\">" + alias + "</a>" : alias;
+    }
     return MakePageLink(PageFileOf(target), alias, true);
 }
 

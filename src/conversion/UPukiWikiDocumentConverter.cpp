@@ -749,11 +749,7 @@ std::string ConvertCallOf(TWikiDocumentConverter& Converter, std::string_view Ca
 std::string ConvertAliasLink(TWikiDocumentConverter& Converter, std::string_view Match,
                              bool DropDoubledGt) {
     std::string match(Match);
-    if (TWikiDocumentConverter::IsUrl(match)) {
-        if (TWikiDocumentConverter::IsImageFile(match))
-            return "<a href=\"" + match + "\"><img src=\"" + match + "\"></a>";
-        return "<a href=\"" + match + "\">" + match + "</a>";
-    }
+    if (TWikiDocumentConverter::IsUrl(match)) return TWikiDocumentConverter::AddressLink(match);
     if (!(StartsWith(match, "[[") && EndsWith(match, "]]") && match.size() >= 4))
         return Converter.MakePageLink(Converter.PageFileOf(match), match, false); // a WikiName
 
@@ -771,8 +767,9 @@ std::string ConvertAliasLink(TWikiDocumentConverter& Converter, std::string_view
     if (TWikiDocumentConverter::IsUrl(target)) {
         std::string shown = alias;
         if (TWikiDocumentConverter::IsUrl(alias) && TWikiDocumentConverter::IsImageFile(alias))
-            shown = "<img src=\"" + alias + "\">";
-        return "<a href=\"" + target + "\">" + shown + "</a>";
+            shown = "<img src=\"" + TWikiDocumentConverter::EscapeAttribute(alias) + "\">";
+        std::optional<std::string> href = TWikiDocumentConverter::AttributeAddress(target);
+        return href ? "<a href=\"" + *href + "\">" + shown + "</a>" : shown;
     }
     return Converter.MakePageLink(Converter.PageFileOf(target), alias, true);
 }

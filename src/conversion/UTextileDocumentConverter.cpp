@@ -1,7 +1,7 @@
 // Textile notation.
 //
 // Block rules, tried in this order on each line:
-//   "hN. "             heading h1 to h6, contents level N; its text is written as it stands
+//   "hN. "             heading h1 to h6, contents level N; its text is escaped, no inline rules
 //   "|...|"            table row; a cell may begin with prefixes, each followed by a blank:
 //                      "_." header cell, "\N." colspan, "/N." rowspan, "<." "=." ">." alignment
 //   "---" or more      horizontal rule, written inside whatever block is open
@@ -209,8 +209,11 @@ std::string Element(std::string_view name, std::string_view content) {
     return html;
 }
 
+// A link "text":address; an address that would run script leaves the text alone.
 std::string Anchor(std::string_view href, std::string_view text) {
-    return "<a href=\"" + std::string(href) + "\">" + std::string(text) + "</a>";
+    std::optional<std::string> value = TWikiDocumentConverter::AttributeAddress(href);
+    if (!value) return std::string(text);
+    return "<a href=\"" + *value + "\">" + std::string(text) + "</a>";
 }
 
 // One phrase modifier: the form between blanks, then the bracketed form on its result.
@@ -256,7 +259,7 @@ std::string TTextileDocumentConverter::ConvertBlocks(std::string_view Text) {
             std::string tag = "h" + std::to_string(level);
             html += CloseBlock("", current);
             html +=
-                "<" + tag + "><a name=\"" + id + "\">" + std::string(text) + "</a></" + tag + ">";
+                "<" + tag + "><a name=\"" + id + "\">" + EscapeHtml(text) + "</a></" + tag + ">";
             html += CRLF;
             Contents.Add(std::string(text), id, level);
         } else if (Search(kTableRowPattern, line).Found()) {
@@ -353,7 +356,7 @@ std::string TTextileDocumentConverter::ConvertInlinePlain(std::string_view Text)
     return ScanTwoPart(kSpanPattern, html, "%{", "}", "%",
                        [](const RegexMatch& m, std::string& out) {
                            out += "<span style=\"";
-                           out += m.Group(1);
+                           out += TWikiDocumentConverter::EscapeAttribute(m.Group(1));
                            out += "\">";
                            out += m.Group(2);
                            out += "</span>";

@@ -335,7 +335,8 @@ std::string TWikiDocumentConverter::MakePageLink(const std::string& LinkFile, st
     if (exists) {
         if (UsesInnerLinks()) return "<a href=\"WikiLink:" + LinkFile + "\">" + text + "</a>";
         if (Options.ExportHref)
-            return "<a href=\"" + Options.ExportHref(LinkFile) + "\">" + text + "</a>";
+            return "<a href=\"" + EscapeAttribute(Options.ExportHref(LinkFile)) + "\">" + text +
+                   "</a>";
         std::size_t dot = LinkFile.rfind('.');
         std::string html =
             (dot == std::string::npos ? LinkFile : LinkFile.substr(0, dot)) + ".html";
@@ -439,6 +440,163 @@ std::string TWikiDocumentConverter::EscapeHtml(std::string_view Text) {
         }
     }
     return out;
+}
+
+namespace {
+
+bool IsAsciiAlpha(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool IsAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool IsHexDigit(char c) {
+    return IsAsciiDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// Length of the character reference at Text[at] ("&amp;", "&#106;", "&#x6A;"), or 0.
+std::size_t CharacterReferenceLength(std::string_view Text, std::size_t at) {
+    std::size_t i = at + 1;
+    if (i < Text.size() && Text[i] == '#') {
+        ++i;
+        bool hex = i < Text.size() && (Text[i] == 'x' || Text[i] == 'X');
+        if (hex) ++i;
+        std::size_t digits = i;
+        while (i < Text.size() && (hex ? IsHexDigit(Text[i]) : IsAsciiDigit(Text[i])))
+            ++i;
+        if (i == digits) return 0;
+    } else {
+        if (i >= Text.size() || !IsAsciiAlpha(Text[i])) return 0;
+        while (i < Text.size() && (IsAsciiAlpha(Text[i]) || IsAsciiDigit(Text[i])))
+            ++i;
+    }
+    return i < Text.size() && Text[i] == ';' ? i + 1 - at : 0;
+}
+
+// The attribute value as a browser decodes it, as far as a scheme can hide in it: numeric
+// references (with or without their ";", as browsers accept them) and the named ones that
+// stand for a colon or a blank. Decoded characters above 0x7F only matter in that they are
+// no scheme character, so they become 0x7F.
+std::string DecodeForScheme(std::string_view Value) {
+    std::string out;
+    for (std::size_t i = 0; i < Value.size();) {
+        if (Value[i] != '&') {
+            out += Value[i++];
+            continue;
+        }
+        std::size_t j = i + 1;
+        if (j < Value.size() && Value[j] == '#') {
+            ++j;
+            bool hex = j < Value.size() && (Value[j] == 'x' || Value[j] == 'X');
+            if (hex) ++j;
+            std::size_t digits = j;
+            unsigned long code = 0;
+            while (j < Value.size() && (hex ? IsHexDigit(Value[j]) : IsAsciiDigit(Value[j]))) {
+                char c = Value[j++];
+                unsigned d = IsAsciiDigit(c) ? unsigned(c - '0') : unsigned((c | 0x20) - 'a' + 10);
+                if (code < 0x110000) code = code * (hex ? 16 : 10) + d;
+            }
+            if (j > digits) {
+                if (j < Value.size() && Value[j] == ';') ++j;
+                out += code < 0x80 ? static_cast<char>(code) : '\x7F';
+                i = j;
+                continue;
+            }
+        } else if (std::size_t len = CharacterReferenceLength(Value, i)) {
+            std::string_view name = Value.substr(i + 1, len - 2);
+            char decoded = name == "colon"     ? ':'
+                           : name == "Tab"     ? '\t'
+                           : name == "NewLine" ? '\n'
+                           : name == "amp"     ? '&'
+                           : name == "sol"     ? '/'
+                           : name == "nbsp"    ? '\x7F'
+                                               : '\0';
+            if (decoded) {
+                out += decoded;
+                i += len;
+                continue;
+            }
+        }
+        out += Value[i++];
+    }
+    return out;
+}
+
+} // namespace
+
+std::string TWikiDocumentConverter::EscapeAttribute(std::string_view Value) {
+    // As in EscapeHtml, every byte handled is below 0x40 and never the trail byte of a
+    // double-byte character.
+    std::string out;
+    out.reserve(Value.size() + 8);
+    for (std::size_t i = 0; i < Value.size(); ++i) {
+        char c = Value[i];
+        switch (c) {
+        case '&':
+            out += CharacterReferenceLength(Value, i) ? "&" : "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&#39;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+bool TWikiDocumentConverter::IsSafeAddress(std::string_view Address, bool Image) {
+    std::string decoded = DecodeForScheme(Address);
+    std::string plain;
+    for (char c : decoded) {
+        auto b = static_cast<unsigned char>(c);
+        if (b <= 0x20 || b == 0x7F) continue;
+        plain += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    // A scheme is a letter and then letters, digits, "+", "-" or "." up to the first colon;
+    // anything else before the colon makes the address a relative one.
+    std::size_t colon = plain.find(':');
+    if (colon == std::string::npos || colon == 0 || !IsAsciiAlpha(plain[0])) return true;
+    for (std::size_t i = 1; i < colon; ++i) {
+        char c = plain[i];
+        if (!IsAsciiAlpha(c) && !IsAsciiDigit(c) && c != '+' && c != '-' && c != '.') return true;
+    }
+    std::string_view scheme = std::string_view(plain).substr(0, colon);
+    if (scheme == "javascript" || scheme == "vbscript") return false;
+    if (scheme != "data") return true;
+    if (!Image) return false;
+    std::string_view rest = std::string_view(plain).substr(colon + 1);
+    for (std::string_view type : {"image/png", "image/gif", "image/jpeg", "image/webp"})
+        if (rest.starts_with(type) && rest.size() > type.size() &&
+            (rest[type.size()] == ';' || rest[type.size()] == ','))
+            return true;
+    return false;
+}
+
+std::optional<std::string> TWikiDocumentConverter::AttributeAddress(std::string_view Address,
+                                                                    bool Image) {
+    std::string value = EscapeAttribute(Address);
+    if (!IsSafeAddress(value, Image)) return std::nullopt;
+    return value;
+}
+
+std::string TWikiDocumentConverter::AddressLink(std::string_view Url, bool ShowImage) {
+    std::optional<std::string> href = AttributeAddress(Url);
+    if (!href) return std::string(Url);
+    if (ShowImage && IsImageFile(Url))
+        return "<a href=\"" + *href + "\"><img src=\"" + *href + "\"></a>";
+    return "<a href=\"" + *href + "\">" + std::string(Url) + "</a>";
 }
 
 std::string TWikiDocumentConverter::ReplaceAll(std::string_view Text, std::string_view What,

@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -172,6 +173,24 @@ public:
 
     // --- Text helpers (usable without an instance) ------------------------------------------
     static std::string EscapeHtml(std::string_view Text);
+    // Page text made fit to stand inside a double-quoted attribute value: "<", ">", '"' and
+    // "'" become references, and so does every "&" that does not already begin a character
+    // reference (text escaped before links were matched keeps its "&amp;" as it is). The
+    // value can never end its attribute early or open a tag.
+    static std::string EscapeAttribute(std::string_view Value);
+    // Whether an address may be written as a live link (Image: as the source of an image).
+    // The address is read as a browser reads the attribute value: character references
+    // decoded, blanks and control bytes dropped, the scheme in any case. The schemes
+    // "javascript", "vbscript" and "data" run script or carry a document of their own and
+    // are refused; an image may still be a "data:image/png", "gif", "jpeg" or "webp".
+    static bool IsSafeAddress(std::string_view Address, bool Image = false);
+    // An address from page text as an attribute value: escaped, or nothing when it is
+    // refused (the link is then written as plain text).
+    static std::optional<std::string> AttributeAddress(std::string_view Address,
+                                                       bool Image = false);
+    // A bare address as a link showing the address as written; with ShowImage an image
+    // address shows the image instead. A refused address stays plain text.
+    static std::string AddressLink(std::string_view Url, bool ShowImage = true);
     // Every match of the pattern What (not quoted) replaced by With.
     static std::string ReplaceAll(std::string_view Text, std::string_view What,
                                   std::string_view With);

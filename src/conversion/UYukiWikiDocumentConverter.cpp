@@ -158,10 +158,7 @@ std::string TYukiWikiDocumentConverter::ConvertInlinePlain(std::string_view Text
 
 std::string TYukiWikiDocumentConverter::ConvertLink(std::string_view Match) {
     std::string match(Match);
-    if (IsUrl(match)) {
-        if (IsImageFile(match)) return "<a href=\"" + match + "\"><img src=\"" + match + "\"></a>";
-        return "<a href=\"" + match + "\">" + match + "</a>";
-    }
+    if (IsUrl(match)) return AddressLink(match);
     if (StartsWith(match, "[[") && match.size() >= 4) {
         std::string name = match.substr(2, match.size() - 4);
         return MakePageLink(PageFileOf(name), name, true);

@@ -319,6 +319,34 @@ void RemoveWritten(const std::string& out, const std::string& relative) {
         fs::remove(dir, ec);
 }
 
+// Whether a file name is that of a temporary file of an atomic write (".tarnel-" and six
+// characters, as mkstemp makes them); the export's own manifest is none.
+bool IsTemporaryName(const std::string& name) {
+    return name.size() == 14 && name.starts_with(".tarnel-") && name != kExportManifest;
+}
+
+// Removes what an export killed while writing left behind: the temporary files of its
+// atomic writes, in the export folder and in the folders this run writes into. Each
+// removal is reported.
+void RemoveStaleTemporaries(const std::string& out, const std::vector<std::string>& planned,
+                            std::vector<std::string>& warnings) {
+    std::set<fs::path> folders{fs::path(out)};
+    for (const std::string& path : planned)
+        folders.insert((fs::path(out) / path).parent_path());
+    for (const fs::path& folder : folders) {
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(folder, ec)) {
+            std::string name = entry.path().filename().string();
+            if (!IsTemporaryName(name) || !entry.is_regular_file(ec) || entry.is_symlink(ec))
+                continue;
+            std::error_code removeError;
+            if (fs::remove(entry.path(), removeError))
+                warnings.push_back(entry.path().string() +
+                                   ": removed, left by an interrupted export");
+        }
+    }
+}
+
 // Takes the link to index.html out of a page when no index is written, keeping its text.
 std::string WithoutIndexLink(std::string html) {
     const std::string open = "<a href=\"index.html\">";
@@ -453,12 +481,14 @@ TExportResult ExportHtml(TWikiSession& session, const TExportOptions& options,
     // The manifest names everything planned before the first write, with a key that
     // matches nothing: an export killed half-way leaves files that the next one knows as
     // its own and writes again.
+    TExportResult result;
+    result.warnings = pages.skipped;
+    RemoveStaleTemporaries(out, planned, result.warnings);
     TManifest manifest = previous;
     for (const std::string& path : planned)
         if (!manifest.count(path)) manifest[path] = "-";
     WriteManifest(out, manifest);
 
-    TExportResult result;
     std::string indexList;
     for (int i = 0; i < total; ++i) {
         if (progress && !progress(i, total)) {
@@ -477,8 +507,8 @@ TExportResult ExportHtml(TWikiSession& session, const TExportOptions& options,
         // The index line needs only the page's title, which comes from its file name, so an
         // unchanged page is listed without being read or converted.
         const std::string title = DecodeFileName(source, settings.NameEncodingUTF8);
-        indexList += "<li><a href=\"" + Href(outName) + "\">" +
-                     TWikiDocumentConverter::EscapeHtml(title) + "</a></li>\r\n";
+        indexList += "<li><a href=\"" + TWikiDocumentConverter::EscapeAttribute(Href(outName)) +
+                     "\">" + TWikiDocumentConverter::EscapeHtml(title) + "</a></li>\r\n";
         ++result.listed;
         auto old = previous.find(relative);
         if (!options.oldFile && old != previous.end() && old->second == pageKey &&

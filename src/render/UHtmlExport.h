@@ -61,6 +61,9 @@ struct TExportResult {
     int failed = 0;                    // pages that could not be read, converted or written
     std::vector<std::string> failures; // one message per failed page (display form)
     int removed = 0; // files of earlier exports deleted (pages gone, settings changed)
+    // Entries of the wiki folder named like pages that are none (see TWikiFileList), and
+    // temporary files of an interrupted earlier export that were removed.
+    std::vector<std::string> warnings;
 };
 
 // The manifest in the export folder: every file Tarnel wrote there, with the settings it

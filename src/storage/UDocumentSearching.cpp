@@ -149,6 +149,7 @@ bool RunSearch(std::string_view query, const std::string& folder, const std::str
     pages.Update();
     results.folder = folder;
     results.Clear();
+    results.skipped = pages.skipped;
 
     std::vector<std::string> terms = SplitSearchQuery(query);
     for (std::string& term : terms)

@@ -4,6 +4,8 @@
 #include "text/jconvert.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <dirent.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -19,21 +21,65 @@ bool NameLess(const std::string& a, const std::string& b) {
     return c != 0 ? c < 0 : a < b;
 }
 
+// The real path of a folder, ending in "/", or empty.
+std::string RealFolder(const std::string& dir) {
+    char* real = realpath(dir.c_str(), nullptr);
+    if (!real) return {};
+    std::string path = real;
+    free(real);
+    if (path.empty() || path.back() != '/') path += '/';
+    return path;
+}
+
+// Why the entry `name` of `dir` is not a page, or empty when it is one. `type` is the
+// entry's d_type: a regular file needs no further look.
+std::string WhyNotAPage(const std::string& dir, const std::string& name, unsigned char type,
+                        std::string& realDir) {
+    if (type == DT_REG) return {};
+    if (type == DT_DIR) return "a folder, not a page file";
+    std::string path = dir + name;
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) return "cannot be read";
+    if (S_ISREG(st.st_mode)) return {};
+    if (S_ISDIR(st.st_mode)) return "a folder, not a page file";
+    if (!S_ISLNK(st.st_mode)) return "not a regular file";
+    // A symbolic link counts only when it ends at a regular file inside the wiki folder,
+    // so that a page can never make search or export read a file from elsewhere.
+    char* target = realpath(path.c_str(), nullptr);
+    if (!target) return errno == ELOOP ? "a symbolic link loop" : "a dangling symbolic link";
+    std::string real = target;
+    free(target);
+    if (realDir.empty()) realDir = RealFolder(dir);
+    if (realDir.empty() || real.compare(0, realDir.size(), realDir) != 0)
+        return "a symbolic link to a file outside the wiki folder";
+    if (stat(real.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return "a symbolic link to something that is not a regular file";
+    return {};
+}
+
 } // namespace
 
 void TWikiFileList::Update() {
     names_.clear();
+    skipped.clear();
     if (folder.empty()) return;
     std::string dir = folder;
     if (dir.back() != '/') dir += '/';
     DIR* d = opendir(dir.c_str());
     if (!d) return;
+    std::string realDir; // found when a link needs it
     while (dirent* e = readdir(d)) {
         std::string name = e->d_name;
         if (name == "." || name == "..") continue;
-        if (IsPageFileName(name, extension)) names_.push_back(std::move(name));
+        if (!IsPageFileName(name, extension)) continue;
+        std::string why = WhyNotAPage(dir, name, e->d_type, realDir);
+        if (why.empty())
+            names_.push_back(std::move(name));
+        else
+            skipped.push_back(name + ": skipped, " + why);
     }
     closedir(d);
+    std::sort(skipped.begin(), skipped.end());
     std::sort(names_.begin(), names_.end(), NameLess);
 }
 

@@ -24,8 +24,17 @@ public:
     std::string folder; // the wiki folder, ending in "/"
 
     // Lists the page files of `folder`. A folder that does not exist gives an empty list.
+    // Only regular files are pages: an entry named like a page that is a folder, a device,
+    // a dangling symbolic link, a link loop or a link to a file outside the wiki folder is
+    // left out, with a warning in `skipped` naming it. A symbolic link to a regular file
+    // inside the wiki folder is a page.
     void Update();
-    void Clear() { names_.clear(); }
+    void Clear() {
+        names_.clear();
+        skipped.clear();
+    }
+    // One warning per entry that the last Update left out ("name: why").
+    std::vector<std::string> skipped;
     int Count() const { return static_cast<int>(names_.size()); }
     // Adds one file name at its sorted place; a name already present is not added again.
     void Add(const std::string& fileName);

@@ -35,6 +35,9 @@ std::string DecodeFileName(std::string_view fileName, bool useUtf8Names) {
     if (slash != std::string_view::npos) fileName.remove_prefix(slash + 1);
     std::size_t dot = fileName.rfind('.');
     if (dot != std::string_view::npos) fileName = fileName.substr(0, dot);
+    // Hex digits come in pairs: a name of an odd number of them was not made by the codec
+    // and cannot be decoded, which gives the empty name.
+    if (fileName.size() % 2 != 0) return std::string();
     std::string bytes;
     bytes.reserve(fileName.size() / 2);
     for (std::size_t i = 0; i + 1 < fileName.size(); i += 2) {
@@ -62,9 +65,11 @@ bool IsPageFileName(std::string_view fileName, std::string_view extension) {
 }
 
 bool PageFileExists(const std::string& folder, std::string_view fileName) {
+    // Only a regular file is a page (a symbolic link is followed): a folder named like a
+    // page is none.
     struct stat st;
     std::string path = folder + std::string(fileName);
-    return stat(path.c_str(), &st) == 0;
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 } // namespace tarnel
