@@ -40,7 +40,10 @@ bool TPageNameSet::IsCurrent() const {
 }
 
 bool TPageNameSet::PageExists(const std::string& folder, std::string_view fileName) const {
-    if (folder == folder_) return names_.find(fileName) != names_.end();
+    // A page given without a folder ("" from the converter) lies in the current folder,
+    // which the page list names "./".
+    if (folder == folder_ || (folder.empty() && folder_ == "./"))
+        return names_.find(fileName) != names_.end();
     return PageFileExists(folder, fileName);
 }
 
