@@ -4,6 +4,7 @@
 // at a file's bytes before converting it.
 #include "TestFolder.h"
 #include "conversion/UWikiDocumentConverter.h"
+#include "render/UPageNameSet.h"
 #include "storage/UDocumentSearching.h"
 #include "storage/UWikiFileList.h"
 #include "text/BRegExp.h"
@@ -302,4 +303,30 @@ TEST(FastPaths, LargeTextsConvertToUtf8AsSmallOnesDo) {
         }
         EXPECT_TRUE(ShiftJisToUtf8(large) == expected) << "round " << round;
     }
+}
+
+TEST(FastPaths, PageNameSetKnowsEveryPageAndNoOther) {
+    tarnel::testing::TestFolder wiki;
+    for (int i = 0; i < 300; ++i)
+        wiki.Write(EncodePageName("Page" + std::to_string(i), false) + ".txt", "x\n");
+    TWikiFileList list;
+    list.folder = wiki.Path();
+    list.Update();
+    ASSERT_EQ(list.Count(), 300);
+    TPageNameSet names;
+    names.Assign(list);
+    for (int i = 0; i < 300; ++i) {
+        const std::string file = EncodePageName("Page" + std::to_string(i), false);
+        EXPECT_TRUE(names.PageExists(wiki.Path(), file + ".txt")) << i;
+        EXPECT_FALSE(names.PageExists(wiki.Path(), file + ".TXT")) << i;
+        EXPECT_FALSE(names.PageExists(wiki.Path(), file)) << i;
+    }
+    EXPECT_FALSE(names.PageExists(wiki.Path(), EncodePageName("Page300", false) + ".txt"));
+    EXPECT_FALSE(names.PageExists(wiki.Path(), ""));
+    // Another folder is asked on the file system.
+    tarnel::testing::TestFolder other;
+    other.Write("41.txt", "x\n");
+    EXPECT_TRUE(names.PageExists(other.Path(), "41.txt"));
+    names.Clear();
+    EXPECT_FALSE(names.PageExists("", "41.txt"));
 }
