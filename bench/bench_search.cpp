@@ -47,4 +47,29 @@ void BM_GrepOneTerm(benchmark::State& state) {
 }
 BENCHMARK(BM_GrepOneTerm)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// A Japanese term (Shift_JIS as typed; the pages hold it in EUC-JP) that no page holds, and
+// grep of its EUC-JP bytes.
+const char* const kJapaneseTerm = "\x8c\x9f\x8d\xf5"; // "search" in Japanese
+
+void BM_SearchJapaneseTerm(benchmark::State& state) {
+    const std::string& folder = GeneratedWiki();
+    TWikiFileList results;
+    for (auto _ : state)
+        RunSearch(kJapaneseTerm, folder, ".txt", results, {});
+    state.counters["pages/s"] = benchmark::Counter(static_cast<double>(kPages) * state.iterations(),
+                                                   benchmark::Counter::kIsRate);
+    state.counters["found"] = results.Count();
+}
+BENCHMARK(BM_SearchJapaneseTerm)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_GrepJapaneseTerm(benchmark::State& state) {
+    const std::string command =
+        "grep -rlF \"$(printf '\\270\\241\\272\\367')\" " + GeneratedWiki() + " > /dev/null";
+    for (auto _ : state)
+        benchmark::DoNotOptimize(std::system(command.c_str()));
+    state.counters["pages/s"] = benchmark::Counter(static_cast<double>(kPages) * state.iterations(),
+                                                   benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_GrepJapaneseTerm)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 } // namespace

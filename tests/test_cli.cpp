@@ -1,5 +1,6 @@
 // tarnel-cli as a user runs it: output, exit status and messages.
 #include "TestFolder.h"
+#include "text/jconvert.h"
 
 #include <gtest/gtest.h>
 
@@ -283,4 +284,24 @@ TEST(Cli, SearchReadsEveryEncoding) {
     CliRun utf8 = Cli("search --read utf8 --body-only " + wiki.Path() + "w " + word, true);
     EXPECT_EQ(utf8.status, 1) << "the EUC-JP page is not UTF-8";
     EXPECT_NE(utf8.out.find("42.txt"), std::string::npos) << utf8.out;
+}
+
+TEST(Cli, ALargePageComesOutInPiecesExactlyAsAWhole) {
+    // More than a few of the pieces the output is written in; Japanese text and CR LF line
+    // ends fall on every piece boundary somewhere.
+    tarnel::testing::TestFolder wiki;
+    std::string page;
+    for (int n = 0; page.size() < (3u << 20); ++n)
+        page += "*Heading " + std::to_string(n) + "\n\xC6\xFC\xCB\xDC\xB8\xEC [[Page" +
+                std::to_string(n % 50) + "]] FrontPage and ''bold''\n-item \xA4\xA2\n\n";
+    wiki.Write("46726F6E7450616765.txt", page);
+    const std::string file = wiki.Path() + "46726F6E7450616765.txt";
+    CliRun sjis = Cli("convert --notation yukiwiki --encoding sjis " + file);
+    CliRun utf8 = Cli("convert --notation yukiwiki --encoding utf8 " + file);
+    CliRun euc = Cli("convert --notation yukiwiki --encoding euc " + file);
+    ASSERT_EQ(sjis.status, 0);
+    ASSERT_GT(sjis.out.size(), 3u << 20);
+    EXPECT_EQ(sjis.out.find('\r'), std::string::npos);
+    EXPECT_TRUE(utf8.out == tarnel::ShiftJisToUtf8(sjis.out)) << "UTF-8 output differs";
+    EXPECT_TRUE(euc.out == tarnel::ShiftJisToEucJp(sjis.out)) << "EUC-JP output differs";
 }

@@ -36,14 +36,15 @@ OutputEncoding ParseOutputEncoding(const std::string& value) {
 std::string LfLineEnds(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r') {
-            out += text[i];
-            continue;
-        }
-        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t cr = text.find('\r', pos);
+        if (cr == std::string_view::npos) break;
+        out.append(text.substr(pos, cr - pos));
         out += '\n';
+        pos = cr + (cr + 1 < text.size() && text[cr + 1] == '\n' ? 2 : 1);
     }
+    out.append(text.substr(std::min(pos, text.size())));
     return out;
 }
 
@@ -58,6 +59,24 @@ std::string EncodeOutput(std::string_view display, OutputEncoding encoding) {
         break;
     }
     return lf;
+}
+
+void WriteEncoded(std::string_view display, OutputEncoding encoding) {
+    // Each piece ends just after a line feed. A line feed is never part of a character in
+    // any of the conversions (a lead byte before it stands alone), and a CR LF pair stays
+    // in one piece, so the pieces convert exactly as the whole text does.
+    constexpr std::size_t kPiece = 1 << 20;
+    std::size_t pos = 0;
+    while (pos < display.size()) {
+        std::size_t end = display.size();
+        if (display.size() - pos > kPiece) {
+            std::size_t lf = display.find('\n', pos + kPiece);
+            if (lf != std::string_view::npos) end = lf + 1;
+        }
+        std::string piece = EncodeOutput(display.substr(pos, end - pos), encoding);
+        std::fwrite(piece.data(), 1, piece.size(), stdout);
+        pos = end;
+    }
 }
 
 PageEncoding ParseReadEncoding(const std::string& value) {

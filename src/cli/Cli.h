@@ -52,6 +52,9 @@ OutputEncoding ParseOutputEncoding(const std::string& value);
 std::string LfLineEnds(std::string_view text);
 // Display-form text (any line ends) in the output encoding with LF line ends.
 std::string EncodeOutput(std::string_view display, OutputEncoding encoding);
+// The same written to stdout piece by piece, so that a large page is never held twice more:
+// the bytes are those of EncodeOutput of the whole text.
+void WriteEncoded(std::string_view display, OutputEncoding encoding);
 
 // The arguments of one command, read front to back.
 class Arguments {

@@ -104,15 +104,13 @@ int RunConvert(Arguments& args, const CommonOptions& common) {
         notation.value_or(session->Notation()), options);
     converter->Convert(page, ReadPageText(page, session->ReadOptions()));
 
-    std::string out;
+    // The fragment is written as the converter left it: no whole copy of it is made.
     if (title)
-        out = converter->Title + "\n";
+        WriteEncoded(converter->Title + "\n", encoding);
     else if (toc)
-        out = converter->ContentsHtml(false);
+        WriteEncoded(converter->ContentsHtml(false), encoding);
     else
-        out = converter->Html;
-    out = EncodeOutput(out, encoding);
-    std::fwrite(out.data(), 1, out.size(), stdout);
+        WriteEncoded(converter->Html, encoding);
     return kDone;
 }
 

@@ -6,6 +6,7 @@
 #include "text/UPageName.h"
 #include "text/jconvert.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace tarnel {
@@ -36,13 +37,69 @@ const char* const kAddressLinkPattern =
 const char* const kAddressLinkPatternNoBrackets =
     "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*))/k";
 
-// The link pattern without its bracketed form, for the known link patterns (group 1 the
-// candidate, group 2 an address); nullptr for any other pattern.
-const char* PatternWithoutBrackets(const std::string& pattern) {
-    if (pattern == kStrictLinkPattern) return kStrictLinkPatternNoBrackets;
-    if (pattern == kLooseLinkPattern) return kLooseLinkPatternNoBrackets;
-    if (pattern == kAddressLinkPattern) return kAddressLinkPatternNoBrackets;
+// The known link patterns as handles, with their form without brackets and what can start
+// a match of them.
+struct TLinkRule {
+    const char* source;
+    TPattern whole;
+    TPattern noBrackets;
+    bool wikiNames;
+};
+const TLinkRule kLinkRules[] = {
+    {kStrictLinkPattern, TPattern(kStrictLinkPattern), TPattern(kStrictLinkPatternNoBrackets),
+     true},
+    {kLooseLinkPattern, TPattern(kLooseLinkPattern), TPattern(kLooseLinkPatternNoBrackets), true},
+    {kAddressLinkPattern, TPattern(kAddressLinkPattern), TPattern(kAddressLinkPatternNoBrackets),
+     false},
+};
+
+// The rule of a known link pattern; nullptr for any other pattern.
+const TLinkRule* KnownLinkRule(const std::string& pattern) {
+    for (const TLinkRule& rule : kLinkRules)
+        if (pattern == rule.source) return &rule;
     return nullptr;
+}
+
+bool IsAsciiWordByte(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// Whether a match of a link pattern can start at text[i], a character boundary whose
+// previous character is a word character when `afterWord`: an address starts with its
+// scheme and a colon, a bracketed name with "[[", a WikiName with a capital at a word
+// boundary. Anything else is ordinary text, where the matcher is not started at all.
+bool MayStartLink(std::string_view text, std::size_t i, bool afterWord, bool brackets,
+                  bool wikiNames) {
+    std::string_view rest = text.substr(i);
+    switch (text[i]) {
+    case 'h':
+        return rest.starts_with("http:") || rest.starts_with("https:");
+    case 'f':
+        return rest.starts_with("ftp:") || rest.starts_with("file:");
+    case 'm':
+        return rest.starts_with("mailto:");
+    case '[':
+        return brackets && rest.starts_with("[[");
+    default:
+        return wikiNames && !afterWord && text[i] >= 'A' && text[i] <= 'Z';
+    }
+}
+
+// The leftmost match of a link pattern in text[from..], the subject starting at `from`, as
+// Search(pattern, text, from) finds it; the matcher runs only where MayStartLink allows.
+RegexMatch SearchLink(const TPattern& pattern, std::string_view text, std::size_t from,
+                      bool brackets, bool wikiNames) {
+    bool afterWord = false;
+    for (std::size_t i = from; i < text.size();) {
+        if (MayStartLink(text, i, afterWord, brackets, wikiNames)) {
+            RegexMatch m = MatchAt(pattern, text, from, i);
+            if (m.Found()) return m;
+        }
+        std::size_t n = CharLength(text, i);
+        afterWord = n == 1 && IsAsciiWordByte(text[i]);
+        i += n;
+    }
+    return {};
 }
 
 [[noreturn]] void Abstract(const char* slot) {
@@ -89,7 +146,8 @@ void TWikiDocumentConverter::Convert(const std::string& fileName, std::string_vi
     FileName = fileName;
     // Broken double-byte pairs become "?" so that no rule sees a line end or a mark
     // swallowed into a character.
-    std::string display = RepairShiftJis(EucJpToShiftJis(text));
+    std::string display = EucJpToShiftJis(text);
+    RepairShiftJisInPlace(display);
     Html = ConvertBlocks(display);
     Title = DecodeFileName(FileName, Options.Utf8FileNames);
 }
@@ -132,9 +190,9 @@ std::string TWikiDocumentConverter::LinkPattern() {
 
 std::string TWikiDocumentConverter::ConvertLinks(std::string_view Text) {
     const std::string pattern = LinkPattern();
-    const char* tailPattern = PatternWithoutBrackets(pattern);
+    const TLinkRule* rule = KnownLinkRule(pattern);
     auto link = [this](const RegexMatch& m, std::string& out) { out += ConvertLink(m.Group(1)); };
-    if (!tailPattern) return ScanReplace(pattern, Text, link);
+    if (!rule) return ScanReplace(pattern, Text, link);
 
     // No link candidate spans a line (none of the forms matches a line end, and a line start
     // is a word boundary either way), so each line is scanned on its own.
@@ -153,17 +211,28 @@ std::string TWikiDocumentConverter::ConvertLinks(std::string_view Text) {
             // and an address that reaches the cut is matched again on the whole line.
             std::string_view head = line.substr(0, close + 2);
             while (pos < head.size()) {
-                RegexMatch m = Search(pattern, head, pos);
+                RegexMatch m = SearchLink(rule->whole, head, pos, true, rule->wikiNames);
                 if (!m.Found()) break;
-                if (m.End() == head.size() && m.Matched(2)) m = Search(pattern, line, m.Position());
+                if (m.End() == head.size() && m.Matched(2))
+                    m = SearchLink(rule->whole, line, m.Position(), true, rule->wikiNames);
                 out.append(line.substr(pos, m.Position() - pos));
                 link(m, out);
                 pos = m.End();
             }
         }
         // After the last "]]" no bracketed name can start; leaving that form out keeps the
-        // lazy "(.+?)" from running to the line end from every "[[" there.
-        if (pos < line.size()) out += ScanReplace(tailPattern, line.substr(pos), link);
+        // lazy "(.+?)" from running to the line end from every "[[" there. (No form of a
+        // link matches an empty text, so the scan always moves on.)
+        std::string_view tail = line.substr(pos);
+        std::size_t at = 0;
+        while (at < tail.size()) {
+            RegexMatch m = SearchLink(rule->noBrackets, tail, at, false, rule->wikiNames);
+            if (!m.Found()) break;
+            out.append(tail.substr(at, m.Position() - at));
+            link(m, out);
+            at = m.End();
+        }
+        out.append(tail.substr(std::min(at, tail.size())));
         if (newline == std::string_view::npos) break;
         out += '\n';
         lineStart = newline + 1;
@@ -640,7 +709,10 @@ bool TWikiDocumentConverter::IsImageFile(std::string_view Url) {
 }
 
 bool TWikiDocumentConverter::IsUrl(std::string_view Text) {
-    return Search("m/^(http|https|ftp|mailto|file):/k", Text).Found();
+    // The rule "m/^(http|https|ftp|mailto|file):/k", as a comparison of the text's start.
+    for (std::string_view scheme : {"http:", "https:", "ftp:", "mailto:", "file:"})
+        if (Text.starts_with(scheme)) return true;
+    return false;
 }
 
 } // namespace tarnel

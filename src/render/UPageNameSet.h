@@ -8,11 +8,12 @@
 
 #include "conversion/UWikiDocumentConverter.h"
 
+#include <cstdint>
 #include <ctime>
 #include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
+#include <vector>
 
 namespace tarnel {
 
@@ -34,14 +35,15 @@ public:
 private:
     std::string folder_;
     timespec stamp_{};
-    // Looked up by string_view without making a string for each link.
-    struct NameHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view s) const noexcept {
-            return std::hash<std::string_view>{}(s);
-        }
+    // An open-addressing table over the names: each slot holds a name's hash and its index
+    // in names_ (0 = empty), so a look-up for a link mostly touches one slot and no string.
+    struct TSlot {
+        std::uint64_t hash = 0;
+        std::uint32_t index = 0; // 1-based index into names_
     };
-    std::unordered_set<std::string, NameHash, std::equal_to<>> names_;
+    std::vector<std::string> names_;
+    std::vector<TSlot> slots_;
+    static std::uint64_t Hash(std::string_view s) noexcept;
 };
 
 } // namespace tarnel

@@ -16,20 +16,176 @@ bool IsLeadByte(unsigned char c) {
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
-// Reads a whole file; an unreadable file reads as empty (it simply does not match).
-std::string ReadBytesOrEmpty(const std::string& path) {
-    std::string bytes;
+// Reads a whole file into `bytes` (its memory reused from file to file); an unreadable file
+// reads as empty (it simply does not match).
+void ReadBytesInto(const std::string& path, std::string& bytes) {
+    bytes.clear();
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return bytes;
+    if (fd < 0) return;
     struct stat st;
+    std::size_t size = 0;
     if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-        bytes.reserve(static_cast<std::size_t>(st.st_size));
-    char buffer[65536];
-    ssize_t n;
-    while ((n = read(fd, buffer, sizeof buffer)) > 0)
-        bytes.append(buffer, static_cast<std::size_t>(n));
+        size = static_cast<std::size_t>(st.st_size);
+    // One byte more than the size, so that the end of the file is seen in the first read.
+    bytes.resize(size + 1);
+    std::size_t got = 0;
+    for (;;) {
+        if (got == bytes.size()) bytes.resize(bytes.size() * 2 + 65536);
+        ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    bytes.resize(got);
     close(fd);
-    return bytes;
+}
+
+// Upper-cases the ASCII letters of Shift_JIS text in place, as UpperSingleByte does.
+void UpperInPlace(std::string& text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        auto c = static_cast<unsigned char>(text[i]);
+        if (IsLeadByte(c))
+            ++i;
+        else if (c >= 'a' && c <= 'z')
+            text[i] = static_cast<char>(c - 'a' + 'A');
+    }
+}
+
+// SearchableText into `text`, reusing its memory.
+void SearchableTextInto(std::string_view bytes, std::string& text) {
+    std::size_t nul = bytes.find('\0');
+    if (nul != std::string_view::npos) bytes = bytes.substr(0, nul);
+    text.clear();
+    text.reserve(bytes.size() + bytes.size() / 32 + 2);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        char c = bytes[i];
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+            text += "\r\n";
+        } else {
+            text += c;
+        }
+    }
+    if (!text.empty() && text.back() != '\n') text += "\r\n";
+
+    if (IsUtf8WithNonAscii(text)) {
+        text = Utf8ToShiftJis(text);
+    } else {
+        // What ConvertJapaneseEncoding(text, ShiftJis) does, without detecting again.
+        switch (DetectJapaneseEncoding(text)) {
+        case JapaneseEncoding::EucOrShiftJis:
+        case JapaneseEncoding::EucJp:
+            text = EucJpToShiftJis(text);
+            break;
+        case JapaneseEncoding::Jis:
+        case JapaneseEncoding::JisOld:
+            text = JisToShiftJis(text);
+            break;
+        default:
+            break;
+        }
+    }
+    UpperInPlace(text);
+}
+
+char FoldAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Whether `bytes` holds `term` anywhere, ASCII letters compared without case (`term` is
+// upper-cased already).
+bool ContainsFolded(std::string_view bytes, std::string_view term) {
+    if (term.size() > bytes.size()) return false;
+    // Look for a byte of the term that is not a letter (a Japanese byte, a digit...) with
+    // memchr; a term of letters only is looked for by its first letter in both cases.
+    std::size_t key = 0;
+    while (key < term.size() && term[key] >= 'A' && term[key] <= 'Z')
+        ++key;
+    auto matchesAt = [&](std::size_t start) {
+        for (std::size_t k = 0; k < term.size(); ++k)
+            if (FoldAscii(bytes[start + k]) != term[k]) return false;
+        return true;
+    };
+    const std::size_t last = bytes.size() - term.size(); // last possible start
+    if (key < term.size()) {
+        const char* base = bytes.data();
+        std::size_t from = key;
+        while (from <= last + key) {
+            const void* hit = std::memchr(base + from, term[key], last + key + 1 - from);
+            if (!hit) return false;
+            std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
+            if (matchesAt(at - key)) return true;
+            from = at + 1;
+        }
+        return false;
+    }
+    for (std::size_t i = 0; i <= last; ++i)
+        if (FoldAscii(bytes[i]) == term[0] && matchesAt(i)) return true;
+    return false;
+}
+
+// Whether every byte from 0x80 up is part of a well-formed EUC-JP character (a pair of
+// bytes 0xA1-0xFE, or 0x8E and a half-width katakana byte 0xA1-0xDF), and no ESC occurs.
+// Such a file reads as its own bytes (ASCII, Shift_JIS or not text) or through the EUC-JP
+// conversion, which maps character to character; either way a term it shows in Shift_JIS
+// stands in the file in one of the term's two stored forms.
+bool PlainOrCleanEucJp(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        unsigned char c = p[i];
+        if (c < 0x80) {
+            if (c == 0x1B) return false;
+            continue;
+        }
+        if (i + 1 >= n) return false;
+        unsigned char d = p[i + 1];
+        if (c == 0x8E) {
+            if (d < 0xA1 || d > 0xDF) return false;
+        } else if (c < 0xA1 || c > 0xFE || d < 0xA1 || d > 0xFE) {
+            return false;
+        }
+        ++i;
+    }
+    return true;
+}
+
+// A term in the forms it takes in page files, for the first look at a file's bytes.
+struct TStoredTerm {
+    std::string shiftJis; // upper-cased, as compared
+    std::string eucJp;
+    // Whether the look can rule a page out: the term holds no line end (line ends are made
+    // CR LF before comparing) and its Shift_JIS form is made of whole characters that have
+    // an EUC-JP form and come back from it unchanged.
+    bool usable = false;
+};
+
+TStoredTerm StoredTerm(const std::string& upperTerm) {
+    TStoredTerm t;
+    t.shiftJis = upperTerm;
+    t.eucJp = ShiftJisToEucJp(upperTerm);
+    t.usable = !upperTerm.empty() && upperTerm.find_first_of("\r\n") == std::string::npos &&
+               EucJpToShiftJis(t.eucJp) == upperTerm;
+    return t;
+}
+
+// Whether the page file's bytes show that the page cannot contain every term; false means
+// "perhaps", and the page goes through the exact comparison.
+bool RuledOut(std::string_view bytes, const std::vector<TStoredTerm>& terms) {
+    bool absent = false;
+    for (const TStoredTerm& t : terms) {
+        if (!t.usable) continue;
+        if (ContainsFolded(bytes, t.shiftJis) ||
+            (t.eucJp != t.shiftJis && ContainsFolded(bytes, t.eucJp)))
+            continue;
+        absent = true;
+        break;
+    }
+    if (!absent) return false;
+    // Valid UTF-8 with non-ASCII characters is read as UTF-8, which is not character for
+    // character; neither is JIS (ESC) nor a file with stray high bytes.
+    std::size_t nul = bytes.find('\0');
+    if (IsUtf8WithNonAscii(bytes.substr(0, nul))) return false;
+    return PlainOrCleanEucJp(bytes);
 }
 
 } // namespace
@@ -115,28 +271,9 @@ bool ContainsOnBoundary(std::string_view text, std::string_view term) {
 
 std::string SearchableText(std::string_view bytes) {
     // Lines joined with CR LF, as when a page is read; a NUL ends the text.
-    std::size_t nul = bytes.find('\0');
-    if (nul != std::string_view::npos) bytes = bytes.substr(0, nul);
     std::string text;
-    text.reserve(bytes.size() + bytes.size() / 32 + 2);
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        char c = bytes[i];
-        if (c == '\r' || c == '\n') {
-            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-            text += "\r\n";
-        } else {
-            text += c;
-        }
-    }
-    if (!text.empty() && text.back() != '\n') text += "\r\n";
-
-    if (IsUtf8WithNonAscii(text))
-        text = Utf8ToShiftJis(text);
-    else if (DetectJapaneseEncoding(text) == JapaneseEncoding::EucOrShiftJis)
-        text = EucJpToShiftJis(text);
-    else
-        text = ConvertJapaneseEncoding(text, JapaneseEncoding::ShiftJis);
-    return UpperSingleByte(text);
+    SearchableTextInto(bytes, text);
+    return text;
 }
 
 bool RunSearch(std::string_view query, const std::string& folder, const std::string& extension,
@@ -161,9 +298,20 @@ bool RunSearch(std::string_view query, const std::string& folder, const std::str
     };
 
     const bool fixed = encoding != PageEncoding::Settings && encoding != PageEncoding::Automatic;
+    std::vector<TStoredTerm> stored;
+    for (const std::string& term : terms)
+        stored.push_back(StoredTerm(term));
+    // Each file is read once into `bytes` and, when its bytes do not rule it out, made into
+    // `text`; both keep their memory from page to page.
+    std::string bytes, text;
+    auto bodyMatches = [&](const std::string& path) {
+        ReadBytesInto(path, bytes);
+        if (RuledOut(bytes, stored)) return false;
+        SearchableTextInto(bytes, text);
+        return containsAll(text);
+    };
     // A page's text in the form the terms are compared with.
     auto searchable = [&](const std::string& path) {
-        if (!fixed) return SearchableText(ReadBytesOrEmpty(path));
         // Stored form (EUC-JP, LF lines) to display form with CR LF lines, as SearchableText
         // gives it, without guessing the encoding again.
         std::string display =
@@ -184,7 +332,9 @@ bool RunSearch(std::string_view query, const std::string& folder, const std::str
             continue;
         }
         // A query without terms matches every page without reading it.
-        if (options.searchBody && (terms.empty() || containsAll(searchable(pages.FilePath(i)))))
+        if (options.searchBody &&
+            (terms.empty() ||
+             (fixed ? containsAll(searchable(pages.FilePath(i))) : bodyMatches(pages.FilePath(i)))))
             results.Add(pages.FileName(i));
     }
     if (progress) progress(total, total);

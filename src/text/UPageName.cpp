@@ -3,6 +3,7 @@
 #include "text/BRegExp.h"
 #include "text/jconvert.h"
 
+#include <algorithm>
 #include <sys/stat.h>
 
 namespace tarnel {
@@ -52,6 +53,29 @@ std::string DecodeFileName(std::string_view fileName, bool useUtf8Names) {
 bool IsPageFileName(std::string_view fileName, std::string_view extension) {
     // The rule is the pattern ^[0-9A-F]+<extension>$ without case, every "." of the
     // extension escaped; the extension's other characters act as pattern characters.
+    // An extension of letters, digits and dots is a plain suffix, compared without the
+    // matcher (a folder listing asks this for every file).
+    auto isHex = [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+    };
+    auto plainChar = [](char c) {
+        return c == '.' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
+               (c >= 'a' && c <= 'z');
+    };
+    if (std::all_of(extension.begin(), extension.end(), plainChar)) {
+        if (extension.empty()) return !fileName.empty() && isHex(fileName[0]);
+        // "$" also matches before a line feed that ends the name.
+        if (fileName.ends_with('\n')) fileName.remove_suffix(1);
+        if (fileName.size() <= extension.size()) return false;
+        const std::size_t stem = fileName.size() - extension.size();
+        for (std::size_t i = 0; i < extension.size(); ++i) {
+            char a = fileName[stem + i], b = extension[i];
+            if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 'a' + 'A');
+            if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 'a' + 'A');
+            if (a != b) return false;
+        }
+        return std::all_of(fileName.begin(), fileName.begin() + static_cast<long>(stem), isHex);
+    }
     std::string pattern = "m/^[0-9A-F]+";
     for (char c : extension) {
         if (c == '.')

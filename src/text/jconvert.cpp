@@ -747,13 +747,94 @@ bool IsValidUtf8(std::string_view text) {
     return true;
 }
 
+std::string IconvShiftJisToUtf8(std::string_view text) {
+    // A double-byte character gives at most three UTF-8 bytes, a half-width kana three.
+    return RunIconv(Descriptor(Conv::SjisToUtf8), Bytes(text), text.size(),
+                    text.size() + text.size() / 2 + 16, "?", SkipSjis);
+}
+
+// The UTF-8 of every Shift_JIS character, each taken from iconv once. Decoding code page
+// 932 looks at one character at a time (a lead byte and a valid trail byte, or one byte),
+// so a text converted character by character through the table is what iconv makes of the
+// whole text; the table only saves iconv's cost per character on large texts.
+class TShiftJisUtf8Table {
+public:
+    TShiftJisUtf8Table() {
+        for (int b = 0; b < 256; ++b)
+            Set(single_[b], std::string(1, static_cast<char>(b)));
+        for (int lead = 0; lead < 256; ++lead) {
+            if (!IsSjisLead(static_cast<Byte>(lead))) continue;
+            for (int trail = 0; trail < 256; ++trail) {
+                if (!IsSjisTrail(static_cast<Byte>(trail))) continue;
+                const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+                Set(pairs_[PairIndex(static_cast<Byte>(lead), static_cast<Byte>(trail))],
+                    std::string_view(pair, 2));
+            }
+        }
+    }
+
+    std::string Convert(std::string_view text) const {
+        std::string out;
+        out.reserve(text.size() + text.size() / 2 + 16);
+        const Byte* t = Bytes(text);
+        const std::size_t n = text.size();
+        std::size_t i = 0;
+        while (i < n) {
+            // A run of ASCII is copied as it is.
+            std::size_t start = i;
+            while (i < n && t[i] < 0x80)
+                ++i;
+            out.append(text.substr(start, i - start));
+            if (i >= n) break;
+            const Byte c = t[i];
+            if (IsSjisLead(c) && i + 1 < n && IsSjisTrail(t[i + 1])) {
+                Append(out, pairs_[PairIndex(c, t[i + 1])]);
+                i += 2;
+            } else {
+                // A lone lead byte (before a byte that cannot trail, or at the end) is one
+                // unconvertible byte, as are 0x80, 0xA0 and 0xFD to 0xFF.
+                Append(out, IsSjisLead(c) ? kQuestion : single_[c]);
+                ++i;
+            }
+        }
+        return out;
+    }
+
+private:
+    struct TEntry {
+        char bytes[4] = {};
+        std::uint8_t length = 0;
+    };
+    static constexpr TEntry kQuestion{{'?'}, 1};
+
+    static std::size_t PairIndex(Byte lead, Byte trail) {
+        // Leads 0x81-0x9F and 0xE0-0xFC, 60 rows of 256.
+        const std::size_t row = lead <= 0x9F ? lead - 0x81u : lead - 0xE0u + 31u;
+        return row * 256u + trail;
+    }
+    static void Set(TEntry& entry, std::string_view sjis) {
+        std::string utf8 = IconvShiftJisToUtf8(sjis);
+        if (utf8.size() > sizeof entry.bytes) utf8 = "?"; // not reached: one character
+        std::memcpy(entry.bytes, utf8.data(), utf8.size());
+        entry.length = static_cast<std::uint8_t>(utf8.size());
+    }
+    static void Append(std::string& out, const TEntry& entry) {
+        out.append(entry.bytes, entry.length);
+    }
+
+    TEntry single_[256];
+    TEntry pairs_[60 * 256];
+};
+
 } // namespace
 
 std::string ShiftJisToUtf8(std::string_view text) {
     if (IsAscii(text)) return std::string(text); // CP932 leaves 0x00..0x7F as they are
-    // A double-byte character gives at most three UTF-8 bytes, a half-width kana three.
-    return RunIconv(Descriptor(Conv::SjisToUtf8), Bytes(text), text.size(),
-                    text.size() + text.size() / 2 + 16, "?", SkipSjis);
+    // Below this size the table costs more to make than it saves.
+    constexpr std::size_t kTableFrom = 256 << 10;
+    if (text.size() < kTableFrom) return IconvShiftJisToUtf8(text);
+    static const TShiftJisUtf8Table table;
+    return table.Convert(text);
 }
 
 std::string Utf8ToShiftJis(std::string_view text) {
@@ -782,6 +863,11 @@ std::u16string ShiftJisToUtf16(std::string_view text) {
 
 std::string RepairShiftJis(std::string_view text) {
     std::string out(text);
+    RepairShiftJisInPlace(out);
+    return out;
+}
+
+void RepairShiftJisInPlace(std::string& out) {
     for (std::size_t i = 0; i < out.size(); ++i) {
         auto c = static_cast<unsigned char>(out[i]);
         if (!((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC))) continue;
@@ -791,7 +877,6 @@ std::string RepairShiftJis(std::string_view text) {
         else
             out[i] = '?';
     }
-    return out;
 }
 
 } // namespace tarnel

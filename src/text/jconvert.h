@@ -51,6 +51,8 @@ std::string ConvertLineBreaks(std::string_view text, LineBreak target);
 // over a lead byte and whatever follows as one character, so a broken pair would swallow a
 // line end or a mark.
 std::string RepairShiftJis(std::string_view text);
+// The same, in place.
+void RepairShiftJisInPlace(std::string& text);
 
 // The UTF-8 rule: display form (code page 932) to UTF-8 and back. A character without a
 // Shift_JIS form becomes "?"; malformed UTF-8 input yields the empty text.
