@@ -328,6 +328,8 @@ QString ExportReportText(const TExportReport& report) {
     QString text = FromMessage(report.summary);
     for (const std::string& failure : report.failures)
         text += QLatin1Char('\n') + FromMessage(failure);
+    for (const std::string& warning : report.warnings)
+        text += QLatin1Char('\n') + FromUtf8(warning);
     return text;
 }
 

@@ -88,13 +88,13 @@ void TfrmMain::ShowExport() {
     QString text = ExportReportText(report);
     if (MessageHook) {
         MessageHook(text);
-    } else if (report.success) {
+    } else if (report.success && report.warnings.empty()) {
         QMessageBox::information(this, windowTitle(), text);
     } else {
         // A long list of failures goes into the details, the summary stays readable.
         QMessageBox box(QMessageBox::Warning, windowTitle(), text.section(QLatin1Char('\n'), 0, 20),
                         QMessageBox::Ok, this);
-        if (report.failures.size() > 15) box.setDetailedText(text);
+        if (report.failures.size() + report.warnings.size() > 15) box.setDetailedText(text);
         box.exec();
     }
 }

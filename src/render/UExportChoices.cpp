@@ -70,6 +70,7 @@ TExportReport ReportOfExport(const TLanguage& language, const TExportResult& res
         line("HtmlExport.Result.NotWritten.Format",
              std::max(result.failed, static_cast<int>(result.failures.size())));
     report.failures = result.failures;
+    report.warnings = result.warnings;
     return report;
 }
 

@@ -56,6 +56,9 @@ struct TExportReport {
     // One per page not written: the engine's message naming the page and the reason (page
     // names in display form, paths and system reasons as the system gives them).
     std::vector<std::string> failures;
+    // Entries of the wiki folder that were passed over (a folder or a link named like a
+    // page, a temporary file of an interrupted export removed): file-system names, UTF-8.
+    std::vector<std::string> warnings;
 };
 TExportReport ReportOfExport(const TLanguage& language, const TExportResult& result);
 // A run that stopped: cancelled by the user, or ended by an error before it was complete
