@@ -159,6 +159,10 @@ void TfrmMain::PlaceWindow() {
 
 void TfrmMain::Connect() {
     TMainActions* a = actions_;
+    // Entries of the wiki folder that are no pages are named, and the window goes on.
+    connect(side_, &TSidePanel::entriesSkipped, this, [this](const QStringList& entries) {
+        stbHint_->showMessage(entries.join(QStringLiteral("; ")), 20000);
+    });
     webMain_->ViewPage()->SetDecider(
         [this](const QUrl& url, bool isMainFrame) { return DecideNavigation(url, isMainFrame); });
     connect(webMain_, &TPageView::pageShown, this, [this](bool) {

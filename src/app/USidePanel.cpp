@@ -33,6 +33,14 @@ void SetHint(QWidget* widget, const TLanguage& language, const char* key) {
 
 } // namespace
 
+void TSidePanel::Refresh(TWikiFileListModel& model) {
+    model.Reset();
+    QStringList skipped;
+    for (const std::string& entry : model.List().skipped)
+        skipped << QString::fromUtf8(entry.data(), qsizetype(entry.size()));
+    if (!skipped.isEmpty()) emit entriesSkipped(skipped);
+}
+
 TSidePanel::TSidePanel(const TWikiFileList& pages, const TWikiFileList& results, QWidget* parent)
     : QTabWidget(parent), pagesModel_(new TWikiFileListModel(pages, true, this)),
       resultsModel_(new TWikiFileListModel(results, false, this)) {

@@ -26,8 +26,10 @@ public:
     enum Tab { ListTab = 0, RecentTab = 1, ContentsTab = 2, SearchTab = 3 };
 
     // Refills from the engine's lists.
-    void RefreshPages() { pagesModel_->Reset(); }
-    void RefreshResults() { resultsModel_->Reset(); }
+    // Entries of the folder that are no pages (a folder or a link named like one) are
+    // reported by `entriesSkipped`.
+    void RefreshPages() { Refresh(*pagesModel_); }
+    void RefreshResults() { Refresh(*resultsModel_); }
     void RefreshRecent(const TRecentFileList& recent);
     void RefreshContents(const TContentsShelf& contents);
     // Selects row `row` of the page list (-1: nothing).
@@ -60,8 +62,12 @@ signals:
     void resultClicked(int row);
     void searchRequested();
     void updateRequested();
+    // The entries the list passed over, one "NAME: skipped, why" each (file-system names).
+    void entriesSkipped(const QStringList& entries);
 
 private:
+    void Refresh(TWikiFileListModel& model);
+
     TWikiFileListModel* pagesModel_;
     TWikiFileListModel* resultsModel_;
 };

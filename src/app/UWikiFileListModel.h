@@ -17,6 +17,7 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     // The list changed under the model.
     void Reset();
+    const TWikiFileList& List() const { return list_; }
 
 private:
     const TWikiFileList& list_;

@@ -283,6 +283,17 @@ private slots:
         QCOMPARE(window_->statusBar()->currentMessage(), QStringLiteral("http://example.com/"));
     }
 
+    void entriesThatAreNoPagesAreNamed() {
+        Start();
+        std::filesystem::create_directory(Page("Folder"));
+        QSignalSpy skipped(window_->Side(), &TSidePanel::entriesSkipped);
+        window_->Side()->btnUpdate->click();
+        QCOMPARE(skipped.count(), 1);
+        const QString message = window_->statusBar()->currentMessage();
+        QVERIFY2(message.contains(QString::fromStdString(Hex("Folder"))), qPrintable(message));
+        QVERIFY(window_->Side()->lsbFileList->model()->rowCount() == 3); // the three pages
+    }
+
     void outsideChangeIsShownAgain() {
         Start("[Editor]\nType=2\nAssigned=true %f\n");
         QVERIFY(!BodyText(window_->View()).contains(QStringLiteral("Saved elsewhere")));
