@@ -1926,7 +1926,7 @@ std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text) {
             out += ConvertLink(m.Group(1));
         });
     if (t.find('<') != npos && t.find('@') != npos)
-        t = ScanRule(t, TEmailMatcher(t), [this](const TRuleMatch& m, std::string& out) {
+        t = ScanRule(t, TEmailMatcher(t), [](const TRuleMatch& m, std::string& out) {
             out += "<a href=\"";
             out += EncodeAddress("mailto");
             out += ':';
