@@ -1,5 +1,7 @@
 #include "UHtmlExportDialog.h"
 
+#include "UWindowGeometry.h"
+
 #include "render/UWikiSession.h"
 #include "storage/UWikiFileList.h"
 
@@ -194,9 +196,8 @@ TExportChoices TfrmHtmlExportSettings::Choices() const {
 }
 
 void TfrmHtmlExportSettings::Place(const TTarnelReg& settings, const TDesktopArea& desktop) {
-    TWindowPlace place = PlaceOnDesktop(settings.ExportTop, settings.ExportLeft, desktop);
-    setGeometry(place.left, place.top, settings.ExportWidth > 100 ? settings.ExportWidth : 440,
-                settings.ExportHeight > 100 ? settings.ExportHeight : 460);
+    setGeometry(CorrectedGeometry(desktop, settings.ExportTop, settings.ExportLeft,
+                                  settings.ExportHeight, settings.ExportWidth, 460, 440));
 }
 
 void TfrmHtmlExportSettings::StoreGeometry(TTarnelReg& settings) const {

@@ -146,10 +146,9 @@ TfrmMain::~TfrmMain() {
 
 void TfrmMain::PlaceWindow() {
     TTarnelReg& s = session_->Settings();
-    QRect desktop = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
     // A window placed below or right of the desktop comes back onto it.
-    QRect place =
-        CorrectedGeometry(desktop, s.MainTop, s.MainLeft, s.MainHeight, s.MainWidth, 480, 745);
+    QRect place = CorrectedGeometry(DesktopOf(this), s.MainTop, s.MainLeft, s.MainHeight,
+                                    s.MainWidth, 480, 745);
     setGeometry(place);
     int width = place.width();
     int list = std::min(s.ListWidth, width - 10);

@@ -5,22 +5,11 @@
 #include "UMain.h"
 #include "UPluginHelp.h"
 #include "USettingsDialog.h"
+#include "UWindowGeometry.h"
 
 #include <QMessageBox>
-#include <QScreen>
 
 namespace tarnel {
-
-namespace {
-
-TDesktopArea DesktopOf(const QWidget* window) {
-    QScreen* screen = window->screen();
-    if (!screen) return {};
-    QRect area = screen->availableGeometry();
-    return {area.top(), area.left(), area.width(), area.height()};
-}
-
-} // namespace
 
 void TfrmMain::ShowSettings() {
     TTarnelReg& settings = session_->Settings();

@@ -10,10 +10,17 @@
 
 namespace tarnel {
 
-inline QRect CorrectedGeometry(const QRect& desktop, int top, int left, int height, int width,
-                               int defaultHeight, int defaultWidth) {
-    TWindowPlace place = PlaceOnDesktop(
-        top, left, {desktop.top(), desktop.left(), desktop.width(), desktop.height()});
+// The part of the screen `window` is on that windows may use.
+inline TDesktopArea DesktopOf(const QWidget* window) {
+    QScreen* screen = window->screen();
+    if (!screen) return {};
+    QRect area = screen->availableGeometry();
+    return {area.top(), area.left(), area.width(), area.height()};
+}
+
+inline QRect CorrectedGeometry(const TDesktopArea& desktop, int top, int left, int height,
+                               int width, int defaultHeight, int defaultWidth) {
+    TWindowPlace place = PlaceOnDesktop(top, left, desktop);
     if (width <= 100) width = defaultWidth;
     if (height <= 100) height = defaultHeight;
     return QRect(place.left, place.top, width, height);
@@ -21,10 +28,8 @@ inline QRect CorrectedGeometry(const QRect& desktop, int top, int left, int heig
 
 inline void PlaceOnDesktop(QWidget* window, int top, int left, int height, int width,
                            int defaultHeight, int defaultWidth) {
-    QScreen* screen = window->screen();
-    QRect desktop = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    window->setGeometry(
-        CorrectedGeometry(desktop, top, left, height, width, defaultHeight, defaultWidth));
+    window->setGeometry(CorrectedGeometry(DesktopOf(window), top, left, height, width,
+                                          defaultHeight, defaultWidth));
 }
 
 } // namespace tarnel
