@@ -227,6 +227,15 @@ TEST(FastPaths, SearchFindsTheSamePagesInEveryEncodingAndOddFile) {
         "EEDLE and \x95\x5C\n",
         std::string(600, 'x') + "\x01 late control byte needle\n",
         "",
+        // The same odd bytes past the first sixteen, where the scans take sixteen at a time,
+        // and terms across and at the end of such a block.
+        std::string(15, 'a') + "nEEDLe" + std::string(20, 'b') + "\n",
+        std::string(40, 'y') + "NeedlE",
+        std::string(32, 'z') + "n\x8E" + "eedle" + std::string(32, 'z') + "\n",
+        std::string(20, 'q') + "x\x81\needle " + std::string(20, 'q') + "\n",
+        std::string(20, 'p') + "\xC6|\xCB\\" + std::string(20, 'p') + "\n",
+        std::string(21, 'r') + std::string(35, '\xA4') + "w" + std::string(20, 'r') + "\n",
+        std::string(30, 's') + "\x1B(J needle-less " + std::string(20, 's') + "\n",
     };
     std::vector<std::string> files;
     for (std::size_t i = 0; i < bodies.size(); ++i)
@@ -257,6 +266,8 @@ TEST(FastPaths, SearchFindsTheSamePagesInEveryEncodingAndOddFile) {
         "\x83\x4E"
         "eedle",
         "x\x81",
+        "w",
+        "r",
     };
     for (const std::string& query : queries) {
         TWikiFileList results;

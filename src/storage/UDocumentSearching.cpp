@@ -3,7 +3,11 @@
 #include "storage/UWikiFileList.h"
 #include "text/jconvert.h"
 
+#include <algorithm>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,14 +23,18 @@ bool IsLeadByte(unsigned char c) {
 // Reads a whole file into `bytes` (its memory reused from file to file); an unreadable file
 // reads as empty (it simply does not match).
 void ReadBytesInto(const std::string& path, std::string& bytes) {
-    bytes.clear();
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return;
+    if (fd < 0) {
+        bytes.clear();
+        return;
+    }
     struct stat st;
     std::size_t size = 0;
     if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
         size = static_cast<std::size_t>(st.st_size);
     // One byte more than the size, so that the end of the file is seen in the first read.
+    // The string is not emptied first: shrinking it, or growing it only by the difference,
+    // spares filling the whole buffer with zeros for every file.
     bytes.resize(size + 1);
     std::size_t got = 0;
     for (;;) {
@@ -94,32 +102,44 @@ char FoldAscii(char c) {
 // Whether `bytes` holds `term` anywhere, ASCII letters compared without case (`term` is
 // upper-cased already).
 bool ContainsFolded(std::string_view bytes, std::string_view term) {
-    if (term.size() > bytes.size()) return false;
-    // Look for a byte of the term that is not a letter (a Japanese byte, a digit...) with
-    // memchr; a term of letters only is looked for by its first letter in both cases.
-    std::size_t key = 0;
-    while (key < term.size() && term[key] >= 'A' && term[key] <= 'Z')
-        ++key;
+    if (term.empty() || term.size() > bytes.size()) return false;
+    const std::size_t m = term.size();
+    const std::size_t last = bytes.size() - m; // last possible start
     auto matchesAt = [&](std::size_t start) {
-        for (std::size_t k = 0; k < term.size(); ++k)
+        for (std::size_t k = 0; k < m; ++k)
             if (FoldAscii(bytes[start + k]) != term[k]) return false;
         return true;
     };
-    const std::size_t last = bytes.size() - term.size(); // last possible start
-    if (key < term.size()) {
-        const char* base = bytes.data();
-        std::size_t from = key;
-        while (from <= last + key) {
-            const void* hit = std::memchr(base + from, term[key], last + key + 1 - from);
-            if (!hit) return false;
-            std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
-            if (matchesAt(at - key)) return true;
-            from = at + 1;
+    // A byte `b` matches the term's byte `c` when (b | fold) == want: for a letter the fold
+    // bit 0x20 makes both cases one, for any other byte the comparison is exact.
+    auto isLetter = [](char c) { return c >= 'A' && c <= 'Z'; };
+    const char foldFirst = isLetter(term[0]) ? 0x20 : 0;
+    const char foldLast = isLetter(term[m - 1]) ? 0x20 : 0;
+    const char wantFirst = static_cast<char>(term[0] | foldFirst);
+    const char wantLast = static_cast<char>(term[m - 1] | foldLast);
+    const char* p = bytes.data();
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    // Sixteen starts at a time: a start is a candidate when both the term's first and its
+    // last byte match there, and only candidates are compared in full.
+    const __m128i f1 = _mm_set1_epi8(foldFirst), w1 = _mm_set1_epi8(wantFirst);
+    const __m128i f2 = _mm_set1_epi8(foldLast), w2 = _mm_set1_epi8(wantLast);
+    for (; i + 16 <= last + 1; i += 16) {
+        __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + m - 1));
+        __m128i hits = _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(a, f1), w1),
+                                     _mm_cmpeq_epi8(_mm_or_si128(b, f2), w2));
+        auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
+        while (mask != 0) {
+            if (matchesAt(i + static_cast<std::size_t>(__builtin_ctz(mask)))) return true;
+            mask &= mask - 1;
         }
-        return false;
     }
-    for (std::size_t i = 0; i <= last; ++i)
-        if (FoldAscii(bytes[i]) == term[0] && matchesAt(i)) return true;
+#endif
+    for (; i <= last; ++i)
+        if ((p[i] | foldFirst) == wantFirst && (p[i + m - 1] | foldLast) == wantLast &&
+            matchesAt(i))
+            return true;
     return false;
 }
 
@@ -131,20 +151,52 @@ bool ContainsFolded(std::string_view bytes, std::string_view term) {
 bool PlainOrCleanEucJp(std::string_view bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
-    for (std::size_t i = 0; i < n; ++i) {
+    auto isEucByte = [](unsigned char c) { return c >= 0xA1 && c <= 0xFE; };
+    std::size_t i = 0;
+    while (i < n) {
+#if defined(__SSE2__)
+        // Runs of sixteen ASCII bytes without ESC are passed over at once.
+        while (i + 16 <= n) {
+            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+            if (_mm_movemask_epi8(_mm_or_si128(v, _mm_cmpeq_epi8(v, _mm_set1_epi8(0x1B)))) != 0)
+                break;
+            i += 16;
+        }
+        if (i >= n) break;
+#endif
         unsigned char c = p[i];
         if (c < 0x80) {
             if (c == 0x1B) return false;
-            continue;
-        }
-        if (i + 1 >= n) return false;
-        unsigned char d = p[i + 1];
-        if (c == 0x8E) {
-            if (d < 0xA1 || d > 0xDF) return false;
-        } else if (c < 0xA1 || c > 0xFE || d < 0xA1 || d > 0xFE) {
+            ++i;
+        } else if (c == 0x8E) {
+            if (i + 1 >= n || p[i + 1] < 0xA1 || p[i + 1] > 0xDF) return false;
+            i += 2;
+        } else if (isEucByte(c)) {
+            // A run of bytes 0xA1-0xFE is whole two-byte characters exactly when its length
+            // is even: each of its bytes is a lead or a trail, taken in pairs from its start.
+            std::size_t j = i + 1;
+#if defined(__SSE2__)
+            // Sixteen bytes at a time: x - 0xA1 (wrapping) is at most 0x5D exactly for the
+            // bytes 0xA1-0xFE.
+            while (j + 16 <= n) {
+                __m128i x = _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + j)),
+                                         _mm_set1_epi8(static_cast<char>(0xA1)));
+                auto in = static_cast<unsigned>(
+                    _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8(0x5D)), x)));
+                if (in != 0xFFFF) {
+                    j += static_cast<std::size_t>(__builtin_ctz(~in));
+                    break;
+                }
+                j += 16;
+            }
+#endif
+            while (j < n && isEucByte(p[j]))
+                ++j;
+            if ((j - i) % 2 != 0) return false;
+            i = j;
+        } else {
             return false;
         }
-        ++i;
     }
     return true;
 }
@@ -157,7 +209,34 @@ struct TStoredTerm {
     // CR LF before comparing) and its Shift_JIS form is made of whole characters that have
     // an EUC-JP form and come back from it unchanged.
     bool usable = false;
+    // Whether the term is ASCII other than '?', the one character a conversion writes for
+    // bytes it cannot read.
+    bool ascii = false;
 };
+
+// Whether the bytes hold no ESC and no byte 0x81-0xA0. In such a file every ASCII byte
+// either stays a character of its own whatever the file is read as (Shift_JIS, or EUC-JP,
+// where a byte from 0xA1 up takes the next byte as its pair), or becomes the second half of
+// a double-byte character; none is dropped or made. So a term of ASCII characters that the
+// bytes lack cannot be in the page's text either.
+bool NoShiftingBytes(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 16 <= n; i += 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        // v - 0x81 (wrapping) is at most 0x1F exactly for the bytes 0x81-0xA0.
+        __m128i x = _mm_sub_epi8(v, _mm_set1_epi8(static_cast<char>(0x81)));
+        __m128i bad = _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8(0x1F)), x),
+                                   _mm_cmpeq_epi8(v, _mm_set1_epi8(0x1B)));
+        if (_mm_movemask_epi8(bad) != 0) return false;
+    }
+#endif
+    for (; i < n; ++i)
+        if (p[i] == 0x1B || (p[i] >= 0x81 && p[i] <= 0xA0)) return false;
+    return true;
+}
 
 TStoredTerm StoredTerm(const std::string& upperTerm) {
     TStoredTerm t;
@@ -165,19 +244,22 @@ TStoredTerm StoredTerm(const std::string& upperTerm) {
     t.eucJp = ShiftJisToEucJp(upperTerm);
     t.usable = !upperTerm.empty() && upperTerm.find_first_of("\r\n") == std::string::npos &&
                EucJpToShiftJis(t.eucJp) == upperTerm;
+    t.ascii = t.usable && std::all_of(upperTerm.begin(), upperTerm.end(), [](char c) {
+                  return static_cast<unsigned char>(c) < 0x80 && c != '?' && c != 0x1B;
+              });
     return t;
 }
 
 // Whether the page file's bytes show that the page cannot contain every term; false means
 // "perhaps", and the page goes through the exact comparison.
 bool RuledOut(std::string_view bytes, const std::vector<TStoredTerm>& terms) {
-    bool absent = false;
+    const TStoredTerm* absent = nullptr;
     for (const TStoredTerm& t : terms) {
         if (!t.usable) continue;
         if (ContainsFolded(bytes, t.shiftJis) ||
             (t.eucJp != t.shiftJis && ContainsFolded(bytes, t.eucJp)))
             continue;
-        absent = true;
+        absent = &t;
         break;
     }
     if (!absent) return false;
@@ -185,7 +267,7 @@ bool RuledOut(std::string_view bytes, const std::vector<TStoredTerm>& terms) {
     // character; neither is JIS (ESC) nor a file with stray high bytes.
     std::size_t nul = bytes.find('\0');
     if (IsUtf8WithNonAscii(bytes.substr(0, nul))) return false;
-    return PlainOrCleanEucJp(bytes);
+    return absent->ascii ? NoShiftingBytes(bytes) : PlainOrCleanEucJp(bytes);
 }
 
 } // namespace
