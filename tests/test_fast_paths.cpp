@@ -6,6 +6,7 @@
 #include "conversion/UWikiDocumentConverter.h"
 #include "render/UPageNameSet.h"
 #include "storage/UDocumentSearching.h"
+#include "storage/UPageFile.h"
 #include "storage/UWikiFileList.h"
 #include "text/BRegExp.h"
 #include "text/UPageName.h"
@@ -292,6 +293,27 @@ TEST(FastPaths, SearchFindsTheSamePagesInEveryEncodingAndOddFile) {
             got.push_back(results.FileName(i));
         EXPECT_EQ(got, expected) << "query " << query;
     }
+}
+
+TEST(FastPaths, AsciiRunsTakenAtOnceConvertAsByteByByte) {
+    // The conversions copy runs of ASCII sixteen bytes at a time. An ASCII prefix of any
+    // length before odd bytes (a lone 0x8E, 0x80, 0xFF, a lead byte at the end or before a
+    // line end, CRs) must change nothing but add itself in front.
+    const std::vector<std::string> tails = {
+        "\xA4\xA2\x8E", "\x80x\xFF", "\x8E\xB1\xA4", "\xC6|\xCB\\\xA4",
+        "\x81\n\x9F",   "\r\r\n\r",  "end\r",        std::string(20, '\xA4') + "\x81",
+    };
+    for (std::size_t k = 0; k <= 40; ++k) {
+        const std::string pad(k, 'p');
+        for (const std::string& tail : tails) {
+            EXPECT_EQ(EucJpToShiftJis(pad + tail), pad + EucJpToShiftJis(tail)) << k;
+            EXPECT_EQ(RepairShiftJis(pad + tail), pad + RepairShiftJis(tail)) << k;
+            EXPECT_EQ(ShiftJisToUtf8(pad + tail), pad + ShiftJisToUtf8(tail)) << k;
+            EXPECT_EQ(LfLines(pad + tail), pad + LfLines(tail)) << k;
+        }
+    }
+    EXPECT_EQ(LfLines("a\r\nb\rc\n\r"), "a\nb\nc\n\n");
+    EXPECT_EQ(LfLines(""), "");
 }
 
 TEST(FastPaths, LargeTextsConvertToUtf8AsSmallOnesDo) {

@@ -30,14 +30,18 @@ std::string ReadAll(const std::string& path) {
 std::string LfLines(std::string_view bytes) {
     std::string text;
     text.reserve(bytes.size() + 1);
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        char c = bytes[i];
-        if (c == '\r') {
-            if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-            text += '\n';
-        } else {
-            text += c;
+    // The text between CRs is copied whole; a CR, with the LF after it if any, becomes LF.
+    std::size_t from = 0;
+    while (from < bytes.size()) {
+        std::size_t cr = bytes.find('\r', from);
+        if (cr == std::string_view::npos) {
+            text.append(bytes.substr(from));
+            break;
         }
+        text.append(bytes.substr(from, cr - from));
+        text += '\n';
+        from = cr + 1;
+        if (from < bytes.size() && bytes[from] == '\n') ++from;
     }
     if (!text.empty() && text.back() != '\n') text += '\n';
     return text;

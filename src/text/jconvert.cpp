@@ -22,6 +22,9 @@
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tarnel {
 
@@ -50,6 +53,22 @@ constexpr bool IsHalfWidthKatakana(Byte b) {
 
 constexpr bool IsJisByte(Byte b) {
     return InRange(b, 0x21, 0x7E);
+}
+
+// The number of bytes from `p` (at most `n`) below 0x80, sixteen at a time: the ASCII runs
+// that the converters copy as they are.
+inline std::size_t AsciiRun(const Byte* p, std::size_t n) {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 16 <= n; i += 16) {
+        auto high = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i))));
+        if (high != 0) return i + static_cast<std::size_t>(std::countr_zero(high));
+    }
+#endif
+    while (i < n && p[i] < 0x80)
+        ++i;
+    return i;
 }
 
 // JIS X 0208 row/cell (j1, j2) to the Shift_JIS pair. Rows are folded two to one Shift_JIS
@@ -85,6 +104,10 @@ public:
         if (static_cast<std::size_t>(end_ - p_) < n) Grow(n);
     }
     void Put(Byte b) { *p_++ = b; }
+    void Put(const Byte* bytes, std::size_t n) {
+        std::memcpy(p_, bytes, n);
+        p_ += n;
+    }
     void Put(Byte a, Byte b) {
         p_[0] = a;
         p_[1] = b;
@@ -342,6 +365,11 @@ std::string EucJpToShiftJis(std::string_view text) {
     ByteSink out(n + 1); // only a stray final lead byte grows (one byte to two)
     std::size_t i = 0;
     while (i < n) {
+        if (std::size_t run = AsciiRun(t + i, n - i); run > 0) {
+            out.Put(t + i, run);
+            i += run;
+            continue;
+        }
         const Byte c = t[i];
         if (c <= 0x80 || c == 0xFF) {
             out.Put(c);
@@ -782,8 +810,7 @@ public:
         while (i < n) {
             // A run of ASCII is copied as it is.
             std::size_t start = i;
-            while (i < n && t[i] < 0x80)
-                ++i;
+            i += AsciiRun(t + i, n - i);
             out.append(text.substr(start, i - start));
             if (i >= n) break;
             const Byte c = t[i];
@@ -868,7 +895,10 @@ std::string RepairShiftJis(std::string_view text) {
 }
 
 void RepairShiftJisInPlace(std::string& out) {
+    const auto* bytes = reinterpret_cast<const Byte*>(out.data());
     for (std::size_t i = 0; i < out.size(); ++i) {
+        i += AsciiRun(bytes + i, out.size() - i);
+        if (i >= out.size()) break;
         auto c = static_cast<unsigned char>(out[i]);
         if (!((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC))) continue;
         auto next = i + 1 < out.size() ? static_cast<unsigned char>(out[i + 1]) : 0;
