@@ -72,13 +72,21 @@ std::string Href(const std::string& fileName) {
     return href;
 }
 
+// The bytes of a template, read once for the whole export.
+std::string LoadTemplateText(const std::string& templatePath) {
+    try {
+        return TTemplate::LoadFile(templatePath);
+    } catch (const ETemplateError& e) {
+        throw EExportError(e.what());
+    }
+}
+
 // Fills a template; the error names the template and the page.
-std::string Fill(const std::string& templatePath, THTMLTagEvent handler, const std::string& what) {
+std::string Fill(std::string_view templateText, THTMLTagEvent handler, const std::string& what) {
     TPageProducer producer;
-    producer.HTMLFile = templatePath;
     producer.OnHTMLTag = std::move(handler);
     try {
-        return producer.Content();
+        return producer.ContentFromString(templateText);
     } catch (const ETemplateError& e) {
         throw EExportError(what + ": " + e.what());
     }
@@ -415,6 +423,7 @@ TExportResult ExportHtml(TWikiSession& session, const TExportOptions& options,
         throw EExportError("the export template " + exportTemplate + " does not exist");
     if (options.index && !fs::is_regular_file(listTemplate, ec))
         throw EExportError("the list template " + listTemplate + " does not exist");
+    const std::string exportTemplateText = LoadTemplateText(exportTemplate);
 
     // The key of every page: what the HTML of a page depends on besides its own text.
     std::string pageSet;
@@ -533,7 +542,7 @@ TExportResult ExportHtml(TWikiSession& session, const TExportOptions& options,
             page.EncodingName =
                 utf8Titles ? "UTF-8" : CharsetName(static_cast<int>(options.encoding));
             page.MenuBar = [&] { return ConvertMenuBar(wiki, menuBar); };
-            std::string html = Fill(exportTemplate, MainTagHandler(page), what);
+            std::string html = Fill(exportTemplateText, MainTagHandler(page), what);
             if (!options.index) html = WithoutIndexLink(html);
             // With UTF-8 titles the tag texts are UTF-8 already: nothing is converted.
             if (!utf8Titles) html = ConvertForExport(options.encoding, html);
@@ -568,7 +577,8 @@ TExportResult ExportHtml(TWikiSession& session, const TExportOptions& options,
         page.DocumentFolder = wiki;
         page.EncodingName = CharsetName(static_cast<int>(options.encoding));
         page.MenuBar = [&] { return ConvertMenuBar(wiki, menuBar); };
-        std::string html = Fill(listTemplate, ListTagHandler(page, list), "index.html");
+        std::string html =
+            Fill(LoadTemplateText(listTemplate), ListTagHandler(page, list), "index.html");
         WriteOutput(out + "index.html", ConvertForExport(options.encoding, html), "index.html");
         manifest["index.html"] = indexKey;
     }
