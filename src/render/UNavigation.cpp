@@ -150,6 +150,13 @@ TNavigation DecideNavigation(std::string_view address, std::string_view frameNam
             nav.Kind = TNavigationKind::Refuse;
         return nav;
     }
+    if (StartsWithNoCase(address, "editlink:")) {
+        if (PageFileOfLink(address.substr(9), context.DocumentFolder, nav.Path))
+            nav.Kind = TNavigationKind::EditPage;
+        else
+            nav.Kind = TNavigationKind::Refuse;
+        return nav;
+    }
     if (StartsWithNoCase(address, "innerlink:")) {
         // "innerlink:#name": the anchor is what follows the "#".
         std::string_view rest = address.substr(10);
