@@ -33,6 +33,12 @@ TEST(Navigation, DecisionForEachKindOfAddress) {
         // Page links never leave the wiki folder.
         {"wikilink:..%2F..%2Fetc%2Fpasswd", "", false, TNavigationKind::Refuse, ""},
         {"newlink:../x.txt", "", false, TNavigationKind::Refuse, ""},
+        // The edit link of a page opens it in the editor, also only inside the wiki.
+        {"editlink:46726F6E7450616765.txt", "", false, TNavigationKind::EditPage,
+         "/w/46726F6E7450616765.txt"},
+        {"EditLink:41.txt", "", true, TNavigationKind::EditPage, "/w/41.txt"},
+        {"editlink:..%2Fx.txt", "", false, TNavigationKind::Refuse, ""},
+        {"editlink:", "", false, TNavigationKind::Refuse, ""},
         {"wikilink:", "", false, TNavigationKind::Refuse, ""},
         // Frames of the page go their own way.
         {"http://example.com/", "iframe1", true, TNavigationKind::LetThrough, ""},

@@ -37,8 +37,8 @@ std::string ContentsBlock() {
                 html += "</ul></li>";
         }
         depth = level;
-        html += "<li><a href=\"" + EscapeHtml(heading.href) + "\">" + EscapeHtml(heading.title) +
-                "</a>";
+        html += "<li><a href=\"" + EscapeHtml(heading.href) + "\">" +
+                EscapeHtml(Trim(heading.title)) + "</a>";
     }
     if (depth == 0) return {};
     html += "</li>";
