@@ -105,6 +105,7 @@ TEST(Navigation, StatusTextNamesThePage) {
     // "Wiki" -> 57696B69; the page name, not the file name, is shown.
     EXPECT_EQ(StatusTextFor("wikilink:57696B69.txt", language, false), "Wikiへ移動");
     EXPECT_EQ(StatusTextFor("newlink:57696B69.txt", language, false), "Wikiを新規作成");
+    EXPECT_EQ(StatusTextFor("editlink:57696B69.txt", language, false), "Wikiを編集");
     // EUC-JP hex of あ is A4A2.
     EXPECT_EQ(StatusTextFor("NewLink:A4A2.txt", language, false), "あを新規作成");
     EXPECT_EQ(StatusTextFor("http://example.com/", language, false), "http://example.com/");

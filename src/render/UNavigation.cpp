@@ -202,6 +202,9 @@ std::string StatusTextFor(std::string_view address, const TLanguage& language, b
     } else if (StartsWithNoCase(address, "newlink:")) {
         key = "Main.Status.Wiki.New";
         rest = address.substr(8);
+    } else if (StartsWithNoCase(address, "editlink:")) {
+        key = "Main.Status.Wiki.Edit";
+        rest = address.substr(9);
     } else {
         return std::string(address);
     }

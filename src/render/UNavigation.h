@@ -67,8 +67,9 @@ std::string LocalPathOfFileUrl(std::string_view address);
 std::string PercentDecode(std::string_view text);
 
 // The status-bar text for the address under the mouse: "%sへ移動" with the page name for a
-// page link, "%sを新規作成" for a new-page link, anything else unchanged. Both the address
-// (as the view reports it) and the result are UTF-8, the form the status bar takes.
+// page link, "%sを新規作成" for a new-page link, "%sを編集" for an edit link, anything else
+// unchanged. Both the address (as the view reports it) and the result are UTF-8, the form the
+// status bar takes.
 std::string StatusTextFor(std::string_view address, const TLanguage& language, bool useUtf8Names);
 
 } // namespace tarnel
