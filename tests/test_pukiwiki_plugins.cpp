@@ -307,6 +307,7 @@ TEST_F(PukiPlugins, RefShowsAddressesAndAttachmentsAndNothingElse) {
     const std::string hex = EncodePageName("Top", false) + "_" + EncodePageName("pic.png", false);
     wiki_.Write("attach/" + hex, "png");
     wiki_.Write("attach/plain.txt", "t");
+    wiki_.Write("attach/表.png", "p"); // Shift_JIS 95 5C: its second byte is a "\\"
     // Outside the wiki, reached through a link in the attachment folder.
     TestFolder outside;
     outside.Write("secret.png", "s");
@@ -333,6 +334,8 @@ TEST_F(PukiPlugins, RefShowsAddressesAndAttachmentsAndNothingElse) {
         {"&ref(Top/pic.png);",
          "<img src=\"file://" + attach + hex + "\" alt=\"pic.png\" title=\"pic.png\">"},
         {"&ref(plain.txt);", "<a href=\"file://" + attach + "plain.txt\">plain.txt</a>"},
+        {"&ref(表.png);",
+         "<img src=\"file://" + attach + "%E8%A1%A8.png\" alt=\"表.png\" title=\"表.png\">"},
         {"&ref(javascript:alert(1));", ""},
         {"&ref( JavaScript:alert(1));", ""},
         {"&ref(data:text/html,<script>x</script>);", ""},

@@ -165,7 +165,10 @@ std::string Ref(const char* raw, const char* pageName, const char* pageFile,
                                  : kit::ResolvePage(target.substr(0, slash), pageName);
     const std::string notFound =
         Message(Utf8ToShiftJis("添付ファイルが見つかりません: ") + EscapeHtml(target));
-    if (file.empty() || file == "." || file == ".." || file.find('\\') != std::string::npos)
+    // A "\\" byte may be the second byte of a double-byte character: looked for in the
+    // name as the file system spells it.
+    if (file.empty() || file == "." || file == ".." ||
+        SystemPath(file).find('\\') != std::string::npos)
         return notFound;
 
     std::string_view own(pageFile);
