@@ -167,6 +167,19 @@ TEST_F(PukiPlugins, ContentsListsEveryHeadingAlsoThoseAfterIt) {
     EXPECT_NE(html.find("<a href=\"#i0\">One</a>"), std::string::npos) << html;
     // No headings, no block.
     EXPECT_EQ(Show("Top", "#contents\n"), "");
+
+    // A page of thousands of contents blocks and headings stays in proportion: only the
+    // first calls are told the headings.
+    std::string page;
+    for (int i = 0; i < 2000; ++i)
+        page += "#contents\n*h\n";
+    html = Show("Top", page);
+    int blocks = 0;
+    for (std::size_t at = html.find("<div class=\"toc\">"); at != std::string::npos;
+         at = html.find("<div class=\"toc\">", at + 1))
+        ++blocks;
+    EXPECT_EQ(blocks, TConverterQueries::kHeadingCalls);
+    EXPECT_LT(html.size(), 20u * 2000u * 60u);
 }
 
 TEST_F(PukiPlugins, SilentDirectivesAndTheCommentNote) {

@@ -40,6 +40,8 @@ void TConverterQueries::Reset() {
     soFar_.clear();
     pages_.reset();
     asked_ = false;
+    headingCall_ = -1;
+    headingCalls_ = 0;
 }
 
 void TConverterQueries::SetKnownHeadings(std::vector<TPluginHeading> headings) {
@@ -48,13 +50,18 @@ void TConverterQueries::SetKnownHeadings(std::vector<TPluginHeading> headings) {
 
 std::vector<TPluginHeading> TConverterQueries::HeadingsSoFar() const {
     std::vector<TPluginHeading> headings;
+    AppendHeadings(headings);
+    return headings;
+}
+
+void TConverterQueries::AppendHeadings(std::vector<TPluginHeading>& headings) const {
+    // The contents only grow during a conversion: only the headings met since are added.
     const TContentsShelf& contents = converter_.Contents;
     const std::string prefix = converter_.InnerLinkPrefix() + "#";
-    for (int i = 0; i < contents.Count(); ++i) {
+    for (int i = static_cast<int>(headings.size()); i < contents.Count(); ++i) {
         const TContents& entry = contents.Item(i);
         headings.push_back(TPluginHeading{entry.level, entry.title, prefix + entry.anchor});
     }
-    return headings;
 }
 
 bool TConverterQueries::ExportLinks() {
@@ -62,10 +69,18 @@ bool TConverterQueries::ExportLinks() {
 }
 
 const std::vector<TPluginHeading>& TConverterQueries::Headings() {
+    if (headingCall_ != call_) {
+        headingCall_ = call_;
+        ++headingCalls_;
+    }
+    if (headingCalls_ > kHeadingCalls) {
+        static const std::vector<TPluginHeading> none;
+        return none;
+    }
     if (known_) return *known_;
     // Headings after the call are not met yet: the converter runs again with them known.
     asked_ = true;
-    soFar_ = HeadingsSoFar();
+    AppendHeadings(soFar_);
     return soFar_;
 }
 

@@ -31,6 +31,13 @@ public:
     bool HeadingsAsked() const { return asked_; }
     // The headings the converter has met so far, as plug-ins are told them.
     std::vector<TPluginHeading> HeadingsSoFar() const;
+    // A plug-in call begins (the converter calls it before each).
+    void BeginCall() { ++call_; }
+
+    // How many calls of one conversion are told the headings; later calls are told none, so
+    // that a page of thousands of contents blocks cannot grow without bound (each block is
+    // as long as the list of headings).
+    static constexpr int kHeadingCalls = 16;
 
     bool ExportLinks() override;
     const std::vector<TPluginHeading>& Headings() override;
@@ -41,11 +48,16 @@ public:
     std::string EditLink(std::string_view Name, std::string_view Text) override;
 
 private:
+    void AppendHeadings(std::vector<TPluginHeading>& headings) const;
+
     TWikiDocumentConverter& converter_;
     std::optional<std::vector<TPluginHeading>> known_;
-    std::vector<TPluginHeading> soFar_; // what Headings() last answered before they were known
+    std::vector<TPluginHeading> soFar_; // the headings met so far, while they are not known
     std::optional<std::vector<TPluginPage>> pages_;
     bool asked_ = false;
+    long call_ = 0;         // number of the running plug-in call
+    long headingCall_ = -1; // the last call that was told the headings
+    int headingCalls_ = 0;  // calls told them so far
 };
 
 } // namespace tarnel

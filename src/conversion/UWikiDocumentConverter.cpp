@@ -490,6 +490,7 @@ std::string TWikiDocumentConverter::CallPlugin(const TPlugin& Plugin, std::strin
     args.TemplateFolder = Options.TemplateFolder;
     if (args.TemplateFolder.empty() || args.TemplateFolder.back() != '/')
         args.TemplateFolder += '/';
+    pluginQueries_.BeginCall();
     return CallPluginInline(Plugin, args, &pluginQueries_);
 }
 

@@ -139,7 +139,8 @@
  *                     the page's headings in page order, also those after the call (a page
  *                     that asks for them is converted twice, the second time with them
  *                     known). level counts from 1; title is the heading's text as written
- *                     and href the address of its anchor: escape both.
+ *                     and href the address of its anchor: escape both. Only the first 16
+ *                     calls of a page that ask are told them; later ones are told none.
  *                     GetHeading returns 0 for an index out of range.
  *      PageCount(), GetPage(i, &page)
  *                     the pages of the wiki the page belongs to, by file name: name,
