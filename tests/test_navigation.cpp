@@ -33,6 +33,12 @@ TEST(Navigation, DecisionForEachKindOfAddress) {
         // Page links never leave the wiki folder.
         {"wikilink:..%2F..%2Fetc%2Fpasswd", "", false, TNavigationKind::Refuse, ""},
         {"newlink:../x.txt", "", false, TNavigationKind::Refuse, ""},
+        // The edit link of a page opens it in the editor, also only inside the wiki.
+        {"editlink:46726F6E7450616765.txt", "", false, TNavigationKind::EditPage,
+         "/w/46726F6E7450616765.txt"},
+        {"EditLink:41.txt", "", true, TNavigationKind::EditPage, "/w/41.txt"},
+        {"editlink:..%2Fx.txt", "", false, TNavigationKind::Refuse, ""},
+        {"editlink:", "", false, TNavigationKind::Refuse, ""},
         {"wikilink:", "", false, TNavigationKind::Refuse, ""},
         // Frames of the page go their own way.
         {"http://example.com/", "iframe1", true, TNavigationKind::LetThrough, ""},
@@ -99,6 +105,7 @@ TEST(Navigation, StatusTextNamesThePage) {
     // "Wiki" -> 57696B69; the page name, not the file name, is shown.
     EXPECT_EQ(StatusTextFor("wikilink:57696B69.txt", language, false), "Wikiへ移動");
     EXPECT_EQ(StatusTextFor("newlink:57696B69.txt", language, false), "Wikiを新規作成");
+    EXPECT_EQ(StatusTextFor("editlink:57696B69.txt", language, false), "Wikiを編集");
     // EUC-JP hex of あ is A4A2.
     EXPECT_EQ(StatusTextFor("NewLink:A4A2.txt", language, false), "あを新規作成");
     EXPECT_EQ(StatusTextFor("http://example.com/", language, false), "http://example.com/");

@@ -549,6 +549,19 @@ bool TfrmMain::DecideNavigation(const QUrl& url, bool isMainFrame) {
         QTimer::singleShot(0, this,
                            [this, path = nav.Path] { Guard([&] { OpenOrCreateDocument(path); }); });
         return false;
+    case TNavigationKind::EditPage:
+        QTimer::singleShot(0, this, [this, path = nav.Path] {
+            Guard([&] {
+                // A page that has gone is started, which opens the editor by itself.
+                if (!IsPlainFile(path)) {
+                    NewDocument(path);
+                    return;
+                }
+                if (showingOuterPage_ || path != session_->DocumentFileName()) OpenDocument(path);
+                if (path == session_->DocumentFileName()) EditDocument();
+            });
+        });
+        return false;
     case TNavigationKind::ScrollToAnchor:
         QTimer::singleShot(0, this, [this, anchor = nav.Anchor] {
             // The anchor of the address is UTF-8; the engine's anchors are display form.

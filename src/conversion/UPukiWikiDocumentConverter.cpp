@@ -21,6 +21,7 @@
 //   "RIGHT:", "CENTER:", "LEFT:"
 //                           aligned block
 //   "#name(){{"             block plug-in with a body, when the plug-in is loaded
+//   "#name", "#name(args)"  block plug-in without a body, when the plug-in is loaded
 //   empty line              closes the open block
 //   other lines             join the last list item, an aligned block or a quotation,
 //                           else make a paragraph ("<br />" after each with KeepLineBreaks)
@@ -381,6 +382,14 @@ std::string TPukiWikiDocumentConverter::ConvertBlocks(std::string_view Text) {
                    plugin) {
             blockPlugin = plugin;
             blockBody.clear();
+        } else if (std::optional<TBlockCall> call =
+                       StartsWith(line, "#") ? FindBlockCall(line) : std::nullopt;
+                   call) {
+            // Its result is a block of its own, in place of the line.
+            html += CloseBlock("", current);
+            std::string result = CallPlugin(*call->Plugin, call->Arguments);
+            html += result;
+            if (!result.empty() && result.back() != '\n') html += CRLF;
         } else if (line.empty()) {
             html += CloseBlock("", current);
         } else if (current == "ul" || current == "ol") {
@@ -418,6 +427,33 @@ const TPlugin* TPukiWikiDocumentConverter::FindBlockPlugin(std::string_view Line
     // Without a plug-in shelf no plug-in is loaded: the line is ordinary text.
     if (!m.Found() || !Options.Plugins) return nullptr;
     return Options.Plugins->Find(m.Group(1), true);
+}
+
+std::optional<TPukiWikiDocumentConverter::TBlockCall>
+TPukiWikiDocumentConverter::FindBlockCall(std::string_view Line) {
+    auto isWord = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '_';
+    };
+    std::size_t end = 1;
+    while (end < Line.size() && isWord(Line[end]))
+        ++end;
+    if (end == 1) return std::nullopt;
+    std::string_view name = Line.substr(1, end - 1);
+    std::string_view rest = Line.substr(end);
+    // "(", ")" and blanks are never the second byte of a double-byte character.
+    std::size_t tail = rest.find_last_not_of(" \t");
+    rest = tail == std::string_view::npos ? std::string_view() : rest.substr(0, tail + 1);
+    std::string_view arguments;
+    if (!rest.empty()) {
+        if (rest.front() != '(' || rest.back() != ')') return std::nullopt;
+        arguments = rest.substr(1, rest.size() - 2);
+    }
+    // Without a plug-in shelf no plug-in is loaded: the line is ordinary text.
+    if (!Options.Plugins) return std::nullopt;
+    const TPlugin* plugin = Options.Plugins->Find(name, true);
+    if (!plugin) return std::nullopt;
+    return TBlockCall{plugin, arguments};
 }
 
 TPukiWikiDocumentConverter::THeading

@@ -60,6 +60,14 @@ private:
     // The loaded plug-in that a line "#name(){{" opens (the name compared with case), or
     // nullptr for any other line.
     const TPlugin* FindBlockPlugin(std::string_view Line);
+
+    // A block call without a body: "#name" or "#name(arguments)", blanks after it allowed,
+    // naming a loaded plug-in (with case).
+    struct TBlockCall {
+        const TPlugin* Plugin = nullptr;
+        std::string_view Arguments; // between the first "(" and the last ")"
+    };
+    std::optional<TBlockCall> FindBlockCall(std::string_view Line);
 };
 
 // --- Shared with the livedoor Wiki notation ----------------------------------------------

@@ -139,6 +139,7 @@ void TWikiDocumentConverter::ResetConversionState() {
     NestTag.clear();
     Depth = 0;
     NewDepth = 0;
+    pluginQueries_.Reset();
 }
 
 void TWikiDocumentConverter::Convert(const std::string& fileName, std::string_view text) {
@@ -149,6 +150,15 @@ void TWikiDocumentConverter::Convert(const std::string& fileName, std::string_vi
     std::string display = EucJpToShiftJis(text);
     RepairShiftJisInPlace(display);
     Html = ConvertBlocks(display);
+    if (pluginQueries_.HeadingsAsked()) {
+        // A plug-in wanted the page's headings (a contents block) before all of them were
+        // met: the page is converted once more with the whole list known. Conversion is
+        // the same both times, so the headings and their anchors are too.
+        std::vector<TPluginHeading> headings = pluginQueries_.HeadingsSoFar();
+        ResetConversionState();
+        pluginQueries_.SetKnownHeadings(std::move(headings));
+        Html = ConvertBlocks(display);
+    }
     Title = DecodeFileName(FileName, Options.Utf8FileNames);
 }
 
@@ -480,7 +490,8 @@ std::string TWikiDocumentConverter::CallPlugin(const TPlugin& Plugin, std::strin
     args.TemplateFolder = Options.TemplateFolder;
     if (args.TemplateFolder.empty() || args.TemplateFolder.back() != '/')
         args.TemplateFolder += '/';
-    return CallPluginInline(Plugin, args);
+    pluginQueries_.BeginCall();
+    return CallPluginInline(Plugin, args, &pluginQueries_);
 }
 
 // --- Text helpers ---------------------------------------------------------------------------

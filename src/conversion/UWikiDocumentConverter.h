@@ -11,6 +11,7 @@
 #pragma once
 
 #include "conversion/UContentsShelf.h"
+#include "conversion/UPluginQueries.h"
 
 #include <functional>
 #include <memory>
@@ -40,6 +41,12 @@ public:
     virtual ~TPageExistence() = default;
     // Whether the page file `fileName` (no folder) exists in `folder` (ending in "/").
     virtual bool PageExists(const std::string& folder, std::string_view fileName) const = 0;
+    // The page files (no folder) of `folder`, sorted, for plug-ins that list the wiki's
+    // pages. By default the folder is read (ListPageFiles).
+    virtual std::vector<std::string> PageFiles(const std::string& folder,
+                                               std::string_view extension) const {
+        return ListPageFiles(folder, extension);
+    }
 };
 
 // The owner's options of a converter: one value, built once by the owner (the session,
@@ -168,8 +175,10 @@ public:
     void RequirePlugins() const;
     // The plug-in called Name (after RequirePlugins), or nullptr.
     const TPlugin* FindPlugin(std::string_view Name, bool CaseSensitive) const;
-    // Calls the plug-in with the call's arguments and the page's context; its HTML.
+    // Calls the plug-in with the call's arguments and the page's context; its HTML. During
+    // the call the plug-in may ask about the page (PluginQueries).
     std::string CallPlugin(const TPlugin& Plugin, std::string_view Args);
+    TConverterQueries& PluginQueries() { return pluginQueries_; }
 
     // --- Text helpers (usable without an instance) ------------------------------------------
     static std::string EscapeHtml(std::string_view Text);
@@ -197,6 +206,9 @@ public:
     static std::string StripTags(std::string_view Text);
     static bool IsImageFile(std::string_view Url);
     static bool IsUrl(std::string_view Text);
+
+private:
+    TConverterQueries pluginQueries_{*this};
 };
 
 } // namespace tarnel

@@ -13,7 +13,7 @@
  *    looked up by these exact names in the plug-in library itself (a same-named function in
  *    a library the plug-in uses does not count). Every one is required: a library that lacks
  *    one of them is not loaded, silently. GetPluginVersion is the one alternative: it is used
- *    when GetVersion is absent.
+ *    when GetVersion is absent. SetTarnelHost (see 7) is the one optional export.
  *
  *      int32_t   GetPluginType(void)    a number shown in the plug-in list; Tarnel does not
  *                                       act on it. Shipped plug-ins return
@@ -67,7 +67,11 @@
  *    Tarnel converts it to Shift_JIS: characters outside that code page are not kept.
  *
  *    Block calls (a call whose arguments are several lines of the page) arrive through the
- *    same entry with the lines joined, each followed by CR LF.
+ *    same entry with the lines joined, each followed by CR LF. In PukiWiki notation a line
+ *    that is only "#name" or "#name(arguments)" is a block call without a body: the
+ *    arguments arrive as written between the parentheses (empty for "#name"), and the
+ *    result stands in the page in place of the line, as a block of its own. The name is
+ *    compared with regard to case; a line naming no loaded plug-in stays text.
  *
  * 4. Calling rules
  *
@@ -108,13 +112,59 @@
  *              return NewString(u"<b>Hello, " + ShiftJisToUtf16(arguments) + u"!</b>");
  *          });
  *      }
+ *
+ * 7. Asking Tarnel about the page (optional)
+ *
+ *    A plug-in that needs more than the seven arguments (the page's headings, the wiki's
+ *    pages with their modification times, links written the way the page writes them)
+ *    defines one more export:
+ *
+ *      void SetTarnelHost(const TarnelHost* host)
+ *
+ *    Tarnel calls it once at load time, after the exports of 1 and only when the library is
+ *    kept on the shelf. The table and its functions stay valid until Tarnel exits; keep the
+ *    pointer. A library without this export is loaded and called exactly as before.
+ *
+ *    The functions answer about the page whose conversion is calling the plug-in, so they
+ *    mean something only during a call of PluginInline and on the thread of that call.
+ *    Called at any other time they answer nothing: 0, -1 or NULL. Strings they return are
+ *    Shift_JIS, belong to Tarnel and stay valid until PluginInline returns.
+ *
+ *      size           sizeof(TarnelHost) as the Tarnel that filled it knows it. Members
+ *                     are only ever added at the end: use one only when it lies within
+ *                     size (TARNEL_HOST_HAS(host, member)).
+ *      LinkMode()     TARNEL_LINKS_BROWSE when the page is shown in the window,
+ *                     TARNEL_LINKS_EXPORT when it is written as an exported file.
+ *      HeadingCount(), GetHeading(i, &heading)
+ *                     the page's headings in page order, also those after the call (a page
+ *                     that asks for them is converted twice, the second time with them
+ *                     known). level counts from 1; title is the heading's text as written
+ *                     and href the address of its anchor: escape both. Only the first 16
+ *                     calls of a page that ask are told them; later ones are told none.
+ *                     GetHeading returns 0 for an index out of range.
+ *      PageCount(), GetPage(i, &page)
+ *                     the pages of the wiki the page belongs to, by file name: name,
+ *                     file (without folder) and modified (seconds since 1970, UTC).
+ *      PageModified(name)
+ *                     the modification time of the page called name, -1 when none exists.
+ *      PageFile(name) the page file name (without folder) a page of that name has or
+ *                     would have in this wiki.
+ *      PageLink(name, text)
+ *                     a link to the page as the page's own links are written: to the page
+ *                     or to its exported file, a new-page mark when it does not exist. The
+ *                     text is written escaped.
+ *      EditLink(name, text)
+ *                     a link that opens the page in Tarnel's editor; in an export, where
+ *                     nothing can be edited, the text alone. The text is written escaped.
  */
 #ifndef TARNEL_PLUGIN_H
 #define TARNEL_PLUGIN_H
 
 #ifdef __cplusplus
+#include <cstddef>
 #include <cstdint>
 #else
+#include <stddef.h>
 #include <stdint.h>
 #include <uchar.h>
 #endif
@@ -129,6 +179,41 @@ typedef char16_t* (*TarnelPluginInlineFunc)(const char* arguments, const char* r
                                             const char* page_name, const char* page_file,
                                             const char* page_folder, const char* template_folder,
                                             const char* reserved);
+
+/* What SetTarnelHost receives (see 7). */
+#define TARNEL_LINKS_BROWSE 1
+#define TARNEL_LINKS_EXPORT 2
+
+typedef struct TarnelHeading {
+    int32_t level;     /* 1, 2, 3...: 1 for the largest headings the notation has */
+    const char* title; /* the heading's text as written in the page */
+    const char* href;  /* the address of its anchor */
+} TarnelHeading;
+
+typedef struct TarnelPageEntry {
+    const char* name; /* page name */
+    const char* file; /* page file name without folder */
+    int64_t modified; /* last change, seconds since 1970-01-01 UTC */
+} TarnelPageEntry;
+
+typedef struct TarnelHost {
+    uint32_t size; /* sizeof(TarnelHost) as Tarnel knows it */
+    int32_t (*LinkMode)(void);
+    int32_t (*HeadingCount)(void);
+    int32_t (*GetHeading)(int32_t index, TarnelHeading* heading);
+    int32_t (*PageCount)(void);
+    int32_t (*GetPage)(int32_t index, TarnelPageEntry* page);
+    int64_t (*PageModified)(const char* page_name);
+    const char* (*PageFile)(const char* page_name);
+    const char* (*PageLink)(const char* page_name, const char* text);
+    const char* (*EditLink)(const char* page_name, const char* text);
+} TarnelHost;
+
+/* Whether the host table has a member (one added after the plug-in was built may not be). */
+#define TARNEL_HOST_HAS(host, member)                                                              \
+    ((host) != NULL && (host)->size >= offsetof(TarnelHost, member) + sizeof((host)->member))
+
+typedef void (*TarnelSetHostFunc)(const TarnelHost* host);
 
 /* The program that loads plug-ins defines TARNEL_PLUGIN_HOST and gets only the types above;
  * a plug-in gets the declarations of its exports and the helpers. */
@@ -154,6 +239,8 @@ TARNEL_PLUGIN_EXPORT char16_t* PluginInline(const char* arguments, const char* r
                                             const char* page_name, const char* page_file,
                                             const char* page_folder, const char* template_folder,
                                             const char* reserved);
+/* Optional (see 7). */
+TARNEL_PLUGIN_EXPORT void SetTarnelHost(const TarnelHost* host);
 
 #ifdef __cplusplus
 } /* extern "C" */

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #define TARNEL_PLUGIN_HOST 1 // the ABI types only: Tarnel itself defines no plug-in exports
 #include "plugins/TarnelPlugin.h"
@@ -37,6 +39,38 @@ public:
     std::string Version; // GetVersion, else GetPluginVersion
 };
 
+// One heading of the page, as a plug-in is told it.
+struct TPluginHeading {
+    int Level = 1;
+    std::string Title; // as written, display form
+    std::string Href;  // the anchor's address
+};
+
+// One page of the wiki, as a plug-in is told it.
+struct TPluginPage {
+    std::string Name; // display form
+    std::string File; // without folder
+    std::int64_t Modified = 0;
+};
+
+// What a plug-in may ask about the page being converted (the host table of TarnelPlugin.h),
+// answered by whoever calls the plug-in: the converter. Strings in display form.
+class TPluginQueries {
+public:
+    virtual ~TPluginQueries() = default;
+    virtual bool ExportLinks() = 0;
+    virtual const std::vector<TPluginHeading>& Headings() = 0;
+    virtual const std::vector<TPluginPage>& Pages() = 0;
+    virtual std::int64_t PageModified(std::string_view Name) = 0; // -1: no such page
+    virtual std::string PageFile(std::string_view Name) = 0;
+    virtual std::string PageLink(std::string_view Name, std::string_view Text) = 0;
+    virtual std::string EditLink(std::string_view Name, std::string_view Text) = 0;
+};
+
+// The table given to every plug-in that exports SetTarnelHost. Its functions answer through
+// the queries of the call running on the calling thread (see CallPluginInline).
+const TarnelHost& PluginHostTable();
+
 // The seven strings handed to PluginInline, all Shift_JIS.
 struct PluginCallArgs {
     std::string EscapedArguments; // the call's arguments, HTML-escaped
@@ -53,7 +87,9 @@ struct PluginCallArgs {
 std::string TakePluginString(char16_t* text);
 
 // Calls the plug-in's PluginInline with the seven strings and returns its HTML in
-// Shift_JIS. A record without an entry point (never one from the shelf) gives "".
-std::string CallPluginInline(const TPlugin& plugin, const PluginCallArgs& args);
+// Shift_JIS. A record without an entry point (never one from the shelf) gives "". During
+// the call the host table answers through `queries` (nothing when absent).
+std::string CallPluginInline(const TPlugin& plugin, const PluginCallArgs& args,
+                             TPluginQueries* queries = nullptr);
 
 } // namespace tarnel

@@ -118,6 +118,9 @@ void TPluginShelf::LoadPlugin(const std::string& Path) {
     std::string key = PluginNameKey(plugin->Name);
     auto at = LowerBound(key);
     if (at != items_.end() && at->Key == key) return; // the first one loaded keeps the name
+    // The one optional export: only a library that is kept learns of the host table.
+    auto setHost = ExportAs<TarnelSetHostFunc>(handle, "SetTarnelHost");
+    if (setHost != nullptr) setHost(&PluginHostTable());
     items_.insert(at, Item{std::move(key), std::move(plugin)});
 }
 

@@ -150,6 +150,13 @@ TNavigation DecideNavigation(std::string_view address, std::string_view frameNam
             nav.Kind = TNavigationKind::Refuse;
         return nav;
     }
+    if (StartsWithNoCase(address, "editlink:")) {
+        if (PageFileOfLink(address.substr(9), context.DocumentFolder, nav.Path))
+            nav.Kind = TNavigationKind::EditPage;
+        else
+            nav.Kind = TNavigationKind::Refuse;
+        return nav;
+    }
     if (StartsWithNoCase(address, "innerlink:")) {
         // "innerlink:#name": the anchor is what follows the "#".
         std::string_view rest = address.substr(10);
@@ -195,6 +202,9 @@ std::string StatusTextFor(std::string_view address, const TLanguage& language, b
     } else if (StartsWithNoCase(address, "newlink:")) {
         key = "Main.Status.Wiki.New";
         rest = address.substr(8);
+    } else if (StartsWithNoCase(address, "editlink:")) {
+        key = "Main.Status.Wiki.Edit";
+        rest = address.substr(9);
     } else {
         return std::string(address);
     }

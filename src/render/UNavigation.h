@@ -6,6 +6,8 @@
 // so every rule about addresses lives here and is tested without a window:
 //   - "wikilink:" + page file name opens that page of the open wiki (or starts it when the
 //     file has gone); "newlink:" + page file name starts a new page;
+//   - "editlink:" + page file name opens that page in the editor (starting it when the
+//     file has gone), as the edit command does;
 //   - "innerlink:#name" scrolls the current page to its anchor;
 //   - an address inside a frame of the page is let through;
 //   - any other address is shown in the view, or, with the setting NewWindow, handed to the
@@ -28,6 +30,7 @@ enum class TNavigationKind {
     ShowOuterPage,  // the view goes on and now shows something that is not the current page
     OpenPage,       // open (or, when missing, start) the page file `Path`
     NewPage,        // start the page file `Path` (a new-page link)
+    EditPage,       // open the page file `Path` in the editor (or start it when missing)
     ScrollToAnchor, // scroll the current page to the anchor `Anchor`
     HandToSystem,   // cancel; the desktop opens `Address` with its own program
     Refuse,         // cancel; tell the user that `Address` is not opened
@@ -35,7 +38,7 @@ enum class TNavigationKind {
 
 struct TNavigation {
     TNavigationKind Kind = TNavigationKind::LetThrough;
-    std::string Path;    // OpenPage, NewPage: the page file (UTF-8 path)
+    std::string Path;    // OpenPage, NewPage, EditPage: the page file (UTF-8 path)
     std::string Anchor;  // ScrollToAnchor: the anchor name, without "#"
     std::string Address; // HandToSystem, Refuse: the address as reported
 };
@@ -64,8 +67,9 @@ std::string LocalPathOfFileUrl(std::string_view address);
 std::string PercentDecode(std::string_view text);
 
 // The status-bar text for the address under the mouse: "%sへ移動" with the page name for a
-// page link, "%sを新規作成" for a new-page link, anything else unchanged. Both the address
-// (as the view reports it) and the result are UTF-8, the form the status bar takes.
+// page link, "%sを新規作成" for a new-page link, "%sを編集" for an edit link, anything else
+// unchanged. Both the address (as the view reports it) and the result are UTF-8, the form the
+// status bar takes.
 std::string StatusTextFor(std::string_view address, const TLanguage& language, bool useUtf8Names);
 
 } // namespace tarnel

@@ -86,4 +86,11 @@ bool TPageNameSet::PageExists(const std::string& folder, std::string_view fileNa
     return PageFileExists(folder, fileName);
 }
 
+std::vector<std::string> TPageNameSet::PageFiles(const std::string& folder,
+                                                 std::string_view extension) const {
+    if (!folder_.empty() && (folder == folder_ || (folder.empty() && folder_ == "./")))
+        return names_;
+    return TPageExistence::PageFiles(folder, extension);
+}
+
 } // namespace tarnel

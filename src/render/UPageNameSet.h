@@ -31,6 +31,10 @@ public:
     // Answers from the set for the folder it holds; for any other folder the file system
     // is asked, so a converter given this set is never wrong, only slower elsewhere.
     bool PageExists(const std::string& folder, std::string_view fileName) const override;
+    // The names of the set for its own folder (the page list's, sorted); any other folder
+    // is read.
+    std::vector<std::string> PageFiles(const std::string& folder,
+                                       std::string_view extension) const override;
 
 private:
     std::string folder_;

@@ -131,6 +131,7 @@ const std::vector<TLanguageKey> kKeys = {
     {"Main.Side.Tab.Search.Search", "検索"},
     {"Main.Side.Tab.Search.Title", "タイトル"},
     {"Main.Side.Tab.Search.Title.Hint", "タイトルを検索対象にします。"},
+    {"Main.Status.Wiki.Edit", "%sを編集"},
     {"Main.Status.Wiki.Move", "%sへ移動"},
     {"Main.Status.Wiki.New", "%sを新規作成"},
     {"Main.Title.Format", "%s - Tarnel"},
