@@ -242,6 +242,11 @@ TEST(Textile, HandReadRulesGiveWhatTheirPatternsGive) {
             pos = m.End();
         }
         ASSERT_EQ(c.ConvertTableRow(row), "<tr>\r\n" + cells + "</tr>\r\n") << row;
+        // A line is a row when the pattern says so.
+        c.ResetConversionState();
+        ASSERT_EQ(c.ConvertBlocks(row).starts_with("<table>"),
+                  Search("m/^\\|(.*)\\|$/k", row).Found())
+            << row;
     }
 }
 

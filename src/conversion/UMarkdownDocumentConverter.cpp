@@ -47,7 +47,10 @@
 // every opening, a table followed by a text line tries every way to split its rows, a
 // heading full of "#" or blanks retries every position. Those passes use matchers that
 // find the same matches as their patterns in linear time, from positions collected once
-// per pass (the tests hold each matcher against its pattern).
+// per pass (the tests hold each matcher against its pattern). A pass whose marks are
+// missing from the text is not run, and a pass that matches nowhere leaves the text as it
+// is instead of copying it. The rules that are simple to read (links, heading tags,
+// escapes, stray "<" and "&") are read by hand, without the pattern matcher.
 #include "conversion/UMarkdownDocumentConverter.h"
 
 #include "text/BRegExp.h"
@@ -169,31 +172,14 @@ std::size_t LineEndAt(const std::vector<std::size_t>& newlines, std::size_t from
     return p == npos ? size : p;
 }
 
+// Whether a "|" character stands in the line text[from, to) (from a line start).
 bool HasPipe(std::string_view text, std::size_t from, std::size_t to) {
-    for (std::size_t i = from; i < to; i += CharLength(text, i))
-        if (text[i] == '|') return true;
+    for (std::size_t p = FindIn(text, '|', from, to); p != npos; p = FindIn(text, '|', p + 1, to))
+        if (StartsCharacter(text, p)) return true;
     return false;
 }
 
-// The same pattern tried at one position only: "\A(?:...)".
-std::string Anchored(std::string_view pattern) {
-    std::size_t open = pattern.find('/');
-    std::size_t close = pattern.rfind('/');
-    std::string out(pattern.substr(0, open + 1));
-    out += "\\A(?:";
-    out += pattern.substr(open + 1, close - open - 1);
-    out += ')';
-    out += pattern.substr(close);
-    return out;
-}
-
-// The rules still run by the pattern matcher, compiled once and kept.
-const std::string kAnchoredCodeSpanText = Anchored(markdown::kCodeSpan);
-const std::string kAnchoredStrongText = Anchored(markdown::kStrong);
-const std::string kAnchoredEmphasisText = Anchored(markdown::kEmphasis);
-const TPattern kAnchoredCodeSpan{kAnchoredCodeSpanText};
-const TPattern kAnchoredStrong{kAnchoredStrongText};
-const TPattern kAnchoredEmphasis{kAnchoredEmphasisText};
+// The one rule still run by the pattern matcher, compiled once and kept.
 const TPattern kHardBreakPattern{markdown::kHardBreak};
 
 // The tags of held HTML blocks, in the order the pattern tries them ("pre" before "p").
@@ -901,10 +887,18 @@ TRuleMatch TCodeSpanMatcher::Find(std::size_t from) const {
         std::size_t q = static_cast<std::size_t>(next - runStart_.begin());
         std::size_t best = q < runStart_.size() && runStart_[q] < lineEnd ? runBest_[q] : 0;
         if (best == 0) continue;
-        // An opening of k backticks at i (k = end - i) needs a run of k further on.
-        for (std::size_t i = std::max(start, end - std::min(best, end)); i < end; ++i) {
-            RegexMatch m = Search(kAnchoredCodeSpan, text_, i);
-            if (m.Found()) return TRuleMatch::FromRegex(text_, m);
+        // An opening of k backticks at i (k = end - i) needs a run of k further on; the
+        // first opening with such a run is the longest one the run allows. The code ends at
+        // the first run of at least k backticks (its first k close it).
+        const std::size_t i = std::max(start, end - std::min(best, end));
+        const std::size_t k = end - i;
+        for (std::size_t c = q; c < runStart_.size() && runStart_[c] < lineEnd; ++c) {
+            if (runLength_[c] < k) continue;
+            TRuleMatch m(text_, 3);
+            m.Set(0, i, runStart_[c] + k);
+            m.Set(1, i, end);
+            m.Set(2, end, runStart_[c]);
+            return m;
         }
     }
     return {};
@@ -1196,8 +1190,13 @@ TRuleMatch TEmphasisMatcher::Find(std::size_t from) const {
         const auto& closers = text_[i] == '*' ? starClosers_ : lineClosers_;
         std::size_t c = FirstAtOrAfter(closers, body + 1);
         if (c == npos || c >= LineEndAt(newlines_, body, n)) continue;
-        RegexMatch m = Search(strong_ ? kAnchoredStrong : kAnchoredEmphasis, text_, i);
-        if (m.Found()) return TRuleMatch::FromRegex(text_, m);
+        // "(.*?\S)\1": the body runs to the first closing mark on the line after a character
+        // that is no blank, which is where the closing marks were collected.
+        TRuleMatch m(text_, 3);
+        m.Set(0, i, c + width);
+        m.Set(1, i, body);
+        m.Set(2, body, c);
+        return m;
     }
     return {};
 }
