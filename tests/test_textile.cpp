@@ -250,6 +250,53 @@ TEST(Textile, HandReadRulesGiveWhatTheirPatternsGive) {
     }
 }
 
+TEST(Textile, CellPrefixesAreReadAsTheirPatternsReadThem) {
+    // The prefixes of a cell are read by hand; they must be the ones the prefix patterns
+    // find, in the same number, broken double-byte characters included.
+    const char* const pieces[] = {"_. ", "\\2. ", "/3. ", "<. ", "=. ",   ">. ",
+                                  ". ",  ".",     " ",    "a",   "\x81",  "\x82\xA0",
+                                  "\\",  "/",     "5",    "_.",  "\x81. "};
+    TTextileDocumentConverter c;
+    TPluginShelf none;
+    c.Options.Plugins = &none;
+    std::mt19937 rng(8);
+    for (int i = 0; i < 20000; ++i) {
+        std::string cell;
+        for (int n = static_cast<int>(rng() % 7); n > 0; --n)
+            cell += pieces[rng() % std::size(pieces)];
+        // A broken character at the end would take the closing "|" into itself.
+        const std::string row = "|" + cell + "|";
+        if (!Search("m/^\\|(.*)\\|$/k", row).Found()) continue;
+        std::string_view text = cell;
+        while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ')
+            text.remove_prefix(1);
+        while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
+            text.remove_suffix(1);
+        std::string tag = "td", colspan, rowspan, style;
+        for (RegexMatch p; (p = Search("m/^(.+?\\.) /k", text)).Found();
+             text.remove_prefix(p.End())) {
+            std::string_view prefix = p.Group(1);
+            RegexMatch span;
+            if (prefix == "_.")
+                tag = "th";
+            else if ((span = Search("m/^\\\\(\\d)\\.$/k", prefix)).Found())
+                colspan = " colspan=\"" + std::string(span.Group(1)) + "\"";
+            else if ((span = Search("m/^\\/(\\d)\\.$/k", prefix)).Found())
+                rowspan = " rowspan=\"" + std::string(span.Group(1)) + "\"";
+            else if (prefix == "<." || prefix == "=." || prefix == ">.")
+                style += prefix == "<."   ? "text-align:left; "
+                         : prefix == "=." ? "text-align:center; "
+                                          : "text-align:right; ";
+            else
+                break;
+        }
+        if (!style.empty()) style = " style=\"" + style.substr(0, style.size() - 1) + "\"";
+        std::string expected = "<tr>\r\n  <" + tag + colspan + rowspan + style + ">" +
+                               c.ConvertInline(text) + "</" + tag + ">\r\n</tr>\r\n";
+        ASSERT_EQ(c.ConvertTableRow(row), expected) << cell;
+    }
+}
+
 TEST(Textile, ParagraphEndsKeepNoBreak) {
     // The break after a paragraph's last line goes, also after half a double-byte
     // character (the pattern matcher takes a "<" there as a character of its own).

@@ -62,9 +62,6 @@ const TPattern kHeadingPattern{"m/^h([123456])\\. (.*)/k"};
 const TPattern kRulePattern{"m/^-{3,}$/k"};
 const TPattern kBulletPattern{"m/^(\\*{1,3}) /k"};
 const TPattern kNumberPattern{"m/^(\\#{1,3}) /k"};
-const TPattern kCellPrefixPattern{"m/^(.+?\\.) /k"};
-const TPattern kColspanPattern{"m/^\\\\(\\d)\\.$/k"};
-const TPattern kRowspanPattern{"m/^\\/(\\d)\\.$/k"};
 
 // A phrase modifier: its mark, its element and its two patterns.
 struct Phrase {
@@ -376,6 +373,24 @@ bool IsTableRow(std::string_view line) {
     return leads % 2 == 0;
 }
 
+// Where the first prefix of a cell's text ends, "^(.+?\.) ": after the first "." that
+// follows at least one character and is followed by a blank, on the same line; npos when
+// there is none.
+std::size_t CellPrefixEnd(std::string_view text) {
+    if (text.empty() || text[0] == '\n') return npos;
+    for (std::size_t i = CharLength(text, 0); i + 1 < text.size(); i += CharLength(text, i)) {
+        if (text[i] == '\n') return npos;
+        if (text[i] == '.' && text[i + 1] == ' ') return i + 1;
+    }
+    return npos;
+}
+
+// A colspan ("\N.") or rowspan ("/N.") prefix, `mark` its first character.
+bool IsSpanPrefix(std::string_view prefix, char mark) {
+    return prefix.size() == 3 && prefix[0] == mark && prefix[1] >= '0' && prefix[1] <= '9' &&
+           prefix[2] == '.';
+}
+
 // The cell of a table row that starts at `from`: its text up to the next "|" (a character
 // of its own, not the second byte of one), and where the next cell starts; npos when no
 // "|" follows.
@@ -599,16 +614,14 @@ std::string TTextileDocumentConverter::ConvertTableRow(std::string_view Line) {
         std::string rowspan;
         std::string style;
         // Prefixes, each ending in "." and a blank, until one that means nothing.
-        for (RegexMatch p; (p = Search(kCellPrefixPattern, text)).Found();
-             text.remove_prefix(std::min(p.End(), text.size()))) {
-            std::string_view prefix = p.Group(1);
-            RegexMatch span;
+        for (std::size_t end; (end = CellPrefixEnd(text)) != npos; text.remove_prefix(end + 1)) {
+            std::string_view prefix = text.substr(0, end);
             if (prefix == "_.") {
                 tag = "th";
-            } else if ((span = Search(kColspanPattern, prefix)).Found()) {
-                colspan = " colspan=\"" + std::string(span.Group(1)) + "\"";
-            } else if ((span = Search(kRowspanPattern, prefix)).Found()) {
-                rowspan = " rowspan=\"" + std::string(span.Group(1)) + "\"";
+            } else if (IsSpanPrefix(prefix, '\\')) {
+                colspan = " colspan=\"" + std::string(prefix.substr(1, 1)) + "\"";
+            } else if (IsSpanPrefix(prefix, '/')) {
+                rowspan = " rowspan=\"" + std::string(prefix.substr(1, 1)) + "\"";
             } else if (prefix == "<.") {
                 style += "text-align:left; ";
             } else if (prefix == "=.") {
