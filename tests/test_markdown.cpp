@@ -194,7 +194,8 @@ std::vector<TRuleCase> RuleCases() {
          kLink,
          {0, 1},
          Finder<TLinkMatcher>(),
-         With({"<", ">", "http:", "https:", "ftp:", "[[", "]]", "[", "]", "a", " ", "\n", "("}),
+         With({"<", ">", "http:", "https:", "ftp:", "file:", "mailto:", "[[",   "]]",   "[",
+               "]", "a", " ",     "\n",     "(",    ")",     "\t",      "\x7F", "\xA0", "\x01"}),
          20},
         {"e-mail",
          kEmail,
@@ -347,6 +348,41 @@ TEST(MarkdownRules, CellsAndAmpersandMatchTheirPatterns) {
     for (int i = 0; i < 3000; ++i) {
         std::string text = RandomText(rng, ampPieces, 16);
         ASSERT_EQ(encode(kStrayAmpersand, text), encode(kStrayAmpersandAtomic, text)) << text;
+    }
+}
+
+// The escape and stray-character rules, done by hand in place, against their patterns.
+TEST(MarkdownRules, EscapesAndStrayMarksMatchTheirPatterns) {
+    struct Case {
+        const char* pattern;
+        std::function<void(const RegexMatch&, std::string&)> write;
+        std::function<void(std::string&)> rule;
+        std::vector<std::string> pieces;
+    };
+    const Case cases[] = {
+        {kEscape,
+         [](const RegexMatch& m, std::string& out) {
+             out += '\x02';
+             out += std::to_string(static_cast<unsigned char>(m.Group(1)[0]));
+             out += '\x03';
+         },
+         ProtectEscapes,
+         With({"\\", "\\\\", "*", "_", "[", "]", "a", "#", ".", "!", "\n", "\x81\\", "\x81",
+               "\x95\\*"})},
+        {kStrayLess, [](const RegexMatch&, std::string& out) { out += "&lt;"; }, EncodeStrayLess,
+         With({"<", "a", "Z", "!", "/", " ", "1", "\n", "<<", "\x82\xA0"})},
+        {kStrayAmpersand, [](const RegexMatch&, std::string& out) { out += "&amp;"; },
+         EncodeStrayAmpersands,
+         With({"&", "#", "x", "X", "a", "A", "f", "g", "1", ";", " ", "amp", "&#", "\x82\xA0"})},
+    };
+    std::mt19937 rng(17);
+    for (const Case& c : cases) {
+        for (int i = 0; i < 4000; ++i) {
+            std::string text = RandomText(rng, c.pieces, 16);
+            std::string expected = ScanReplace(c.pattern, text, c.write);
+            c.rule(text);
+            ASSERT_EQ(expected, text) << c.pattern << " on " << Visible(text);
+        }
     }
 }
 
@@ -615,6 +651,22 @@ TEST(MarkdownRobustness, MarkerBytesInPageTextAreRemoved) {
         {"line marks", "\x01# not skipped\n", "<h1><a name=\"i0\">not skipped</a></h1>\n"},
         {"lead byte without a second byte", "a\x81\n\x81", "<p>a?\n?</p>\n"},
     });
+}
+
+TEST(MarkdownRobustness, CleaningIsDroppingMarkersThenRepairing) {
+    // The page text is cleaned in one pass; it must give what dropping the marker bytes and
+    // then repairing broken pairs gives, also where a marker stands inside a pair.
+    const std::vector<std::string> pieces = {
+        "a",        "\n",       "\x01", "\x02", "\x05",     "\x06", "\x00",     "\x81",
+        "\x82\xA0", "\x83\x5D", "\xFD", "\x7F", "\x9F\xFC", "\xE0", "abcdefgh", "\x40"};
+    std::mt19937 rng(77);
+    for (int i = 0; i < 20000; ++i) {
+        std::string text = RandomText(rng, pieces, 40);
+        std::string dropped;
+        for (char c : text)
+            if (c < '\x01' || c > '\x05') dropped += c;
+        ASSERT_EQ(CleanPageText(text), RepairShiftJis(dropped)) << Visible(text);
+    }
 }
 
 namespace {

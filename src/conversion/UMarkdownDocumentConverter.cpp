@@ -47,13 +47,17 @@
 // every opening, a table followed by a text line tries every way to split its rows, a
 // heading full of "#" or blanks retries every position. Those passes use matchers that
 // find the same matches as their patterns in linear time, from positions collected once
-// per pass (the tests hold each matcher against its pattern).
+// per pass (the tests hold each matcher against its pattern). A pass whose marks are
+// missing from the text is not run, and a pass that matches nowhere leaves the text as it
+// is instead of copying it. The rules that are simple to read (links, heading tags,
+// escapes, stray "<" and "&") are read by hand, without the pattern matcher.
 #include "conversion/UMarkdownDocumentConverter.h"
 
 #include "text/BRegExp.h"
 #include "text/jconvert.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -80,10 +84,41 @@ std::size_t CharLength(std::string_view text, std::size_t pos) {
     return IsLeadByte(text[pos]) && pos + 1 < text.size() ? 2 : 1;
 }
 
-template <class F> void ForEachChar(std::string_view text, F&& f) {
-    for (std::size_t i = 0; i < text.size(); i += CharLength(text, i))
-        f(i, text[i]);
+// A set of ASCII marks a rule looks for.
+struct TMarkSet {
+    explicit constexpr TMarkSet(std::string_view marks) {
+        for (char c : marks)
+            in[static_cast<unsigned char>(c)] = true;
+    }
+    std::array<bool, 256> in{};
+};
+
+// Whether a character starts at text[i], for a byte that is no lead byte: the lead bytes
+// right before it pair up from the last byte that is none (which always ends a
+// character), so it starts one after an even run of them.
+bool StartsCharacter(std::string_view text, std::size_t i) {
+    std::size_t k = 0;
+    while (k < i && IsLeadByte(text[i - k - 1]))
+        ++k;
+    return k % 2 == 0;
 }
+
+// Calls f(i, c) for every character of the text that is one of the marks, in order: what
+// a walk over every character would find, found with a table look-up per byte. Each
+// look back stops at the mark before, so the whole costs one pass.
+template <class F> void ForEachMark(std::string_view text, const TMarkSet& marks, F&& f) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (marks.in[bytes[i]] && StartsCharacter(text, i)) f(i, text[i]);
+}
+
+// The marks each span matcher collects.
+constexpr TMarkSet kCodeSpanMarks{"\n`"};
+constexpr TMarkSet kLinkMarks{"\n<[]"};
+constexpr TMarkSet kEmailMarks{"<@>\n"};
+constexpr TMarkSet kInlineLinkMarks{"\n[!]\")"};
+constexpr TMarkSet kReferenceMarks{"\n[!]"};
+constexpr TMarkSet kEmphasisMarks{"\n*_"};
 
 bool IsSpace(char c) // \s
 {
@@ -94,6 +129,9 @@ bool IsBlank(char c) {
 }
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
+}
+bool IsAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 bool IsListMark(char c) {
     return c == '*' || c == '+' || c == '-';
@@ -134,44 +172,15 @@ std::size_t LineEndAt(const std::vector<std::size_t>& newlines, std::size_t from
     return p == npos ? size : p;
 }
 
+// Whether a "|" character stands in the line text[from, to) (from a line start).
 bool HasPipe(std::string_view text, std::size_t from, std::size_t to) {
-    for (std::size_t i = from; i < to; i += CharLength(text, i))
-        if (text[i] == '|') return true;
+    for (std::size_t p = FindIn(text, '|', from, to); p != npos; p = FindIn(text, '|', p + 1, to))
+        if (StartsCharacter(text, p)) return true;
     return false;
 }
 
-// The same pattern tried at one position only: "\A(?:...)".
-std::string Anchored(std::string_view pattern) {
-    std::size_t open = pattern.find('/');
-    std::size_t close = pattern.rfind('/');
-    std::string out(pattern.substr(0, open + 1));
-    out += "\\A(?:";
-    out += pattern.substr(open + 1, close - open - 1);
-    out += ')';
-    out += pattern.substr(close);
-    return out;
-}
-
-const std::string& AnchoredCodeSpan() {
-    static const std::string p = Anchored(markdown::kCodeSpan);
-    return p;
-}
-const std::string& AnchoredLink() {
-    static const std::string p = Anchored(markdown::kLink);
-    return p;
-}
-const std::string& AnchoredStrong() {
-    static const std::string p = Anchored(markdown::kStrong);
-    return p;
-}
-const std::string& AnchoredEmphasis() {
-    static const std::string p = Anchored(markdown::kEmphasis);
-    return p;
-}
-const std::string& AnchoredHeadingTag() {
-    static const std::string p = Anchored(markdown::kHeadingTag);
-    return p;
-}
+// The one rule still run by the pattern matcher, compiled once and kept.
+const TPattern kHardBreakPattern{markdown::kHardBreak};
 
 // The tags of held HTML blocks, in the order the pattern tries them ("pre" before "p").
 constexpr std::string_view kBlockTags[] = {
@@ -841,7 +850,7 @@ TRuleMatch TIndentedCodeMatcher::Find(std::size_t from) const {
 TCodeSpanMatcher::TCodeSpanMatcher(std::string_view text) : text_(text) {
     std::vector<std::size_t> runLine;
     std::size_t line = 0;
-    ForEachChar(text, [&](std::size_t i, char c) {
+    ForEachMark(text, kCodeSpanMarks, [&](std::size_t i, char c) {
         if (c == '\n') {
             newlines_.push_back(i);
             ++line;
@@ -878,18 +887,29 @@ TRuleMatch TCodeSpanMatcher::Find(std::size_t from) const {
         std::size_t q = static_cast<std::size_t>(next - runStart_.begin());
         std::size_t best = q < runStart_.size() && runStart_[q] < lineEnd ? runBest_[q] : 0;
         if (best == 0) continue;
-        // An opening of k backticks at i (k = end - i) needs a run of k further on.
-        for (std::size_t i = std::max(start, end - std::min(best, end)); i < end; ++i) {
-            RegexMatch m = Search(AnchoredCodeSpan(), text_, i);
-            if (m.Found()) return TRuleMatch::FromRegex(text_, m);
+        // An opening of k backticks at i (k = end - i) needs a run of k further on; the
+        // first opening with such a run is the longest one the run allows. The code ends at
+        // the first run of at least k backticks (its first k close it).
+        const std::size_t i = std::max(start, end - std::min(best, end));
+        const std::size_t k = end - i;
+        for (std::size_t c = q; c < runStart_.size() && runStart_[c] < lineEnd; ++c) {
+            if (runLength_[c] < k) continue;
+            TRuleMatch m(text_, 3);
+            m.Set(0, i, runStart_[c] + k);
+            m.Set(1, i, end);
+            m.Set(2, end, runStart_[c]);
+            return m;
         }
     }
     return {};
 }
 
-// kLink. "<scheme:...>" is cheap to try; "[[" needs a "]]" further on its line.
+// kLink: "<scheme:" and characters up to the first blank, control byte, bracket or
+// parenthesis, which must be ">"; or "[[", at least one character and the first "]]" after
+// it on the line. Read by hand: the matcher costs a few thousand instructions a link, and
+// links are most of what some pages hold. "[[" needs a "]]" further on its line.
 TLinkMatcher::TLinkMatcher(std::string_view text) : text_(text) {
-    ForEachChar(text, [&](std::size_t i, char c) {
+    ForEachMark(text, kLinkMarks, [&](std::size_t i, char c) {
         bool doubled = i + 1 < text.size() && text[i + 1] == c;
         if (c == '\n')
             newlines_.push_back(i);
@@ -908,19 +928,51 @@ TRuleMatch TLinkMatcher::Find(std::size_t from) const {
         if (text_[i] == '[') {
             std::size_t name = i + 2;
             if (name >= n) continue;
-            std::size_t c = FirstAtOrAfter(closings_, name + 1);
+            if (text_[name] == '\n') continue;
+            std::size_t c = FirstAtOrAfter(closings_, name + CharLength(text_, name));
             if (c == npos || c >= LineEndAt(newlines_, name, n)) continue;
+            return Link(i, c + 2);
         }
-        RegexMatch m = Search(AnchoredLink(), text_, i);
-        if (m.Found()) return TRuleMatch::FromRegex(text_, m);
+        std::size_t end = AddressLinkEnd(i);
+        if (end != npos) return Link(i, end);
     }
     return {};
+}
+
+TRuleMatch TLinkMatcher::Link(std::size_t start, std::size_t end) const {
+    TRuleMatch m(text_, 7);
+    m.Set(0, start, end);
+    m.Set(1, start, end);
+    return m;
+}
+
+std::size_t TLinkMatcher::AddressLinkEnd(std::size_t at) const {
+    const std::size_t n = text_.size();
+    std::size_t p = at + 1;
+    bool scheme = false;
+    for (std::string_view name : {"http:", "https:", "ftp:", "file:"}) {
+        if (text_.compare(p, name.size(), name) == 0) {
+            p += name.size();
+            scheme = true;
+            break;
+        }
+    }
+    if (!scheme) return npos;
+    // [^\x00-\x20()<>\x7F]*: a double-byte character is none of those.
+    while (p < n) {
+        auto b = static_cast<unsigned char>(text_[p]);
+        std::size_t len = CharLength(text_, p);
+        if (len == 1 && (b <= 0x20 || b == '(' || b == ')' || b == '<' || b == '>' || b == 0x7F))
+            break;
+        p += len;
+    }
+    return p < n && text_[p] == '>' ? p + 1 : npos;
 }
 
 // kEmail: "<", optionally "mailto:", at least one character, "@", at least one character,
 // ">", on one line. The first "@" decides: if no ">" follows it, none follows a later one.
 TEmailMatcher::TEmailMatcher(std::string_view text) : text_(text) {
-    ForEachChar(text, [&](std::size_t i, char c) {
+    ForEachMark(text, kEmailMarks, [&](std::size_t i, char c) {
         switch (c) {
         case '<':
             less_.push_back(i);
@@ -970,7 +1022,7 @@ TRuleMatch TEmailMatcher::Try(std::size_t start, std::size_t inner, std::size_t 
 TInlineLinkMatcher::TInlineLinkMatcher(std::string_view text, bool image)
     : text_(text), image_(image) {
     const std::size_t n = text.size();
-    ForEachChar(text, [&](std::size_t i, char c) {
+    ForEachMark(text, kInlineLinkMarks, [&](std::size_t i, char c) {
         char next = i + 1 < n ? text[i + 1] : '\0';
         switch (c) {
         case '\n':
@@ -1072,7 +1124,7 @@ TRuleMatch TInlineLinkMatcher::At(std::size_t i) const {
 TReferenceMatcher::TReferenceMatcher(std::string_view text, bool image)
     : text_(text), image_(image) {
     const std::size_t n = text.size();
-    ForEachChar(text, [&](std::size_t i, char c) {
+    ForEachMark(text, kReferenceMarks, [&](std::size_t i, char c) {
         char next = i + 1 < n ? text[i + 1] : '\0';
         if (c == '\n') {
             newlines_.push_back(i);
@@ -1115,7 +1167,7 @@ TRuleMatch TReferenceMatcher::Find(std::size_t from) const {
 // without a partner cost one binary search each.
 TEmphasisMatcher::TEmphasisMatcher(std::string_view text, bool strong)
     : text_(text), strong_(strong) {
-    ForEachChar(text, [&](std::size_t i, char c) {
+    ForEachMark(text, kEmphasisMarks, [&](std::size_t i, char c) {
         if (c == '\n') {
             newlines_.push_back(i);
             return;
@@ -1138,8 +1190,13 @@ TRuleMatch TEmphasisMatcher::Find(std::size_t from) const {
         const auto& closers = text_[i] == '*' ? starClosers_ : lineClosers_;
         std::size_t c = FirstAtOrAfter(closers, body + 1);
         if (c == npos || c >= LineEndAt(newlines_, body, n)) continue;
-        RegexMatch m = Search(strong_ ? AnchoredStrong() : AnchoredEmphasis(), text_, i);
-        if (m.Found()) return TRuleMatch::FromRegex(text_, m);
+        // "(.*?\S)\1": the body runs to the first closing mark on the line after a character
+        // that is no blank, which is where the closing marks were collected.
+        TRuleMatch m(text_, 3);
+        m.Set(0, i, c + width);
+        m.Set(1, i, body);
+        m.Set(2, body, c);
+        return m;
     }
     return {};
 }
@@ -1150,14 +1207,15 @@ THeadingTagMatcher::THeadingTagMatcher(std::string_view text) : text_(text) {
     auto isLevel = [](char c) { return c >= '1' && c <= '6'; };
     // "<" and LF are below 0x40, never the second byte of a character, and the whole page
     // is valid Shift_JIS by now: both are found byte-wise, which is much faster.
-    for (std::size_t i = text.find('\n'); i != npos; i = text.find('\n', i + 1))
-        newlines_.push_back(i);
     for (std::size_t i = text.find('<'); i != npos && i + 3 < n; i = text.find('<', i + 1)) {
         if (LowerAscii(text[i + 1]) == 'h' && isLevel(text[i + 2]) && text[i + 3] == '>')
             openers_.push_back(i);
         else if (text[i + 1] == '/' && LowerAscii(text[i + 2]) == 'h' && isLevel(text[i + 3]))
             closings_.push_back(i);
     }
+    if (openers_.empty()) return;
+    for (std::size_t i = text.find('\n'); i != npos; i = text.find('\n', i + 1))
+        newlines_.push_back(i);
 }
 
 TRuleMatch THeadingTagMatcher::Find(std::size_t from) const {
@@ -1167,8 +1225,15 @@ TRuleMatch THeadingTagMatcher::Find(std::size_t from) const {
         std::size_t i = *it;
         std::size_t c = FirstAtOrAfter(closings_, i + 4);
         if (c == npos || c >= LineEndAt(newlines_, i, n)) continue;
-        RegexMatch m = Search(AnchoredHeadingTag(), text_, i);
-        if (m.Found()) return TRuleMatch::FromRegex(text_, m);
+        // "(.*?)" stops at the first closing on the line: "<" is never the second byte of a
+        // character, so the characters from the opening reach it exactly.
+        TRuleMatch m(text_, 5);
+        m.Set(0, i, c + 4);
+        m.Set(1, i, i + 4);
+        m.Set(2, i + 2, i + 3);
+        m.Set(3, i + 4, c);
+        m.Set(4, c, c + 4);
+        return m;
     }
     return {};
 }
@@ -1295,12 +1360,152 @@ std::vector<std::string> SplitTableCells(std::string_view line) {
     return cells;
 }
 
-std::string CleanPageText(std::string_view text) {
+void ProtectEscapes(std::string& text) {
+    static constexpr TMarkSet kEscapable{"\\`*_{}[]()#+-.!"};
     std::string out;
-    out.reserve(text.size());
-    for (char c : text)
-        if (c < '\x01' || c > '\x05') out += c;
-    return RepairShiftJis(out);
+    std::size_t copied = 0;
+    for (std::size_t p = text.find('\\'); p != npos && p + 1 < text.size();
+         p = text.find('\\', p + 1)) {
+        if (!kEscapable.in[static_cast<unsigned char>(text[p + 1])] || !StartsCharacter(text, p))
+            continue;
+        if (out.empty()) out.reserve(text.size() + text.size() / 8);
+        out.append(text, copied, p - copied);
+        out += '\x02';
+        out += std::to_string(static_cast<unsigned char>(text[p + 1]));
+        out += '\x03';
+        copied = ++p + 1;
+    }
+    if (out.empty()) return;
+    out.append(text, copied, npos);
+    text = std::move(out);
+}
+
+namespace {
+
+// Every byte `c` for which stray(i) holds replaced by `with`, in place; the text is copied
+// only when there is one. (Used for "<" and "&", which are never second bytes.)
+template <class Stray>
+void EncodeWhere(std::string& text, char c, std::string_view with, Stray&& stray) {
+    std::string out;
+    std::size_t copied = 0;
+    for (std::size_t p = text.find(c); p != npos; p = text.find(c, p + 1)) {
+        if (!stray(p)) continue;
+        if (out.empty()) out.reserve(text.size() + text.size() / 8);
+        out.append(text, copied, p - copied);
+        out += with;
+        copied = p + 1;
+    }
+    if (out.empty()) return;
+    out.append(text, copied, npos);
+    text = std::move(out);
+}
+
+bool IsHexDigit(char c) {
+    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// A run of hexadecimal digits or a run of letters from text[p], ended by ";".
+bool RunThenSemicolon(std::string_view text, std::size_t p) {
+    const std::size_t n = text.size();
+    std::size_t h = p;
+    while (h < n && IsHexDigit(text[h]))
+        ++h;
+    if (h > p && h < n && text[h] == ';') return true;
+    std::size_t l = p;
+    while (l < n && IsAsciiLetter(text[l]))
+        ++l;
+    return l > p && l < n && text[l] == ';';
+}
+
+} // namespace
+
+void EncodeStrayLess(std::string& text) {
+    EncodeWhere(text, '<', "&lt;", [&](std::size_t p) {
+        char next = p + 1 < text.size() ? text[p + 1] : '\0';
+        return !IsAsciiLetter(next) && next != '!' && next != '/';
+    });
+}
+
+void EncodeStrayAmpersands(std::string& text) {
+    EncodeWhere(text, '&', "&amp;", [&](std::size_t p) {
+        std::size_t q = p + 1;
+        if (RunThenSemicolon(text, q)) return false;
+        if (q >= text.size() || text[q] != '#') return true;
+        if (RunThenSemicolon(text, q + 1)) return false;
+        return !(q + 1 < text.size() && (text[q + 1] == 'x' || text[q + 1] == 'X') &&
+                 RunThenSemicolon(text, q + 2));
+    });
+}
+
+namespace {
+
+bool IsMarkerByte(char c) {
+    return c >= '\x01' && c <= '\x05';
+}
+
+bool IsTrailByte(char c) {
+    auto b = static_cast<unsigned char>(c);
+    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+
+// Where page text first needs cleaning: a marker byte, or a lead byte without a valid
+// second byte; npos when there is none. Text that went through Convert has every pair
+// repaired already, so this is mostly a read of the text, eight ASCII bytes at a time.
+std::size_t FirstUnclean(std::string_view text) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n) {
+        for (std::uint64_t w; i + 8 <= n; i += 8) {
+            std::memcpy(&w, text.data() + i, 8);
+            // A byte of 0x80 or more, or one below 0x06 (exact once no byte has its high bit).
+            if ((w & kHigh) != 0 || ((w - 6 * kOnes) & ~w & kHigh) != 0) break;
+        }
+        if (i >= n) break;
+        const char c = text[i];
+        if (IsMarkerByte(c)) return i;
+        if (IsLeadByte(c)) {
+            if (i + 1 >= n || !IsTrailByte(text[i + 1])) return i;
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+    return npos;
+}
+
+} // namespace
+
+std::string CleanPageText(std::string_view text) {
+    // Room for the line end that ConvertBlocks may add, so that adding it copies nothing.
+    std::string out;
+    out.reserve(text.size() + 2);
+    const std::size_t first = FirstUnclean(text);
+    out.append(text.substr(0, first));
+    if (first == npos) return out;
+    // From there on in one pass: marker bytes are dropped, and a lead byte whose next kept
+    // byte is no valid second byte becomes "?" (as if the repair ran after the dropping).
+    const std::size_t n = text.size();
+    for (std::size_t i = first; i < n;) {
+        const char c = text[i++];
+        if (IsMarkerByte(c)) continue;
+        if (!IsLeadByte(c)) {
+            out += c;
+            continue;
+        }
+        std::size_t j = i;
+        while (j < n && IsMarkerByte(text[j]))
+            ++j;
+        if (j < n && IsTrailByte(text[j])) {
+            out += c;
+            out += text[j];
+            i = j + 1;
+        } else {
+            out += '?';
+        }
+    }
+    return out;
 }
 
 } // namespace markdown
@@ -1311,16 +1516,22 @@ namespace {
 
 using markdown::TRuleMatch;
 
-// One left-to-right pass of a rule's matcher: the text between matches is copied, each
-// match is replaced, and the search goes on after it.
+// One left-to-right pass of a rule's matcher into `out`: the text between matches is
+// copied, each match is replaced, and the search goes on after it. False, with `out` left
+// alone, when the rule matches nowhere.
 template <class Matcher, class Replace>
-std::string ScanRule(std::string_view text, const Matcher& matcher, Replace&& replace) {
-    std::string out;
+bool ScanRuleInto(std::string_view text, const Matcher& matcher, Replace&& replace,
+                  std::string& out) {
+    bool matched = false;
     std::size_t pos = 0;
     while (pos < text.size()) {
         TRuleMatch m = matcher.Find(pos);
         if (!m.Found()) break;
-        if (out.capacity() == 0) out.reserve(text.size() + text.size() / 4);
+        if (!matched) {
+            matched = true;
+            out.clear();
+            out.reserve(text.size() + text.size() / 4);
+        }
         out.append(text.substr(pos, m.Position() - pos));
         replace(m, out);
         if (m.End() <= pos) { // no rule matches empty text; keep moving all the same
@@ -1330,8 +1541,38 @@ std::string ScanRule(std::string_view text, const Matcher& matcher, Replace&& re
         }
         pos = m.End();
     }
+    if (!matched) return false;
     if (pos < text.size()) out.append(text.substr(pos));
+    return true;
+}
+
+template <class Matcher, class Replace>
+std::string ScanRule(std::string_view text, const Matcher& matcher, Replace&& replace) {
+    std::string out;
+    if (!ScanRuleInto(text, matcher, replace, out)) return std::string(text);
     return out;
+}
+
+// The pass on a text in place: a text the rule matches nowhere is left as it is, not copied.
+template <class Matcher, class Replace>
+void ApplyRule(std::string& text, const Matcher& matcher, Replace&& replace) {
+    std::string out;
+    if (ScanRuleInto(text, matcher, replace, out)) text = std::move(out);
+}
+
+// Whether "[id]" can follow a link text somewhere: "][" or "] [".
+bool HasReferenceId(std::string_view text) {
+    return text.find("][") != npos || text.find("] [") != npos;
+}
+
+// Whether two blanks end a line somewhere (the only place a hard break stands), looked for
+// from the line ends: blanks are far more common.
+bool HasHardBreak(std::string_view text) {
+    for (std::size_t p = text.find('\n'); p != npos; p = text.find('\n', p + 1)) {
+        std::size_t q = p > 0 && text[p - 1] == '\r' ? p - 1 : p;
+        if (q >= 2 && text[q - 1] == ' ' && text[q - 2] == ' ') return true;
+    }
+    return false;
 }
 
 // Joins pieces into one string. (Used instead of chains of "literal" + string, for which
@@ -1365,6 +1606,21 @@ std::string UpperCase(std::string_view text) {
             out[i] = static_cast<char>(out[i] - 'a' + 'A');
     }
     return out;
+}
+
+// Every line mark deleted, in place: the marks are few, so the text between them moves in
+// pieces instead of byte by byte.
+void EraseLineMarks(std::string& text) {
+    std::size_t write = text.find('\x01');
+    if (write == npos) return;
+    for (std::size_t read = write + 1; read < text.size();) {
+        std::size_t next = text.find('\x01', read);
+        std::size_t end = next == npos ? text.size() : next;
+        std::memmove(text.data() + write, text.data() + read, end - read);
+        write += end - read;
+        read = end + 1;
+    }
+    text.resize(write);
 }
 
 // Every LF followed by a line mark.
@@ -1448,10 +1704,6 @@ std::string ProtectEmphasisMarks(std::string_view text) {
         i += len;
     }
     return out;
-}
-
-bool IsAsciiLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
 // End of the inline HTML tag at text[at] ("<name attr="v" ...>", "</name>", "<br />") on
@@ -1634,24 +1886,21 @@ std::string TMarkdownDocumentConverter::ConvertBlocks(std::string_view Text) {
     spanDepth_ = 0;
 
     text = HoldHtmlBlocks(std::move(text));
-    text = ScanReplace(markdown::kEscape, text, [](const RegexMatch& m, std::string& out) {
-        out += '\x02';
-        out += std::to_string(static_cast<unsigned char>(m.Group(1)[0]));
-        out += '\x03';
-    });
-    text = ReadLinkDefinitions(text);
+    markdown::ProtectEscapes(text);
+    ReadLinkDefinitions(text);
     text = BlockPasses(text);
-    text = RestoreFragments(text);
-    text = RestoreEscapes(text);
-    text = AnchorHeadings(text);
-    std::erase(text, '\x01');
+    if (!Fragments.empty()) text = RestoreFragments(text);
+    if (text.find('\x02') != npos) text = RestoreEscapes(text);
+    AnchorHeadings(text);
+    EraseLineMarks(text);
     return text;
 }
 
 std::string TMarkdownDocumentConverter::HoldHtmlBlocks(std::string text) {
+    if (text.find('<') == npos) return text;
     for (bool greedy : {true, false}) {
         markdown::THtmlBlockMatcher matcher(text, greedy);
-        text = ScanRule(text, matcher, [this](const TRuleMatch& m, std::string& out) {
+        ApplyRule(text, matcher, [this](const TRuleMatch& m, std::string& out) {
             out += '\x01';
             out += Hold(std::string(m.Group(0)));
             out += CRLF;
@@ -1660,9 +1909,10 @@ std::string TMarkdownDocumentConverter::HoldHtmlBlocks(std::string text) {
     return text;
 }
 
-std::string TMarkdownDocumentConverter::ReadLinkDefinitions(const std::string& text) {
+void TMarkdownDocumentConverter::ReadLinkDefinitions(std::string& text) {
+    if (text.find("]:") == npos) return;
     markdown::TLinkDefinitionMatcher matcher(text);
-    return ScanRule(text, matcher, [this](const TRuleMatch& m, std::string& out) {
+    ApplyRule(text, matcher, [this](const TRuleMatch& m, std::string& out) {
         TLinkDefinition definition{UpperCase(m.Group(1)),
                                    TLink{std::string(m.Group(3)), std::string(m.Group(2))}};
         linkIndex_.try_emplace(definition.Id, LinkDefinitions.size());
@@ -1722,9 +1972,9 @@ std::string TMarkdownDocumentConverter::RestoreFragments(std::string_view text) 
     return out;
 }
 
-std::string TMarkdownDocumentConverter::AnchorHeadings(const std::string& text) {
+void TMarkdownDocumentConverter::AnchorHeadings(std::string& text) {
     markdown::THeadingTagMatcher matcher(text);
-    return ScanRule(text, matcher, [this](const TRuleMatch& m, std::string& out) {
+    ApplyRule(text, matcher, [this](const TRuleMatch& m, std::string& out) {
         std::string anchor = NewAnchorId();
         out += m.Group(1);
         out += "<a name=\"";
@@ -1762,7 +2012,7 @@ std::string TMarkdownDocumentConverter::BlockPasses(std::string_view Text) {
         });
     else
         t = input;
-    t = TablePass(t);
+    TablePass(t);
 
     auto heading = [this](std::size_t level, std::string_view text, std::string& out) {
         std::string n = std::to_string(level);
@@ -1771,23 +2021,23 @@ std::string TMarkdownDocumentConverter::BlockPasses(std::string_view Text) {
         out += Concat({"</h", n, ">\n"});
     };
     if (t.find('#') != npos)
-        t = ScanRule(t, THashHeadingMatcher(t), [&](const TRuleMatch& m, std::string& out) {
+        ApplyRule(t, THashHeadingMatcher(t), [&](const TRuleMatch& m, std::string& out) {
             heading(m.Group(1).size(), m.Group(2), out);
         });
-    t = ScanRule(t, TUnderlinedHeadingMatcher(t), [&](const TRuleMatch& m, std::string& out) {
+    ApplyRule(t, TUnderlinedHeadingMatcher(t), [&](const TRuleMatch& m, std::string& out) {
         heading(m.Group(2) == "=" ? 1 : 2, m.Group(1), out);
     });
-    t = ScanRule(t, TRuleLineMatcher(t),
-                 [](const TRuleMatch&, std::string& out) { out += "\x01<hr />\n"; });
+    ApplyRule(t, TRuleLineMatcher(t),
+              [](const TRuleMatch&, std::string& out) { out += "\x01<hr />\n"; });
     if (t.find('>') != npos)
-        t = ScanRule(t, TBlockQuoteMatcher(t), [this](const TRuleMatch& m, std::string& out) {
+        ApplyRule(t, TBlockQuoteMatcher(t), [this](const TRuleMatch& m, std::string& out) {
             std::string body = BlockPasses(StripQuoteMarks(m.Group(1)));
             out += "\x01<blockquote>\n";
             out += body;
             out += "\x01</blockquote>\n";
         });
-    t = ListPass(t);
-    t = ScanRule(t, TParagraphMatcher(t), [&](const TRuleMatch& m, std::string& out) {
+    ListPass(t);
+    ApplyRule(t, TParagraphMatcher(t), [&](const TRuleMatch& m, std::string& out) {
         std::string_view p = m.Group(1);
         p.remove_suffix(1);
         // Text right before a converted line (a block that follows without an empty line)
@@ -1816,25 +2066,22 @@ std::string TMarkdownDocumentConverter::BlockPasses(std::string_view Text) {
         out += cr;
         out += '\n';
     });
-    t = ScanRule(t, TIndentedCodeMatcher(t), [](const TRuleMatch& m, std::string& out) {
+    ApplyRule(t, TIndentedCodeMatcher(t), [](const TRuleMatch& m, std::string& out) {
         out += "\x01<pre><code>";
         out += EscapeHtml(MarkLines(StripCodeIndent(m.Group(1))));
         out += "</code></pre>\n";
     });
-    if (t.find('<') != npos)
-        t = ScanReplace(kStrayLess, t, [](const RegexMatch&, std::string& out) { out += "&lt;"; });
-    if (t.find('&') != npos)
-        t = ScanReplace(kStrayAmpersandAtomic, t,
-                        [](const RegexMatch&, std::string& out) { out += "&amp;"; });
+    EncodeStrayLess(t);
+    EncodeStrayAmpersands(t);
 
     if (t == input) return SpanPasses(t);
     return t;
 }
 
-std::string TMarkdownDocumentConverter::TablePass(const std::string& text) {
-    if (text.find('|') == npos) return text;
+void TMarkdownDocumentConverter::TablePass(std::string& text) {
+    if (text.find('|') == npos) return;
     markdown::TTableMatcher matcher(text);
-    return ScanRule(text, matcher, [this](const TRuleMatch& m, std::string& out) {
+    ApplyRule(text, matcher, [this](const TRuleMatch& m, std::string& out) {
         std::vector<std::string> alignments;
         for (const std::string& cell : markdown::SplitTableCells(m.Group(2)))
             alignments.push_back(AlignmentClass(cell));
@@ -1862,10 +2109,10 @@ std::string TMarkdownDocumentConverter::TablePass(const std::string& text) {
     });
 }
 
-std::string TMarkdownDocumentConverter::ListPass(const std::string& text) {
+void TMarkdownDocumentConverter::ListPass(std::string& text) {
     TDepthGuard level(ListLevel);
     markdown::TListMatcher matcher(text, ListLevel == 1);
-    return ScanRule(text, matcher, [this](const TRuleMatch& m, std::string& out) {
+    ApplyRule(text, matcher, [this](const TRuleMatch& m, std::string& out) {
         std::string_view list = m.Group(2);
         // The first marker decides: "[ ]{0,3}[0-9]" makes an ordered list.
         std::size_t x = 0;
@@ -1912,21 +2159,21 @@ std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text) {
 
     std::string t(Text);
     if (t.find('`') != npos)
-        t = ScanRule(t, TCodeSpanMatcher(t), [this](const TRuleMatch& m, std::string& out) {
+        ApplyRule(t, TCodeSpanMatcher(t), [this](const TRuleMatch& m, std::string& out) {
             out += Hold(Concat({"<code>", EscapeHtml(m.Group(2)), "</code>"}));
         });
     if (t.find('<') != npos) ProtectInlineTags(t);
-    if (t.find("  \n") != npos || t.find("  \r\n") != npos)
-        t = ScanReplace(kHardBreak, t,
+    if (HasHardBreak(t))
+        t = ScanReplace(kHardBreakPattern, t,
                         [](const RegexMatch&, std::string& out) { out += "<br />\n\x01"; });
     // What the base class's ConvertLinks does (LinkPattern, each group 1 through ConvertLink),
     // with the "[[" that have no "]]" further on their line passed over at once.
     if (t.find('<') != npos || t.find("[[") != npos)
-        t = ScanRule(t, TLinkMatcher(t), [this](const TRuleMatch& m, std::string& out) {
+        ApplyRule(t, TLinkMatcher(t), [this](const TRuleMatch& m, std::string& out) {
             out += ConvertLink(m.Group(1));
         });
     if (t.find('<') != npos && t.find('@') != npos)
-        t = ScanRule(t, TEmailMatcher(t), [](const TRuleMatch& m, std::string& out) {
+        ApplyRule(t, TEmailMatcher(t), [](const TRuleMatch& m, std::string& out) {
             out += "<a href=\"";
             out += EncodeAddress("mailto");
             out += ':';
@@ -1938,7 +2185,7 @@ std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text) {
     // Where the images stand in the text, so that a link around one keeps it as an image.
     std::vector<std::pair<std::size_t, std::size_t>> images;
     if (t.find("![") != npos)
-        t = ScanRule(t, TInlineLinkMatcher(t, true), [&](const TRuleMatch& m, std::string& out) {
+        ApplyRule(t, TInlineLinkMatcher(t, true), [&](const TRuleMatch& m, std::string& out) {
             // An address that would run script shows the image's alternative text instead.
             std::optional<std::string> src =
                 AttributeAddress(WithoutAngleBrackets(m.Group(2)), true);
@@ -1958,7 +2205,7 @@ std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text) {
         });
     if (t.find("](") != npos) {
         const char* base = t.data();
-        t = ScanRule(t, TInlineLinkMatcher(t, false), [&](const TRuleMatch& m, std::string& out) {
+        ApplyRule(t, TInlineLinkMatcher(t, false), [&](const TRuleMatch& m, std::string& out) {
             // An address that would run script leaves the link text as plain text.
             std::optional<std::string> href = AttributeAddress(WithoutAngleBrackets(m.Group(2)));
             if (href) {
@@ -1986,8 +2233,8 @@ std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text) {
         });
     }
     auto id = [](const TRuleMatch& m) { return m.Group(2).empty() ? m.Group(1) : m.Group(2); };
-    if (t.find("![") != npos)
-        t = ScanRule(t, TReferenceMatcher(t, true), [&](const TRuleMatch& m, std::string& out) {
+    if (t.find("![") != npos && HasReferenceId(t))
+        ApplyRule(t, TReferenceMatcher(t, true), [&](const TRuleMatch& m, std::string& out) {
             const TLink* link = FindLink(id(m));
             if (!link) {
                 out += m.Group(0);
@@ -2006,8 +2253,8 @@ std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text) {
             out += TitleAttribute(link->LinkTitle);
             out += " />";
         });
-    if (t.find(']') != npos)
-        t = ScanRule(t, TReferenceMatcher(t, false), [&](const TRuleMatch& m, std::string& out) {
+    if (HasReferenceId(t))
+        ApplyRule(t, TReferenceMatcher(t, false), [&](const TRuleMatch& m, std::string& out) {
             const TLink* link = FindLink(id(m));
             if (!link) {
                 out += m.Group(0);
@@ -2028,7 +2275,7 @@ std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text) {
         });
     if (t.find("**") != npos || t.find("__") != npos) {
         TEmphasisMatcher pairs(t, true);
-        t = ScanRule(t, TStrongMatcher{pairs, t}, [this](const TRuleMatch& m, std::string& out) {
+        ApplyRule(t, TStrongMatcher{pairs, t}, [this](const TRuleMatch& m, std::string& out) {
             out += "<strong>";
             // Marks the body left unpaired are its own: emphasis of the text around must
             // not pair them with marks outside, which would cross the tags.
@@ -2037,7 +2284,7 @@ std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text) {
         });
     }
     if (t.find('*') != npos || t.find('_') != npos)
-        t = ScanRule(t, TEmphasisMatcher(t, false), [this](const TRuleMatch& m, std::string& out) {
+        ApplyRule(t, TEmphasisMatcher(t, false), [this](const TRuleMatch& m, std::string& out) {
             out += "<em>";
             out += SpanPasses(m.Group(2));
             out += "</em>";

@@ -56,12 +56,12 @@ public:
 
 private:
     std::string HoldHtmlBlocks(std::string text);
-    std::string ReadLinkDefinitions(const std::string& text);
+    void ReadLinkDefinitions(std::string& text);
     std::string RestoreFragments(std::string_view text) const;
-    std::string AnchorHeadings(const std::string& text);
+    void AnchorHeadings(std::string& text);
 
-    std::string TablePass(const std::string& text);
-    std::string ListPass(const std::string& text);
+    void TablePass(std::string& text);
+    void ListPass(std::string& text);
     std::string ListItems(const std::string& list);
 
     // Holds an HTML piece out of the text; its reference (0x04 N 0x05).
@@ -316,6 +316,9 @@ public:
     TRuleMatch Find(std::size_t from) const;
 
 private:
+    TRuleMatch Link(std::size_t start, std::size_t end) const;
+    // End of the address link "<scheme:...>" at text[at], or npos.
+    std::size_t AddressLinkEnd(std::size_t at) const;
     std::string_view text_;
     std::vector<std::size_t> candidates_; // "<" and "[["
     std::vector<std::size_t> closings_;   // "]]"
@@ -390,6 +393,13 @@ std::string Outdent(std::string_view text);
 // mark is dropped, list markers move to the line start and a run of markers on one line
 // ("* * * x") counts as one.
 std::string FlattenNesting(std::string_view text);
+
+// The scan loops of kEscape (each escaped character becomes its escape reference), of
+// kStrayLess ("&lt;") and of kStrayAmpersand ("&amp;"), on the text in place: a text they
+// match nowhere is not copied.
+void ProtectEscapes(std::string& text);
+void EncodeStrayLess(std::string& text);
+void EncodeStrayAmpersands(std::string& text);
 
 // Removes the converter's marker bytes 0x01 to 0x05 from page text, and replaces a
 // double-byte lead byte that has no valid second byte by "?".

@@ -28,6 +28,11 @@
 // would make the matcher walk to the end of the line again, and a line of many "{{", "["
 // or " *" would cost the square of its length. The output is the same as with the whole
 // line.
+//
+// Speed: each inline rule rewrites the run in place and only where it matches; a rule
+// whose marks are missing from the run costs a byte search. Page links and table cells
+// are read by hand (the tests hold them against their patterns), and the block patterns
+// run only on lines that begin with their first character.
 #include "conversion/UTextileDocumentConverter.h"
 
 #include "plugins/UPluginShelf.h"
@@ -35,6 +40,7 @@
 #include "text/ShiftJisText.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace tarnel {
 
@@ -42,38 +48,44 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
-const char* const kPluginCallPattern = "m/^(.*?)({{[^\\x00-\\x20()<>\\x7F-\\xFF]+?.*?}})/k";
-const char* const kPluginPartsPattern =
-    "m/^{{\\s*([^\\x00-\\x20()<>\\x7F-\\xFF]+?)(\\s*?\\((.*?)\\))?}}/k";
+const TPattern kPluginCallPattern{"m/^(.*?)({{[^\\x00-\\x20()<>\\x7F-\\xFF]+?.*?}})/k"};
+const TPattern kPluginPartsPattern{
+    "m/^{{\\s*([^\\x00-\\x20()<>\\x7F-\\xFF]+?)(\\s*?\\((.*?)\\))?}}/k"};
 
-const char* const kQuotedLinkPattern = "m/(^| )(?:&quot;(.+?)&quot;:(.+?))( |$)/k";
-const char* const kBracketLinkPattern = "m/\\[(?:&quot;(.+?)&quot;:(.+?))\\]/k";
-const char* const kPageLinkPattern = "m/\\[\\[(.+?)(?:\\|(.+?))?\\]\\]/k";
-const char* const kSpanPattern = "m/%{(.+?)}(.+?)%/k";
+const TPattern kQuotedLinkPattern{"m/(^| )(?:&quot;(.+?)&quot;:(.+?))( |$)/k"};
+const TPattern kBracketLinkPattern{"m/\\[(?:&quot;(.+?)&quot;:(.+?))\\]/k"};
+const TPattern kPageLinkPattern{"m/\\[\\[(.+?)(?:\\|(.+?))?\\]\\]/k"};
+const TPattern kSpanPattern{"m/%{(.+?)}(.+?)%/k"};
 
-const char* const kHeadingPattern = "m/^h([123456])\\. (.*)/k";
-const char* const kTableRowPattern = "m/^\\|(.*)\\|$/k";
-const char* const kRulePattern = "m/^-{3,}$/k";
-const char* const kBulletPattern = "m/^(\\*{1,3}) /k";
-const char* const kNumberPattern = "m/^(\\#{1,3}) /k";
-const char* const kCellPattern = "m/([^|]*)\\|/k";
-const char* const kCellPrefixPattern = "m/^(.+?\\.) /k";
+// Each block pattern begins with a fixed first character, checked before the matcher runs.
+const TPattern kHeadingPattern{"m/^h([123456])\\. (.*)/k"};
+const TPattern kRulePattern{"m/^-{3,}$/k"};
+const TPattern kBulletPattern{"m/^(\\*{1,3}) /k"};
+const TPattern kNumberPattern{"m/^(\\#{1,3}) /k"};
 
 // A phrase modifier: its mark, its element and its two patterns.
 struct Phrase {
-    const char* mark;
-    const char* element;
-    const char* spaced;    // groups: blank or line start, text, blank or line end
-    const char* bracketed; // group: text
+    std::string_view mark;
+    std::string_view element;
+    std::string_view open;  // "[" and the mark: the bracketed form begins so
+    std::string_view close; // the mark and "]": the bracketed form ends so
+    TPattern spaced;        // groups: blank or line start, text, blank or line end
+    TPattern bracketed;     // group: text
 };
 
-const Phrase kInserted{"+", "ins", "m/(^| )\\+(.*?)\\+( |$)/k", "m/\\[\\+(.*?)\\+\\]/k"};
-const Phrase kEmphasis{"_", "em", "m/(^| )_(.*?)_( |$)/k", "m/\\[_(.*?)_\\]/k"};
-const Phrase kStrong{"*", "strong", "m/(^| )\\*(.*?)\\*( |$)/k", "m/\\[\\*(.*?)\\*\\]/k"};
-const Phrase kCitation{"??", "cite", "m/(^| )\\?{2}(.*?)\\?{2}( |$)/k",
-                       "m/\\[\\?{2}(.*?)\\?{2}\\]/k"};
-const Phrase kCode{"@", "code", "m/(^| )@(.*?)@( |$)/k", "m/\\[@(.*?)@\\]/k"};
-const Phrase kDeleted{"-", "del", "m/(^| )-(.*?)-( |$)/k", "m/\\[-(.*?)-\\]/k"};
+// The phrases in the order they are applied, each to the result of the one before.
+const Phrase kPhrases[] = {
+    {"+", "ins", "[+", "+]", TPattern{"m/(^| )\\+(.*?)\\+( |$)/k"},
+     TPattern{"m/\\[\\+(.*?)\\+\\]/k"}},
+    {"_", "em", "[_", "_]", TPattern{"m/(^| )_(.*?)_( |$)/k"}, TPattern{"m/\\[_(.*?)_\\]/k"}},
+    {"*", "strong", "[*", "*]", TPattern{"m/(^| )\\*(.*?)\\*( |$)/k"},
+     TPattern{"m/\\[\\*(.*?)\\*\\]/k"}},
+    {"??", "cite", "[??", "??]", TPattern{"m/(^| )\\?{2}(.*?)\\?{2}( |$)/k"},
+     TPattern{"m/\\[\\?{2}(.*?)\\?{2}\\]/k"}},
+    {"@", "code", "[@", "@]", TPattern{"m/(^| )@(.*?)@( |$)/k"}, TPattern{"m/\\[@(.*?)@\\]/k"}},
+    {"-", "del", "[-", "-]", TPattern{"m/(^| )-(.*?)-( |$)/k"}, TPattern{"m/\\[-(.*?)-\\]/k"}},
+};
+enum PhraseIndex { kInserted, kEmphasis, kStrong, kCitation, kCode, kDeleted };
 
 // Closing and middle marks are reached by stepping from where a match began, and that
 // stepping agrees with the reading from the start of the text within a byte. But when it
@@ -97,11 +109,22 @@ std::size_t FirstAfter(std::string_view text, std::size_t from, std::string_view
     return npos;
 }
 
+// Whether the ASCII token occurs followed by a blank or the end of the text, reading bytes
+// (a superset of the places the matcher sees): a cheap test before walking characters.
+bool MayCloseBeforeBlank(std::string_view text, std::string_view token) {
+    for (std::size_t p = text.find(token); p != npos; p = text.find(token, p + 1)) {
+        std::size_t after = p + token.size();
+        if (after == text.size() || text[after] == ' ') return true;
+    }
+    return false;
+}
+
 // Start of the last occurrence of an ASCII token that the matcher sees as characters of
 // their own (not inside a double-byte character); npos when there is none. With
 // `followedByBlank`, only a token followed by a blank or the end of the text.
 std::size_t LastToken(std::string_view text, std::string_view token, bool followedByBlank = false) {
-    if (text.find(token) == npos) return npos; // most texts hold no such mark at all
+    // Most texts hold no such mark at all, or none in the place asked for.
+    if (followedByBlank ? !MayCloseBeforeBlank(text, token) : text.find(token) == npos) return npos;
     std::size_t last = npos;
     for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) {
         if (!At(text, i, token)) continue;
@@ -119,50 +142,73 @@ std::size_t SpacedPhraseEnd(std::string_view text, std::string_view mark) {
     return std::min(last + mark.size() + 1, text.size());
 }
 
+// The scan loop of an inline rule, run on the text in place: the text before each match is
+// kept, `replace` writes the match's replacement, and the search goes on after the match.
+// Every match ends at or before `bound` (npos when none can end anywhere), so the matcher
+// is shown the text only up to there: otherwise each opening mark without a closing one
+// after it would walk to the end of the text again, and a long line of them would take
+// quadratic time. Searches begin only before `lastStart` (npos: anywhere in the bound).
+// The text is rebuilt only when the rule matches; a run it leaves alone is not copied.
+template <class Replace>
+void ScanInPlace(const TPattern& pattern, std::string& text, std::size_t bound, Replace&& replace,
+                 std::size_t lastStart = npos) {
+    if (bound == npos) return;
+    std::string_view view(text.data(), std::min(bound, text.size()));
+    RegexMatch m = Search(pattern, view, 0);
+    if (!m.Found()) return;
+    std::string out;
+    out.reserve(text.size() + text.size() / 4 + 64);
+    std::size_t pos = 0;
+    for (;;) {
+        out.append(view, pos, m.Position() - pos);
+        replace(m, out);
+        pos = m.End();
+        if (m.Length() == 0) { // no inline rule matches empty text; keep moving all the same
+            if (pos >= view.size()) break;
+            std::size_t n = CharLength(view, pos);
+            out.append(view, pos, n);
+            pos += n;
+        }
+        if (pos > view.size() || (lastStart != npos && pos > lastStart)) break;
+        m = Search(pattern, view, pos);
+        if (!m.Found()) break;
+    }
+    out.append(text, std::min(pos, text.size()), npos);
+    text = std::move(out);
+}
+
 // The scan loop for a pattern of the form  open (.+?) middle (.+?) close , where every
 // part is a mark of ASCII characters. A match needs a middle mark with a closing mark
 // after it, each after at least one character; once no opening mark before the last such
 // middle mark lies ahead, no further match is possible, and asking the matcher anyway
 // would make each remaining opening mark walk to the end of the text in vain. So the
 // matcher is shown the text up to the end of the last possible match and asked only while
-// an opening mark that can begin a match lies ahead; the rest is copied.
-std::string ScanTwoPart(std::string_view pattern, std::string_view text, std::string_view open,
-                        std::string_view middle, std::string_view close,
-                        const ScanReplacer& replace) {
+// an opening mark that can begin a match lies ahead; the rest is kept as it is.
+template <class Replace>
+void ScanTwoPart(const TPattern& pattern, std::string& html, std::string_view open,
+                 std::string_view middle, std::string_view close, Replace&& replace) {
+    std::string_view text = html;
     // The earliest place for the next mark of the pattern, one character after a mark.
     auto afterNext = [&](std::size_t i, std::string_view mark) {
         std::size_t after = i + mark.size();
         return after < text.size() ? after + CharLength(text, after) : npos;
     };
 
-    if (text.find(open) == npos || text.find(middle) == npos) return std::string(text);
+    if (text.find(open) == npos || text.find(middle) == npos) return;
     std::size_t lastClose = LastToken(text, close);
     std::size_t lastMiddle = npos; // the last middle mark with a closing mark after it
     if (lastClose != npos)
         for (std::size_t i = 0; i < lastClose; i += CharLength(text, i))
             if (At(text, i, middle) && afterNext(i, middle) <= lastClose) lastMiddle = i;
-    if (lastMiddle == npos) return std::string(text);
+    if (lastMiddle == npos) return;
     std::size_t lastStart = npos; // the last opening mark with such a middle mark after it
     for (std::size_t i = 0; i < lastMiddle; i += StepForOpening(text, i))
         if (At(text, i, open) && afterNext(i, open) <= lastMiddle) lastStart = i;
-    if (lastStart == npos) return std::string(text);
+    if (lastStart == npos) return;
     // No match ends after the first closing mark that follows the last middle mark.
     std::size_t close1 = FirstAfter(text, afterNext(lastMiddle, middle), close);
     std::size_t end = close1 == npos ? text.size() : close1 + close.size();
-
-    std::string_view view = text.substr(0, end);
-    std::string out;
-    out.reserve(text.size() + text.size() / 8);
-    std::size_t pos = 0;
-    while (pos <= lastStart) {
-        RegexMatch m = Search(pattern, view, pos);
-        if (!m.Found()) break;
-        out += view.substr(pos, m.Position() - pos);
-        replace(m, out);
-        pos = std::min(m.End(), view.size());
-    }
-    out += text.substr(pos);
-    return out;
+    ScanInPlace(pattern, html, end, replace, lastStart);
 }
 
 // Bytes the pattern \s matches (ASCII only).
@@ -196,44 +242,169 @@ std::string_view HeadingText(std::string_view line) {
     return line.substr(start, end - start);
 }
 
-std::string Element(std::string_view name, std::string_view content) {
-    std::string html;
-    html.reserve(content.size() + 2 * name.size() + 5);
-    html += '<';
-    html += name;
-    html += '>';
-    html += content;
-    html += "</";
-    html += name;
-    html += '>';
-    return html;
+// Appends <name>content</name>.
+void AppendElement(std::string& out, std::string_view name, std::string_view content) {
+    out += '<';
+    out += name;
+    out += '>';
+    out += content;
+    out += "</";
+    out += name;
+    out += '>';
 }
 
 // A link "text":address; an address that would run script leaves the text alone.
-std::string Anchor(std::string_view href, std::string_view text) {
+void AppendAnchor(std::string& out, std::string_view href, std::string_view text) {
     std::optional<std::string> value = TWikiDocumentConverter::AttributeAddress(href);
-    if (!value) return std::string(text);
-    return "<a href=\"" + *value + "\">" + std::string(text) + "</a>";
+    if (!value) {
+        out += text;
+        return;
+    }
+    out += "<a href=\"";
+    out += *value;
+    out += "\">";
+    out += text;
+    out += "</a>";
 }
 
-// One phrase modifier: the form between blanks, then the bracketed form on its result.
+// One phrase modifier: the form between blanks, then the bracketed form on its result. A
+// run without the phrase's mark in the place either form needs is left as it is.
+void ApplyPhrase(const Phrase& phrase, std::string& html) {
+    ScanInPlace(phrase.spaced, html, SpacedPhraseEnd(html, phrase.mark),
+                [&](const RegexMatch& m, std::string& out) {
+                    out += m.Group(1);
+                    AppendElement(out, phrase.element, m.Group(2));
+                    out += m.Group(3);
+                });
+    if (html.find(phrase.open) == npos) return;
+    ScanInPlace(phrase.bracketed, html, EndOfLast(html, phrase.close),
+                [&](const RegexMatch& m, std::string& out) {
+                    AppendElement(out, phrase.element, m.Group(1));
+                });
+}
+
 std::string ConvertPhrase(const Phrase& phrase, std::string_view text) {
-    std::string spaced = ScanUpTo(phrase.spaced, text, SpacedPhraseEnd(text, phrase.mark),
-                                  [&](const RegexMatch& m, std::string& out) {
-                                      out += m.Group(1);
-                                      out += Element(phrase.element, m.Group(2));
-                                      out += m.Group(3);
-                                  });
-    std::string closing = std::string(phrase.mark) + "]";
-    return ScanUpTo(
-        phrase.bracketed, spaced, EndOfLast(spaced, closing),
-        [&](const RegexMatch& m, std::string& out) { out += Element(phrase.element, m.Group(1)); });
+    std::string html(text);
+    ApplyPhrase(phrase, html);
+    return html;
+}
+
+// The match of kPageLinkPattern, "\\[\\[(.+?)(?:\\|(.+?))?\\]\\]", that begins at the "[[" at
+// text[s], read the way the matcher reads it: the name is the shortest run of characters
+// after which either "|", one or more characters and "]]" follow, or "]]" follows; neither
+// part crosses a line end. Done by hand: the matcher costs a few thousand instructions for
+// each link, and links are most of what some pages hold.
+struct TPageLinkMatch {
+    std::size_t end = npos;        // end of the match; npos when there is none
+    std::size_t nameEnd = npos;    // the name is text[s + 2, nameEnd)
+    std::size_t shownStart = npos; // the text shown, [shownStart, shownEnd); npos: the name
+    std::size_t shownEnd = npos;
+    std::size_t stop = npos; // without a match: the line end (or text end) that stopped it
+};
+
+bool ClosesPageLink(std::string_view text, std::size_t i) {
+    return text[i] == ']' && i + 1 < text.size() && text[i + 1] == ']';
+}
+
+TPageLinkMatch MatchPageLink(std::string_view text, std::size_t s) {
+    const std::size_t n = text.size();
+    TPageLinkMatch m;
+    std::size_t e = s + 2; // the name needs one character
+    if (e >= n || text[e] == '\n') {
+        m.stop = e;
+        return m;
+    }
+    bool barFailed = false; // a "|" earlier on the line found no "]]" after it
+    for (e += CharLength(text, e); e < n && text[e] != '\n'; e += CharLength(text, e)) {
+        if (text[e] == '|' && !barFailed) {
+            std::size_t f = e + 1; // the shown text needs one character
+            if (f < n && text[f] != '\n') {
+                for (f += CharLength(text, f); f < n && text[f] != '\n'; f += CharLength(text, f)) {
+                    if (ClosesPageLink(text, f)) {
+                        m.end = f + 2;
+                        m.nameEnd = e;
+                        m.shownStart = e + 1;
+                        m.shownEnd = f;
+                        return m;
+                    }
+                }
+            }
+            // A later "|" before the same line end finds no "]]" either.
+            barFailed = true;
+        }
+        if (ClosesPageLink(text, e)) {
+            m.end = e + 2;
+            m.nameEnd = e;
+            return m;
+        }
+    }
+    m.stop = e;
+    return m;
+}
+
+// Every "<br>" CR LF right before "</p>" dropped, in place. "<" is never the second byte
+// of a character, so the places are found byte-wise.
+void DropBreaksBeforeParagraphEnds(std::string& html) {
+    constexpr std::string_view kBreakEnd = "<br>\r\n</p>";
+    std::size_t p = html.find(kBreakEnd);
+    if (p == npos) return;
+    std::size_t write = p;
+    std::size_t read = p;
+    while (p != npos) {
+        std::memmove(html.data() + write, html.data() + read, p - read);
+        write += p - read;
+        std::memcpy(html.data() + write, "</p>", 4);
+        write += 4;
+        read = p + kBreakEnd.size();
+        p = html.find(kBreakEnd, read);
+    }
+    std::memmove(html.data() + write, html.data() + read, html.size() - read);
+    html.resize(write + html.size() - read);
+}
+
+// Whether the line is a table row, "^\|(.*)\|$": it begins with "|", and its last
+// character is another "|" (not the second byte of a double-byte character, which it is
+// after an odd run of lead bytes). The row is read once more, cell by cell, to convert it.
+bool IsTableRow(std::string_view line) {
+    if (line.size() < 2 || line.front() != '|' || line.back() != '|') return false;
+    std::size_t leads = 0;
+    for (std::size_t i = line.size() - 1; i > 0 && IsShiftJisLeadByte(line[i - 1]); --i)
+        ++leads;
+    return leads % 2 == 0;
+}
+
+// Where the first prefix of a cell's text ends, "^(.+?\.) ": after the first "." that
+// follows at least one character and is followed by a blank, on the same line; npos when
+// there is none.
+std::size_t CellPrefixEnd(std::string_view text) {
+    if (text.empty() || text[0] == '\n') return npos;
+    for (std::size_t i = CharLength(text, 0); i + 1 < text.size(); i += CharLength(text, i)) {
+        if (text[i] == '\n') return npos;
+        if (text[i] == '.' && text[i + 1] == ' ') return i + 1;
+    }
+    return npos;
+}
+
+// A colspan ("\N.") or rowspan ("/N.") prefix, `mark` its first character.
+bool IsSpanPrefix(std::string_view prefix, char mark) {
+    return prefix.size() == 3 && prefix[0] == mark && prefix[1] >= '0' && prefix[1] <= '9' &&
+           prefix[2] == '.';
+}
+
+// The cell of a table row that starts at `from`: its text up to the next "|" (a character
+// of its own, not the second byte of one), and where the next cell starts; npos when no
+// "|" follows.
+std::size_t CellEnd(std::string_view cells, std::size_t from) {
+    for (std::size_t i = from; i < cells.size(); i += CharLength(cells, i))
+        if (cells[i] == '|') return i;
+    return npos;
 }
 
 } // namespace
 
 std::string TTextileDocumentConverter::ConvertBlocks(std::string_view Text) {
     std::string html;
+    html.reserve(Text.size() + Text.size() / 2);
     std::string current;
     bool inPre = false;
 
@@ -251,8 +422,10 @@ std::string TTextileDocumentConverter::ConvertBlocks(std::string_view Text) {
             continue;
         }
 
+        // The block patterns are tried only on lines that begin with their first character.
+        const char first = line.empty() ? '\0' : line[0];
         RegexMatch m;
-        if (m = Search(kHeadingPattern, line); m.Found()) {
+        if (first == 'h' && (m = Search(kHeadingPattern, line)).Found()) {
             int level = m.Group(1)[0] - '0';
             std::string id = NewAnchorId();
             std::string_view text = HeadingText(line);
@@ -262,11 +435,11 @@ std::string TTextileDocumentConverter::ConvertBlocks(std::string_view Text) {
                 "<" + tag + "><a name=\"" + id + "\">" + EscapeHtml(text) + "</a></" + tag + ">";
             html += CRLF;
             Contents.Add(std::string(text), id, level);
-        } else if (Search(kTableRowPattern, line).Found()) {
+        } else if (first == '|' && IsTableRow(line)) {
             html += CloseBlock("table", current);
             html += OpenBlock("table", current);
             html += ConvertTableRow(line);
-        } else if (Search(kRulePattern, line).Found()) {
+        } else if (first == '-' && Search(kRulePattern, line).Found()) {
             html += "<hr>";
             html += CRLF;
         } else if (StartsWith(line, " ")) {
@@ -279,15 +452,17 @@ std::string TTextileDocumentConverter::ConvertBlocks(std::string_view Text) {
             html += OpenBlock("blockquote", current);
             html += ConvertInline(line.substr(4));
             html += CRLF;
-        } else if ((m = Search(kBulletPattern, line)).Found() ||
-                   (m = Search(kNumberPattern, line)).Found()) {
+        } else if ((first == '*' && (m = Search(kBulletPattern, line)).Found()) ||
+                   (first == '#' && (m = Search(kNumberPattern, line)).Found())) {
             const std::string tag = line[0] == '*' ? "ul" : "ol";
             int depth = static_cast<int>(m.Group(1).size());
             NewDepth = depth;
             html += CloseBlock(tag, current);
             NestTag = tag;
             html += OpenBlock(tag, current, "list" + std::to_string(depth));
-            html += "  <li>" + ConvertInline(line.substr(m.End())) + "</li>";
+            html += "  <li>";
+            html += ConvertInline(line.substr(m.End()));
+            html += "</li>";
             html += CRLF;
             Depth = depth;
         } else if (StartsWith(line, "<pre>")) {
@@ -315,7 +490,8 @@ std::string TTextileDocumentConverter::ConvertBlocks(std::string_view Text) {
     }
     html += CloseBlock("", current);
     // The last line of each paragraph keeps no break.
-    return ReplaceAll(html, "<br>\r\n</p>", "</p>");
+    DropBreaksBeforeParagraphEnds(html);
+    return html;
 }
 
 std::string TTextileDocumentConverter::ConvertInline(std::string_view Text) {
@@ -323,7 +499,7 @@ std::string TTextileDocumentConverter::ConvertInline(std::string_view Text) {
     // the matcher is shown the text up to the last one; the unmatched text before it and
     // everything after it are one piece of plain text.
     std::size_t end = EndOfLast(Text, "}}");
-    if (end == npos) end = 0;
+    if (end == npos) return ConvertInlinePlain(Text);
     std::string_view view = Text.substr(0, end);
     std::size_t tail = end;
     std::string html = ScanReplace(
@@ -344,51 +520,77 @@ std::string TTextileDocumentConverter::ConvertInline(std::string_view Text) {
 }
 
 std::string TTextileDocumentConverter::ConvertInlinePlain(std::string_view Text) {
-    // From here on a double quote in the text stands as "&quot;".
-    std::string html = ConvertLinks(EscapeHtml(Text));
-    html = ConvertInserted(html);
-    html = ConvertEmphasis(html);
-    html = ConvertStrong(html);
-    html = ConvertCitation(html);
-    html = ConvertCode(html);
-    html = ConvertDeleted(html);
+    // From here on a double quote in the text stands as "&quot;". Each rule works on the
+    // run in place and leaves it untouched where its marks are missing.
+    std::string html = EscapeHtml(Text);
+    ApplyLinks(html);
+    for (const Phrase& phrase : kPhrases)
+        ApplyPhrase(phrase, html);
     // The span text is written as it stands: it went through the steps above already.
-    return ScanTwoPart(kSpanPattern, html, "%{", "}", "%",
-                       [](const RegexMatch& m, std::string& out) {
-                           out += "<span style=\"";
-                           out += TWikiDocumentConverter::EscapeAttribute(m.Group(1));
-                           out += "\">";
-                           out += m.Group(2);
-                           out += "</span>";
-                       });
+    ScanTwoPart(kSpanPattern, html, "%{", "}", "%", [](const RegexMatch& m, std::string& out) {
+        out += "<span style=\"";
+        out += TWikiDocumentConverter::EscapeAttribute(m.Group(1));
+        out += "\">";
+        out += m.Group(2);
+        out += "</span>";
+    });
+    return html;
 }
 
 std::string TTextileDocumentConverter::ConvertLinks(std::string_view Text) {
+    std::string html(Text);
+    ApplyLinks(html);
+    return html;
+}
+
+void TTextileDocumentConverter::ApplyLinks(std::string& html) {
     // "text":address between blanks or line edges; the address ends at the first blank
     // after the colon and at least one character, or at the end of the line. The last
     // colon with a character after it bounds the pass.
-    std::size_t quotedEnd = npos;
-    std::size_t colon = Text.empty() ? npos : LastToken(Text.substr(0, Text.size() - 1), "&quot;:");
+    std::string_view text = html;
+    std::size_t colon = text.empty() ? npos : LastToken(text.substr(0, text.size() - 1), "&quot;:");
     if (colon != npos) {
-        std::size_t blank = FirstAfter(Text, colon + 7 + CharLength(Text, colon + 7), " ");
-        quotedEnd = blank == npos ? Text.size() : blank + 1;
-    }
-    std::string html =
-        ScanUpTo(kQuotedLinkPattern, Text, quotedEnd, [](const RegexMatch& m, std::string& out) {
-            out += m.Group(1);
-            out += Anchor(m.Group(3), m.Group(2));
-            out += m.Group(4);
-        });
-    // ["text":address]
-    html = ScanTwoPart(
-        kBracketLinkPattern, html, "[&quot;", "&quot;:", "]",
-        [](const RegexMatch& m, std::string& out) { out += Anchor(m.Group(2), m.Group(1)); });
-    // [[page]] and [[page|text]]
-    return ScanUpTo(kPageLinkPattern, html, EndOfLast(html, "]]"),
-                    [this](const RegexMatch& m, std::string& out) {
-                        std::string_view shown = m.Group(2).empty() ? m.Group(1) : m.Group(2);
-                        out += MakePageLink(PageFileOf(m.Group(1)), shown, true);
+        std::size_t blank = FirstAfter(text, colon + 7 + CharLength(text, colon + 7), " ");
+        ScanInPlace(kQuotedLinkPattern, html, blank == npos ? text.size() : blank + 1,
+                    [](const RegexMatch& m, std::string& out) {
+                        out += m.Group(1);
+                        AppendAnchor(out, m.Group(3), m.Group(2));
+                        out += m.Group(4);
                     });
+    }
+    // ["text":address]
+    ScanTwoPart(
+        kBracketLinkPattern, html, "[&quot;", "&quot;:", "]",
+        [](const RegexMatch& m, std::string& out) { AppendAnchor(out, m.Group(2), m.Group(1)); });
+    // [[page]] and [[page|text]]
+    if (html.find("[[") == npos) return;
+    std::size_t bound = EndOfLast(html, "]]");
+    if (bound == npos) return;
+    const std::string_view view(html.data(), bound);
+    std::string out;
+    std::size_t copied = 0;
+    for (std::size_t i = 0; i + 1 < view.size();) {
+        if (view[i] != '[' || view[i + 1] != '[') {
+            i += CharLength(view, i);
+            continue;
+        }
+        TPageLinkMatch m = MatchPageLink(view, i);
+        if (m.end == npos) {
+            // Every opening before the line end that stopped this one stops there too.
+            i = std::max(m.stop, i + 1);
+            continue;
+        }
+        if (out.empty()) out.reserve(html.size() + html.size() / 2 + 64);
+        out.append(view, copied, i - copied);
+        std::string_view name = view.substr(i + 2, m.nameEnd - i - 2);
+        std::string_view shown =
+            m.shownStart == npos ? name : view.substr(m.shownStart, m.shownEnd - m.shownStart);
+        out += MakePageLink(PageFileOf(name), shown, true);
+        copied = i = m.end;
+    }
+    if (copied == 0) return;
+    out.append(html, copied, npos);
+    html = std::move(out);
 }
 
 std::string TTextileDocumentConverter::ConvertInlinePlugin(std::string_view Call) {
@@ -405,25 +607,21 @@ std::string TTextileDocumentConverter::ConvertTableRow(std::string_view Line) {
     html += CRLF;
     // The line begins and ends with "|": every cell is the text before its next "|".
     std::string_view cells = Line.substr(1);
-    std::size_t pos = 0;
-    for (RegexMatch m; (m = Search(kCellPattern, cells, pos)).Found();
-         pos = std::min(m.End(), cells.size())) {
-        std::string_view text = Trim(m.Group(1));
+    for (std::size_t pos = 0, bar; (bar = CellEnd(cells, pos)) != npos; pos = bar + 1) {
+        std::string_view text = Trim(cells.substr(pos, bar - pos));
         std::string tag = "td";
         std::string colspan;
         std::string rowspan;
         std::string style;
         // Prefixes, each ending in "." and a blank, until one that means nothing.
-        for (RegexMatch p; (p = Search(kCellPrefixPattern, text)).Found();
-             text.remove_prefix(std::min(p.End(), text.size()))) {
-            std::string_view prefix = p.Group(1);
-            RegexMatch span;
+        for (std::size_t end; (end = CellPrefixEnd(text)) != npos; text.remove_prefix(end + 1)) {
+            std::string_view prefix = text.substr(0, end);
             if (prefix == "_.") {
                 tag = "th";
-            } else if ((span = Search("m/^\\\\(\\d)\\.$/k", prefix)).Found()) {
-                colspan = " colspan=\"" + std::string(span.Group(1)) + "\"";
-            } else if ((span = Search("m/^\\/(\\d)\\.$/k", prefix)).Found()) {
-                rowspan = " rowspan=\"" + std::string(span.Group(1)) + "\"";
+            } else if (IsSpanPrefix(prefix, '\\')) {
+                colspan = " colspan=\"" + std::string(prefix.substr(1, 1)) + "\"";
+            } else if (IsSpanPrefix(prefix, '/')) {
+                rowspan = " rowspan=\"" + std::string(prefix.substr(1, 1)) + "\"";
             } else if (prefix == "<.") {
                 style += "text-align:left; ";
             } else if (prefix == "=.") {
@@ -448,27 +646,27 @@ std::string TTextileDocumentConverter::ConvertTableRow(std::string_view Line) {
 }
 
 std::string TTextileDocumentConverter::ConvertInserted(std::string_view Text) {
-    return ConvertPhrase(kInserted, Text);
+    return ConvertPhrase(kPhrases[kInserted], Text);
 }
 
 std::string TTextileDocumentConverter::ConvertEmphasis(std::string_view Text) {
-    return ConvertPhrase(kEmphasis, Text);
+    return ConvertPhrase(kPhrases[kEmphasis], Text);
 }
 
 std::string TTextileDocumentConverter::ConvertStrong(std::string_view Text) {
-    return ConvertPhrase(kStrong, Text);
+    return ConvertPhrase(kPhrases[kStrong], Text);
 }
 
 std::string TTextileDocumentConverter::ConvertCitation(std::string_view Text) {
-    return ConvertPhrase(kCitation, Text);
+    return ConvertPhrase(kPhrases[kCitation], Text);
 }
 
 std::string TTextileDocumentConverter::ConvertCode(std::string_view Text) {
-    return ConvertPhrase(kCode, Text);
+    return ConvertPhrase(kPhrases[kCode], Text);
 }
 
 std::string TTextileDocumentConverter::ConvertDeleted(std::string_view Text) {
-    return ConvertPhrase(kDeleted, Text);
+    return ConvertPhrase(kPhrases[kDeleted], Text);
 }
 
 } // namespace tarnel

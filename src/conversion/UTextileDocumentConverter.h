@@ -27,6 +27,10 @@ public:
     virtual std::string ConvertCitation(std::string_view Text);
     // The "+inserted+" phrase.
     virtual std::string ConvertInserted(std::string_view Text);
+
+private:
+    // The link rules (ConvertLinks) on a run of escaped text, in place.
+    void ApplyLinks(std::string& Html);
 };
 
 } // namespace tarnel
