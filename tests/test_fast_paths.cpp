@@ -40,14 +40,17 @@ private:
     std::string pattern_;
 };
 
-const char* const kStrict =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\])|"
-    "(\\b([A-Z][a-z]+([A-Z][a-z]+)+)\\b))/k";
-const char* const kLoose =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\])|"
-    "(\\b([A-Z]([A-Za-z])*[A-Z]([A-Za-z])*)\\b))/k";
-const char* const kAddress =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\]))/k";
+const char* const kStrict = "m/"
+                            "(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-\\x20()<>"
+                            "\\x7F-\\xFF])+)|(\\[\\[(.+?)\\]\\])|"
+                            "(\\b([A-Z][a-z]+([A-Z][a-z]+)+)\\b))/k";
+const char* const kLoose = "m/"
+                           "(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-"
+                           "\\xFF])+)|(\\[\\[(.+?)\\]\\])|"
+                           "(\\b([A-Z]([A-Za-z])*[A-Z]([A-Za-z])*)\\b))/k";
+const char* const kAddress = "m/"
+                             "(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-\\x20()<>"
+                             "\\x7F-\\xFF])+)|(\\[\\[(.+?)\\]\\]))/k";
 
 // Pieces that meet at word boundaries, inside double-byte characters and after matches.
 const char* const kPieces[] = {

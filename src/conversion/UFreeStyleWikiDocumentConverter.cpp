@@ -49,11 +49,14 @@ const char* const kPluginPartsPattern = "m/^{{\\s*(" FSW_NAME_CHAR "+?)(\\s+?(.*
 
 // Group 1 is the whole candidate and group 2 an address. The two shorter forms are the
 // same pattern without the bracket forms that can no longer match (see ConvertLinks).
-const char* const kLinkPattern = "m/(((http|https|ftp|mailto|file):(" FSW_NAME_CHAR ")*)|"
-                                 "(\\[\\[(.+?)\\]\\])|(\\[(.+?)\\]))/k";
-const char* const kLinkPatternNoDouble = "m/(((http|https|ftp|mailto|file):(" FSW_NAME_CHAR ")*)|"
-                                         "(\\[(.+?)\\]))/k";
-const char* const kAddressPattern = "m/(((http|https|ftp|mailto|file):(" FSW_NAME_CHAR ")*))/k";
+const char* const kLinkPattern =
+    "m/(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):(" FSW_NAME_CHAR ")+)|"
+    "(\\[\\[(.+?)\\]\\])|(\\[(.+?)\\]))/k";
+const char* const kLinkPatternNoDouble =
+    "m/(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):(" FSW_NAME_CHAR ")+)|"
+    "(\\[(.+?)\\]))/k";
+const char* const kAddressPattern =
+    "m/(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):(" FSW_NAME_CHAR ")+))/k";
 #undef FSW_NAME_CHAR
 
 const char* const kCellPattern = "m/,\"([^\"]*((\"\")+[^\"]*)*)\"|,([^,]*)/k";

@@ -44,8 +44,9 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
-const char* const kLinkPattern =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\]))/k";
+const char* const kLinkPattern = "m/"
+                                 "(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-\\x20()<>"
+                                 "\\x7F-\\xFF])+)|(\\[\\[(.+?)\\]\\]))/k";
 
 // Number of leading marks, at most three.
 int MarkDepth(std::string_view line, char mark) {

@@ -41,8 +41,9 @@ namespace tarnel {
 namespace {
 
 // Addresses and bracketed names only.
-const char* const kLinkPattern =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\]))/k";
+const char* const kLinkPattern = "m/"
+                                 "(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-\\x20()<>"
+                                 "\\x7F-\\xFF])+)|(\\[\\[(.+?)\\]\\]))/k";
 
 const char* const kCommaRowPattern = "m/^,(.*),(h|f)?$/k";
 const char* const kPipeRowPattern = "m/^\\|(.*)\\|(h|f)?$/k";

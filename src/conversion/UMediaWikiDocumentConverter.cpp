@@ -38,9 +38,10 @@ namespace {
 constexpr std::size_t npos = std::string_view::npos;
 
 // Links are always matched with the strict WikiName, whatever LooseWikiName says.
-const char* const kLinkPattern =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\])|"
-    "(\\b([A-Z][a-z]+([A-Z][a-z]+)+)\\b))/k";
+const char* const kLinkPattern = "m/"
+                                 "(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-\\x20()<>"
+                                 "\\x7F-\\xFF])+)|(\\[\\[(.+?)\\]\\])|"
+                                 "(\\b([A-Z][a-z]+([A-Z][a-z]+)+)\\b))/k";
 
 // Headings, the longest run of "=" first. Each group 1 is greedy, so blanks before the
 // closing run stay in the heading text.

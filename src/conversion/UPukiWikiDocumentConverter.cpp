@@ -51,9 +51,10 @@ namespace {
 // --- Rules --------------------------------------------------------------------------------
 
 // Links: addresses, bracketed names and strict WikiNames, whatever LooseWikiName says.
-const char* const kLinkPattern =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\])|"
-    "(\\b([A-Z][a-z]+([A-Z][a-z]+)+)\\b))/k";
+const char* const kLinkPattern = "m/"
+                                 "(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-\\x20()<>"
+                                 "\\x7F-\\xFF])+)|(\\[\\[(.+?)\\]\\])|"
+                                 "(\\b([A-Z][a-z]+([A-Z][a-z]+)+)\\b))/k";
 
 const char* const kPipeRowPattern = "m/^\\|(.*)\\|(h|f|c)?$/k";
 const char* const kDefinitionPattern = "m/^:(.*?)\\|(.*)$/k";

@@ -13,29 +13,34 @@ namespace tarnel {
 
 namespace {
 
-// Addresses end at a blank, a parenthesis, an angle bracket, a control byte or any byte
-// from 0x7F up (so a Japanese character right after an address ends it). A WikiName is two
+// An address is a scheme that does not follow an ASCII letter or digit (so "Profile:" is
+// no address), its colon and at least one address character. Addresses end at a blank, a
+// parenthesis, an angle bracket, a control byte or any byte from 0x7F up (so a Japanese
+// character right after an address ends it). A WikiName is two
 // or more capitalised words; the loose form is any run of letters with two capitals.
-const char* const kStrictLinkPattern =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\])|"
-    "(\\b([A-Z][a-z]+([A-Z][a-z]+)+)\\b))/k";
-const char* const kLooseLinkPattern =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\])|"
-    "(\\b([A-Z]([A-Za-z])*[A-Z]([A-Za-z])*)\\b))/k";
+const char* const kStrictLinkPattern = "m/"
+                                       "(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-"
+                                       "\\x20()<>\\x7F-\\xFF])+)|(\\[\\[(.+?)\\]\\])|"
+                                       "(\\b([A-Z][a-z]+([A-Z][a-z]+)+)\\b))/k";
+const char* const kLooseLinkPattern = "m/"
+                                      "(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-"
+                                      "\\x20()<>\\x7F-\\xFF])+)|(\\[\\[(.+?)\\]\\])|"
+                                      "(\\b([A-Z]([A-Za-z])*[A-Z]([A-Za-z])*)\\b))/k";
 // The same two without the bracketed form, for the text after the last "]]", where no
 // bracketed name can start: there the lazy "(.+?)" would otherwise run to the end of the
 // line from every "[[", which is quadratic on a line of many unclosed brackets.
 const char* const kStrictLinkPatternNoBrackets =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|"
+    "m/(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])+)|"
     "(\\b([A-Z][a-z]+([A-Z][a-z]+)+)\\b))/k";
 const char* const kLooseLinkPatternNoBrackets =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|"
+    "m/(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])+)|"
     "(\\b([A-Z]([A-Za-z])*[A-Z]([A-Za-z])*)\\b))/k";
 // Notations without WikiNames (Hatena, livedoor Wiki) link addresses and bracketed names.
-const char* const kAddressLinkPattern =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\]))/k";
+const char* const kAddressLinkPattern = "m/"
+                                        "(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-"
+                                        "\\x20()<>\\x7F-\\xFF])+)|(\\[\\[(.+?)\\]\\]))/k";
 const char* const kAddressLinkPatternNoBrackets =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*))/k";
+    "m/(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])+))/k";
 
 // The known link patterns as handles, with their form without brackets and what can start
 // a match of them.
