@@ -83,6 +83,10 @@ TEST(FastPaths, LinkScannerFindsWhatTheScanLoopFinds) {
         "[[unclosed FrontPage and [[x]] then [[ more http://t",
         "mailto:a@b.c(FrontPage)file:///etc ftp://x xhttp://y https:",
         "HTTPServer AbCdEf ABCdef Ab AbC",
+        "Profile:x mailto: a9http://b _http://c \x83\x41http://d \x82\x82\x41http://e",
+        "\x82"
+        "9FrontPage \x82\x82"
+        "AFrontPage [[\x83]] x]] [[y]]http://f\x82",
     };
     std::mt19937 random(17);
     std::vector<std::string> generated = lines;

@@ -197,6 +197,12 @@ public:
     static std::string StripTags(std::string_view Text);
     static bool IsImageFile(std::string_view Url);
     static bool IsUrl(std::string_view Text);
+
+private:
+    // PageFolder of FileName, kept while FileName stays the same (asked once per page link).
+    const std::string& CurrentFolder() const;
+    mutable std::string folderOf_;
+    mutable std::string folder_;
 };
 
 } // namespace tarnel
