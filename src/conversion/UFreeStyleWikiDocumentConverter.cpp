@@ -228,8 +228,14 @@ std::string TFreeStyleWikiDocumentConverter::ConvertInline(std::string_view Text
 }
 
 std::string TFreeStyleWikiDocumentConverter::ConvertInlinePlain(std::string_view Text) {
-    return ConvertInserted(
-        ConvertDeleted(ConvertEmphasis(ConvertStrong(ConvertLinks(EscapeHtml(Text))))));
+    using T = TFreeStyleWikiDocumentConverter;
+    return ApplyInlineRules<T>(*this, ConvertLinks(EscapeHtml(Text)),
+                               {
+                                   {'\'', &T::ConvertStrong},   // '''strong'''
+                                   {'\'', &T::ConvertEmphasis}, // ''emphasis''
+                                   {'=', &T::ConvertDeleted},   // ==deleted==
+                                   {'_', &T::ConvertInserted},  // __inserted__
+                               });
 }
 
 std::string TFreeStyleWikiDocumentConverter::LinkPattern() {

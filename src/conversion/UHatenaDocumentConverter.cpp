@@ -261,7 +261,11 @@ std::string THatenaDocumentConverter::ConvertBracketCalls(std::string_view Text)
 }
 
 std::string THatenaDocumentConverter::ConvertInlinePlain(std::string_view Text) {
-    return ConvertFootnotes(ConvertLinks(Text));
+    using T = THatenaDocumentConverter;
+    return ApplyInlineRules<T>(*this, ConvertLinks(Text),
+                               {
+                                   {'(', &T::ConvertFootnotes}, // ((footnote))
+                               });
 }
 
 std::string THatenaDocumentConverter::LinkPattern() {

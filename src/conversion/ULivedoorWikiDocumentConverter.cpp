@@ -249,14 +249,17 @@ std::string TLivedoorWikiDocumentConverter::ConvertInline(std::string_view Text)
 
 std::string TLivedoorWikiDocumentConverter::ConvertInlinePlain(std::string_view Text) {
     if (Text.empty()) return {};
-    std::string html = ConvertLinks(EscapeHtml(Text));
-    html = ConvertEmphasis(html);
-    html = ConvertStrong(html);
-    html = ConvertInserted(html);
-    html = ConvertDeleted(html);
-    html = ConvertBreakMarks(html);
-    html = ConvertSubscript(html);
-    return ConvertFootnotes(html);
+    using T = TLivedoorWikiDocumentConverter;
+    return ApplyInlineRules<T>(*this, ConvertLinks(EscapeHtml(Text)),
+                               {
+                                   {'\'', &T::ConvertEmphasis},  // '''emphasis'''
+                                   {'\'', &T::ConvertStrong},    // ''strong''
+                                   {'%', &T::ConvertInserted},   // %%%inserted%%%
+                                   {'%', &T::ConvertDeleted},    // %%deleted%%
+                                   {'~', &T::ConvertBreakMarks}, // break~~
+                                   {'_', &T::ConvertSubscript},  // __subscript__
+                                   {'(', &T::ConvertFootnotes},  // ((footnote))
+                               });
 }
 
 std::string TLivedoorWikiDocumentConverter::ConvertLink(std::string_view Match) {

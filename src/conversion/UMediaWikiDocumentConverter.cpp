@@ -176,7 +176,12 @@ std::string TMediaWikiDocumentConverter::ConvertTemplates(std::string_view Text)
 }
 
 std::string TMediaWikiDocumentConverter::ConvertInlinePlain(std::string_view Text) {
-    return ConvertEmphasis(ConvertStrong(ConvertLinks(Text)));
+    using T = TMediaWikiDocumentConverter;
+    return ApplyInlineRules<T>(*this, ConvertLinks(Text),
+                               {
+                                   {'\'', &T::ConvertStrong},   // '''strong'''
+                                   {'\'', &T::ConvertEmphasis}, // ''emphasis''
+                               });
 }
 
 std::string TMediaWikiDocumentConverter::LinkPattern() {

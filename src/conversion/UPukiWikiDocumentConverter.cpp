@@ -493,11 +493,14 @@ std::string TPukiWikiDocumentConverter::ConvertInline(std::string_view Text) {
 
 std::string TPukiWikiDocumentConverter::ConvertInlinePlain(std::string_view Text) {
     if (Text.empty()) return {};
-    std::string html = ConvertLinks(EscapeHtml(Text));
-    html = ConvertEmphasis(html);
-    html = ConvertStrong(html);
-    html = ConvertDeleted(html);
-    return ConvertFootnotes(html);
+    using T = TPukiWikiDocumentConverter;
+    return ApplyInlineRules<T>(*this, ConvertLinks(EscapeHtml(Text)),
+                               {
+                                   {'\'', &T::ConvertEmphasis}, // '''emphasis'''
+                                   {'\'', &T::ConvertStrong},   // ''strong''
+                                   {'%', &T::ConvertDeleted},   // %%deleted%%
+                                   {'(', &T::ConvertFootnotes}, // ((footnote))
+                               });
 }
 
 std::string TPukiWikiDocumentConverter::ConvertLink(std::string_view Match) {

@@ -13,6 +13,7 @@
 #include "conversion/UContentsShelf.h"
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -92,6 +93,23 @@ private:
 
 // Lines of a text: CR LF, CR or LF end a line; a final line end adds no empty line.
 std::vector<std::string_view> SplitLines(std::string_view text);
+
+// One decoration rule of a notation's inline pass: a byte that every match of the rule
+// holds, and the slot of the notation T that applies the rule to a text.
+template <class T> struct TInlineRule {
+    char Marker;
+    std::string (T::*Pass)(std::string_view);
+};
+
+// Applies the rules to Text one after the other, in their order. A rule whose marker is
+// not in the text cannot match, and its pass, which would only copy the text, is skipped.
+template <class T>
+std::string ApplyInlineRules(T& Converter, std::string Text,
+                             std::initializer_list<TInlineRule<T>> Rules) {
+    for (const TInlineRule<T>& rule : Rules)
+        if (Text.find(rule.Marker) != std::string::npos) Text = (Converter.*rule.Pass)(Text);
+    return Text;
+}
 
 class TWikiDocumentConverter {
 public:

@@ -153,7 +153,12 @@ std::string TYukiWikiDocumentConverter::ConvertInline(std::string_view Text) {
 }
 
 std::string TYukiWikiDocumentConverter::ConvertInlinePlain(std::string_view Text) {
-    return ConvertStrong(ConvertEmphasis(ConvertLinks(EscapeHtml(Text))));
+    using T = TYukiWikiDocumentConverter;
+    return ApplyInlineRules<T>(*this, ConvertLinks(EscapeHtml(Text)),
+                               {
+                                   {'\'', &T::ConvertEmphasis}, // '''emphasis'''
+                                   {'\'', &T::ConvertStrong},   // ''strong''
+                               });
 }
 
 std::string TYukiWikiDocumentConverter::ConvertLink(std::string_view Match) {
