@@ -3,6 +3,7 @@
 // the address and page-file-name tests written without a pattern, and the search that looks
 // at a file's bytes before converting it.
 #include "TestFolder.h"
+#include "conversion/UPukiWikiDocumentConverter.h"
 #include "conversion/UWikiDocumentConverter.h"
 #include "render/UPageNameSet.h"
 #include "storage/UDocumentSearching.h"
@@ -102,6 +103,30 @@ TEST(FastPaths, LinkScannerFindsWhatTheScanLoopFinds) {
         for (const std::string& line : generated)
             EXPECT_EQ(probe.ConvertLinks(line), probe.Reference(line))
                 << "pattern " << pattern << "\nline: " << line;
+    }
+}
+
+TEST(FastPaths, TableCellsSplitAsTheCellPatternFindsThem) {
+    // Rows with separators as second bytes of double-byte characters ("\x83\x7C" ends in
+    // "|"), a lead byte before a separator and at the end, empty cells and text after the
+    // last separator.
+    const char* const rows[] = {
+        "|a|b|c|", "|a||c",         "|\x83\x7C|x\x83\x7C|", "|\x82|x|",  "|x|\x82",
+        "|",       ",a,\"b,c\",d,", ",,\x95\x2C,,",         "\x82|a|b|", "|LEFT:x|~|>|y|h",
+    };
+    for (const char* pattern : {"m/([^|]*)\\|/k", "m/([^,]*),/k"}) {
+        for (std::string_view row : rows) {
+            // The scan loop over the row without its first character.
+            std::vector<std::string_view> expected;
+            std::string_view rest = row.substr(CharLength(row, 0));
+            for (std::size_t pos = 0; pos < rest.size();) {
+                RegexMatch m = Search(pattern, rest, pos);
+                if (!m.Found()) break;
+                expected.push_back(m.Group(1));
+                pos = m.End();
+            }
+            EXPECT_EQ(TableCells(row, pattern), expected) << pattern << " on " << row;
+        }
     }
 }
 

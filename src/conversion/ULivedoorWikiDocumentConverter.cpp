@@ -205,10 +205,12 @@ std::string TLivedoorWikiDocumentConverter::ConvertTable(const std::vector<std::
                                                          std::string_view Separator) {
     const TTableSyntax syntax{CellPattern, Separator.empty() ? '|' : Separator[0], "^", true, true};
     std::vector<std::string> rows(Rows.begin(), Rows.end());
-    TRowSpans spans = TableRowSpans(rows, syntax);
+    // Each row is split into its cells once, for the spans and for its cells' HTML.
+    const TTableCells cells = TableRowsCells(rows, CellPattern);
+    TRowSpans spans = TableRowSpans(rows, cells, syntax);
     std::string html;
     for (std::size_t i = 0; i < Rows.size(); ++i)
-        html += ConvertTableRowEx(Rows[i], static_cast<int>(i), CellPattern, spans);
+        html += TableRowHtml(*this, cells[i], static_cast<int>(i), spans, syntax);
     return html;
 }
 

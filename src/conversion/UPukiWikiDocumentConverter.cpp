@@ -134,7 +134,10 @@ bool EndsWithCharacters(std::string_view Text, std::string_view Suffix) {
 }
 
 int CountCharacter(std::string_view Text, char C) {
-    return static_cast<int>(Positions(Text, C).size());
+    int count = 0;
+    for (std::size_t i = 0; i < Text.size(); i += CharLength(Text, i))
+        count += Text[i] == C;
+    return count;
 }
 
 // --- Plug-in call scanners --------------------------------------------------------------------
@@ -560,10 +563,12 @@ std::string TPukiWikiDocumentConverter::ConvertPipeTable(const std::vector<std::
     // Cells never end in a line break; the flag is back for the line after the table.
     bool tildeBreak = TildeBreak;
     TildeBreak = false;
-    TRowSpans spans = TableRowSpans(Rows, kPipeSyntax);
+    // Each row is split into its cells once, for the spans and for its cells' HTML.
+    const TTableCells cells = TableRowsCells(Rows, kPipeSyntax.CellPattern);
+    TRowSpans spans = TableRowSpans(Rows, cells, kPipeSyntax);
     std::string html;
     for (std::size_t i = 0; i < Rows.size(); ++i)
-        html += ConvertPipeRow(Rows[i], static_cast<int>(i), spans);
+        html += TableRowHtml(*this, cells[i], static_cast<int>(i), spans, kPipeSyntax);
     TildeBreak = tildeBreak;
     return html;
 }
@@ -575,10 +580,34 @@ std::string TPukiWikiDocumentConverter::ConvertPipeRow(std::string_view Row, int
 
 // --- Shared with the livedoor Wiki notation ----------------------------------------------------
 
+namespace {
+
+// The separator of a cell pattern that is a cell and one single-byte separator, as the
+// pipe and comma tables have, or 0 for any other pattern.
+char SimpleCellSeparator(const char* CellPattern) {
+    std::string_view pattern(CellPattern);
+    if (pattern == "m/([^|]*)\\|/k") return '|';
+    if (pattern == "m/([^,]*),/k") return ',';
+    return 0;
+}
+
+} // namespace
+
 std::vector<std::string_view> TableCells(std::string_view Row, const char* CellPattern) {
     std::vector<std::string_view> cells;
     if (Row.empty()) return cells;
     std::string_view rest = Row.substr(CharLength(Row, 0));
+    if (char separator = SimpleCellSeparator(CellPattern)) {
+        // What the pattern finds: the text up to each separator that is a character of its
+        // own (not the second byte of a double-byte character).
+        std::size_t start = 0;
+        for (std::size_t i = 0; i < rest.size(); i += CharLength(rest, i)) {
+            if (rest[i] != separator) continue;
+            cells.push_back(rest.substr(start, i - start));
+            start = i + 1;
+        }
+        return cells;
+    }
     std::size_t pos = 0;
     // Every match ends with a separator, so the scan always moves on.
     while (pos < rest.size()) {
@@ -590,7 +619,20 @@ std::vector<std::string_view> TableCells(std::string_view Row, const char* CellP
     return cells;
 }
 
+TTableCells TableRowsCells(const std::vector<std::string>& Rows, const char* CellPattern) {
+    TTableCells cells;
+    cells.reserve(Rows.size());
+    for (const std::string& row : Rows)
+        cells.push_back(TableCells(row, CellPattern));
+    return cells;
+}
+
 TRowSpans TableRowSpans(const std::vector<std::string>& Rows, const TTableSyntax& Syntax) {
+    return TableRowSpans(Rows, TableRowsCells(Rows, Syntax.CellPattern), Syntax);
+}
+
+TRowSpans TableRowSpans(const std::vector<std::string>& Rows, const TTableCells& Cells,
+                        const TTableSyntax& Syntax) {
     int columns = 0;
     for (const std::string& row : Rows)
         columns = std::max(columns, CountCharacter(row, Syntax.Separator) - 1);
@@ -598,7 +640,7 @@ TRowSpans TableRowSpans(const std::vector<std::string>& Rows, const TTableSyntax
     // From the last row up to the second: a covered cell hands its span, plus one, to the
     // cell above it, so a run of covered cells adds up in the cell at its top.
     for (std::size_t r = Rows.size(); r-- > 1;) {
-        std::vector<std::string_view> cells = TableCells(Rows[r], Syntax.CellPattern);
+        const std::vector<std::string_view>& cells = Cells[r];
         for (std::size_t c = 0; c < cells.size() && c < spans[r].size(); ++c) {
             if (Trim(cells[c]) != Syntax.CoveredMark) continue;
             spans[r - 1][c] = spans[r][c] + 1;
@@ -610,12 +652,17 @@ TRowSpans TableRowSpans(const std::vector<std::string>& Rows, const TTableSyntax
 
 std::string TableRowHtml(TWikiDocumentConverter& Converter, std::string_view Row, int RowIndex,
                          const TRowSpans& RowSpans, const TTableSyntax& Syntax) {
+    return TableRowHtml(Converter, TableCells(Row, Syntax.CellPattern), RowIndex, RowSpans, Syntax);
+}
+
+std::string TableRowHtml(TWikiDocumentConverter& Converter,
+                         const std::vector<std::string_view>& cells, int RowIndex,
+                         const TRowSpans& RowSpans, const TTableSyntax& Syntax) {
     std::string html = "<tr>";
     html += CRLF;
     int colspan = 1;
     bool rowTagChosen = false;
     bool headerRow = false;
-    std::vector<std::string_view> cells = TableCells(Row, Syntax.CellPattern);
     for (std::size_t c = 0; c < cells.size(); ++c) {
         std::string_view text = Trim(cells[c]);
         if (text == Syntax.CoveredMark) continue; // taken by the cell above
