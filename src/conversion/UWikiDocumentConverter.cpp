@@ -16,8 +16,8 @@ namespace {
 // An address is a scheme that does not follow an ASCII letter or digit (so "Profile:" is
 // no address), its colon and at least one address character. Addresses end at a blank, a
 // parenthesis, an angle bracket, a control byte or any byte from 0x7F up (so a Japanese
-// character right after an address ends it). A WikiName is two
-// or more capitalised words; the loose form is any run of letters with two capitals.
+// character right after an address ends it). A WikiName is two or more capitalised words;
+// the loose form is any run of letters with two capitals.
 const char* const kStrictLinkPattern = "m/"
                                        "(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-"
                                        "\\x20()<>\\x7F-\\xFF])+)|(\\[\\[(.+?)\\]\\])|"
@@ -26,21 +26,14 @@ const char* const kLooseLinkPattern = "m/"
                                       "(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-"
                                       "\\x20()<>\\x7F-\\xFF])+)|(\\[\\[(.+?)\\]\\])|"
                                       "(\\b([A-Z]([A-Za-z])*[A-Z]([A-Za-z])*)\\b))/k";
-// The same two without the bracketed form, for the text after the last "]]", where no
-// bracketed name can start: there the lazy "(.+?)" would otherwise run to the end of the
-// line from every "[[", which is quadratic on a line of many unclosed brackets.
-const char* const kStrictLinkPatternNoBrackets =
-    "m/(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])+)|"
-    "(\\b([A-Z][a-z]+([A-Z][a-z]+)+)\\b))/k";
-const char* const kLooseLinkPatternNoBrackets =
-    "m/(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])+)|"
-    "(\\b([A-Z]([A-Za-z])*[A-Z]([A-Za-z])*)\\b))/k";
 // Notations without WikiNames (Hatena, livedoor Wiki) link addresses and bracketed names.
 const char* const kAddressLinkPattern = "m/"
                                         "(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-"
                                         "\\x20()<>\\x7F-\\xFF])+)|(\\[\\[(.+?)\\]\\]))/k";
-const char* const kAddressLinkPatternNoBrackets =
-    "m/(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])+))/k";
+
+// One cell of a comma-separated row, quoted (group 1) or not (group 4).
+const TPattern kCsvCellPattern("m/,\"([^\"]*((\"\")+[^\"]*)*)\"|,([^,]*)/k");
+const TPattern kTagPattern("m/<.*?>/k");
 
 // The known link patterns, found by the scanner below rather than by the matcher.
 struct TLinkRule {
@@ -411,7 +404,7 @@ std::string TWikiDocumentConverter::ConvertCsvRow(std::string_view Line) {
 
     std::size_t pos = 0;
     while (pos < Line.size()) {
-        RegexMatch m = Search("m/,\"([^\"]*((\"\")+[^\"]*)*)\"|,([^,]*)/k", Line, pos);
+        RegexMatch m = Search(kCsvCellPattern, Line, pos);
         if (!m.Found()) break;
         // Resume after the match. (Text between a closing quote and the next comma is
         // dropped rather than letting the same cell be found again.)
@@ -791,7 +784,7 @@ std::string TWikiDocumentConverter::StripTags(std::string_view Text) {
         std::string_view line = Text.substr(lineStart, lineEnd - lineStart);
         std::size_t close = line.rfind('>');
         if (close != std::string_view::npos) {
-            out += ScanReplace("m/<.*?>/k", line.substr(0, close + 1),
+            out += ScanReplace(kTagPattern, line.substr(0, close + 1),
                                [](const RegexMatch&, std::string&) {});
             out.append(line.substr(close + 1));
         } else {
