@@ -218,8 +218,7 @@ void TWikiDocumentConverter::Convert(const std::string& fileName, std::string_vi
     FileName = fileName;
     // Broken double-byte pairs become "?" so that no rule sees a line end or a mark
     // swallowed into a character.
-    std::string display = EucJpToShiftJis(text);
-    RepairShiftJisInPlace(display);
+    const std::string display = EucJpToRepairedShiftJis(text);
     Html = ConvertBlocks(display);
     Title = DecodeFileName(FileName, Options.Utf8FileNames);
 }
