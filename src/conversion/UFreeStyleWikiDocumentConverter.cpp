@@ -59,7 +59,6 @@ const TPattern kAddressPattern("m/(((?<![A-Za-z0-9])(http|https|ftp|mailto|file)
                                ")+))/k");
 #undef FSW_NAME_CHAR
 
-const TPattern kCellPattern("m/,\"([^\"]*((\"\")+[^\"]*)*)\"|,([^,]*)/k");
 const TPattern kDefinitionPattern("m/^:(.*?):(.*)$/k");
 const TPattern kStrongPattern("m/'''([^']*?)'''/k");
 const TPattern kEmphasisPattern("m/''([^']*?)''/k");
@@ -323,14 +322,11 @@ std::string TFreeStyleWikiDocumentConverter::ConvertTableRow(std::string_view Li
     std::string stray;
     std::size_t pos = 0;
     while (pos < Line.size()) {
-        RegexMatch m = Search(kCellPattern, Line, pos);
-        if (!m.Found()) break;
-        stray += Line.substr(pos, m.Position() - pos);
-        // A cell that ends in half a double-byte character is reported one byte too long.
-        pos = std::min(m.End(), Line.size());
-        std::string raw =
-            m.Group(1).empty() ? std::string(m.Group(4)) : ReplaceAll(m.Group(1), "\"\"", "\"");
-        html += "  " + Element(tag, ConvertInline(Trim(raw)));
+        std::optional<TCsvCell> cell = NextCsvCell(Line, pos);
+        if (!cell) break;
+        stray += Line.substr(pos, cell->Begin - pos);
+        pos = cell->End;
+        html += "  " + Element(tag, ConvertInline(Trim(cell->Text)));
         html += CRLF;
     }
     stray += Line.substr(pos);

@@ -31,8 +31,6 @@ const char* const kAddressLinkPattern = "m/"
                                         "(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-"
                                         "\\x20()<>\\x7F-\\xFF])+)|(\\[\\[(.+?)\\]\\]))/k";
 
-// One cell of a comma-separated row, quoted (group 1) or not (group 4).
-const TPattern kCsvCellPattern("m/,\"([^\"]*((\"\")+[^\"]*)*)\"|,([^,]*)/k");
 const TPattern kTagPattern("m/<.*?>/k");
 
 // The known link patterns, found by the scanner below rather than by the matcher.
@@ -199,6 +197,48 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
     }
     if (start < text.size()) lines.push_back(text.substr(start));
     return lines;
+}
+
+std::optional<TCsvCell> NextCsvCell(std::string_view line, std::size_t from) {
+    // The first comma starts the cell: a comma is never the second byte of a double-byte
+    // character, so the matcher takes any comma byte for the start of a character (though
+    // stepping forward through a cell it takes a lead byte and a comma as one).
+    const std::size_t comma = line.find(',', from);
+    if (comma == std::string_view::npos) return std::nullopt;
+    TCsvCell cell;
+    cell.Begin = comma;
+    if (comma + 1 < line.size() && line[comma + 1] == '"') {
+        // Quoted: characters and doubled quotes up to a single closing quote. Without one,
+        // the last doubled quote's first half closes the cell; without that either, the
+        // cell is unquoted after all.
+        const std::size_t start = comma + 2;
+        std::size_t lastPair = std::string_view::npos;
+        std::size_t close = std::string_view::npos;
+        for (std::size_t j = start; j < line.size();) {
+            if (line[j] != '"') {
+                j += CharLength(line, j);
+            } else if (j + 1 < line.size() && line[j + 1] == '"') {
+                lastPair = j;
+                j += 2;
+            } else {
+                close = j;
+                break;
+            }
+        }
+        if (close == std::string_view::npos) close = lastPair;
+        if (close != std::string_view::npos) {
+            for (std::size_t j = start; j < close; j += line[j] == '"' ? 2 : CharLength(line, j))
+                cell.Text.append(line.substr(j, line[j] == '"' ? 1 : CharLength(line, j)));
+            cell.End = close + 1;
+            return cell;
+        }
+    }
+    std::size_t end = comma + 1;
+    while (end < line.size() && line[end] != ',')
+        end += CharLength(line, end);
+    cell.End = end;
+    cell.Text = std::string(line.substr(comma + 1, end - comma - 1));
+    return cell;
 }
 
 void TWikiDocumentConverter::ResetConversionState() {
@@ -403,17 +443,12 @@ std::string TWikiDocumentConverter::ConvertCsvRow(std::string_view Line) {
 
     std::size_t pos = 0;
     while (pos < Line.size()) {
-        RegexMatch m = Search(kCsvCellPattern, Line, pos);
-        if (!m.Found()) break;
-        // Resume after the match. (Text between a closing quote and the next comma is
+        std::optional<TCsvCell> cell = NextCsvCell(Line, pos);
+        if (!cell) break;
+        // Resume after the cell. (Text between a closing quote and the next comma is
         // dropped rather than letting the same cell be found again.)
-        pos = m.End();
-        std::string raw;
-        if (!m.Group(1).empty()) {
-            raw = ReplaceAll(m.Group(1), "\"\"", "\"");
-        } else {
-            raw = std::string(m.Group(4));
-        }
+        pos = cell->End;
+        const std::string& raw = cell->Text;
         std::string_view trimmed = Trim(raw);
         if (trimmed == "==") {
             ++span;

@@ -94,6 +94,17 @@ private:
 // Lines of a text: CR LF, CR or LF end a line; a final line end adds no empty line.
 std::vector<std::string_view> SplitLines(std::string_view text);
 
+// One cell of a comma-separated row: where it starts (at its comma) and ends, and its text
+// (a quoted cell without its quotes, each doubled quote as one). It is what the pattern
+// m/,"([^"]*((\"\")+[^"]*)*)"|,([^,]*)/k finds from From, the text being group 1 when
+// that is not empty and group 4 otherwise.
+struct TCsvCell {
+    std::size_t Begin = 0;
+    std::size_t End = 0;
+    std::string Text;
+};
+std::optional<TCsvCell> NextCsvCell(std::string_view Line, std::size_t From);
+
 // One decoration rule of a notation's inline pass: a byte that every match of the rule
 // holds, and the slot of the notation T that applies the rule to a text.
 template <class T> struct TInlineRule {
