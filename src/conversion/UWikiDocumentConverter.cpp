@@ -7,6 +7,7 @@
 #include "text/jconvert.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 
 namespace tarnel {
@@ -606,10 +607,17 @@ std::string TWikiDocumentConverter::EscapeHtml(std::string_view Text) {
     // The four characters are below 0x40, so they are never the trail byte of a
     // double-byte character and a byte-wise pass is safe. The text between them is copied
     // in runs.
+    static constexpr auto kEscaped = [] {
+        std::array<bool, 256> escaped{};
+        for (unsigned char c : {'&', '<', '>', '"'})
+            escaped[c] = true;
+        return escaped;
+    }();
     std::string out;
     out.reserve(Text.size() + Text.size() / 16);
     std::size_t copied = 0;
     for (std::size_t i = 0; i < Text.size(); ++i) {
+        if (!kEscaped[static_cast<unsigned char>(Text[i])]) continue;
         std::string_view reference;
         switch (Text[i]) {
         case '&':
