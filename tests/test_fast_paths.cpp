@@ -3,6 +3,7 @@
 // the address and page-file-name tests written without a pattern, and the search that looks
 // at a file's bytes before converting it.
 #include "TestFolder.h"
+#include "conversion/UPukiWikiDocumentConverter.h"
 #include "conversion/UWikiDocumentConverter.h"
 #include "render/UPageNameSet.h"
 #include "storage/UDocumentSearching.h"
@@ -41,14 +42,17 @@ private:
     std::string pattern_;
 };
 
-const char* const kStrict =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\])|"
-    "(\\b([A-Z][a-z]+([A-Z][a-z]+)+)\\b))/k";
-const char* const kLoose =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\])|"
-    "(\\b([A-Z]([A-Za-z])*[A-Z]([A-Za-z])*)\\b))/k";
-const char* const kAddress =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\]))/k";
+const char* const kStrict = "m/"
+                            "(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-\\x20()<>"
+                            "\\x7F-\\xFF])+)|(\\[\\[(.+?)\\]\\])|"
+                            "(\\b([A-Z][a-z]+([A-Z][a-z]+)+)\\b))/k";
+const char* const kLoose = "m/"
+                           "(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-"
+                           "\\xFF])+)|(\\[\\[(.+?)\\]\\])|"
+                           "(\\b([A-Z]([A-Za-z])*[A-Z]([A-Za-z])*)\\b))/k";
+const char* const kAddress = "m/"
+                             "(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-\\x20()<>"
+                             "\\x7F-\\xFF])+)|(\\[\\[(.+?)\\]\\]))/k";
 
 // Pieces that meet at word boundaries, inside double-byte characters and after matches.
 const char* const kPieces[] = {
@@ -81,6 +85,10 @@ TEST(FastPaths, LinkScannerFindsWhatTheScanLoopFinds) {
         "[[unclosed FrontPage and [[x]] then [[ more http://t",
         "mailto:a@b.c(FrontPage)file:///etc ftp://x xhttp://y https:",
         "HTTPServer AbCdEf ABCdef Ab AbC",
+        "Profile:x mailto: a9http://b _http://c \x83\x41http://d \x82\x82\x41http://e",
+        "\x82"
+        "9FrontPage \x82\x82"
+        "AFrontPage [[\x83]] x]] [[y]]http://f\x82",
     };
     std::mt19937 random(17);
     std::vector<std::string> generated = lines;
@@ -96,6 +104,55 @@ TEST(FastPaths, LinkScannerFindsWhatTheScanLoopFinds) {
         for (const std::string& line : generated)
             EXPECT_EQ(probe.ConvertLinks(line), probe.Reference(line))
                 << "pattern " << pattern << "\nline: " << line;
+    }
+}
+
+TEST(FastPaths, TableCellsSplitAsTheCellPatternFindsThem) {
+    // Rows with separators as second bytes of double-byte characters ("\x83\x7C" ends in
+    // "|"), a lead byte before a separator and at the end, empty cells and text after the
+    // last separator.
+    const char* const rows[] = {
+        "|a|b|c|", "|a||c",         "|\x83\x7C|x\x83\x7C|", "|\x82|x|",  "|x|\x82",
+        "|",       ",a,\"b,c\",d,", ",,\x95\x2C,,",         "\x82|a|b|", "|LEFT:x|~|>|y|h",
+    };
+    for (const char* pattern : {"m/([^|]*)\\|/k", "m/([^,]*),/k"}) {
+        for (std::string_view row : rows) {
+            // The scan loop over the row without its first character.
+            std::vector<std::string_view> expected;
+            std::string_view rest = row.substr(CharLength(row, 0));
+            for (std::size_t pos = 0; pos < rest.size();) {
+                RegexMatch m = Search(pattern, rest, pos);
+                if (!m.Found()) break;
+                expected.push_back(m.Group(1));
+                pos = m.End();
+            }
+            EXPECT_EQ(TableCells(row, pattern), expected) << pattern << " on " << row;
+        }
+    }
+}
+
+TEST(FastPaths, CommaCellsAreWhatTheCellPatternFinds) {
+    // Random rows of commas, quotes, doubled quotes and double-byte characters (one whose
+    // lead byte would take a comma or a quote as its second byte), against the pattern.
+    const char* const pieces[] = {",", "\"", "\"\"", "a", " ", "==", "\x83\x41", "\x82", "x,y"};
+    std::mt19937 random(29);
+    for (int n = 0; n < 3000; ++n) {
+        std::string row;
+        for (int k = 0, count = 1 + static_cast<int>(random() % 10); k < count; ++k)
+            row += pieces[random() % std::size(pieces)];
+        for (std::size_t pos = 0; pos < row.size();) {
+            RegexMatch m = Search("m/,\"([^\"]*((\"\")+[^\"]*)*)\"|,([^,]*)/k", row, pos);
+            std::optional<TCsvCell> cell = NextCsvCell(row, pos);
+            ASSERT_EQ(cell.has_value(), m.Found()) << row;
+            if (!cell) break;
+            std::string expected =
+                m.Group(1).empty() ? std::string(m.Group(4))
+                                   : TWikiDocumentConverter::ReplaceAll(m.Group(1), "\"\"", "\"");
+            EXPECT_EQ(cell->Begin, m.Position()) << row;
+            EXPECT_EQ(cell->End, std::min(m.End(), row.size())) << row;
+            EXPECT_EQ(cell->Text, expected) << row;
+            pos = cell->End;
+        }
     }
 }
 

@@ -422,3 +422,35 @@ TEST(TextValidity, FirstInvalidByte) {
 
 } // namespace
 } // namespace tarnel
+
+TEST(JconvertConvert, RepairedDisplayFormIsTheConversionRepaired) {
+    // Well-formed text, and each way EUC-JP can be broken: a lead byte before ASCII or at
+    // the end, a half-width prefix before a lead byte or at the end, JIS X 0212, bytes
+    // 0x81-0xA0 that lead nothing in EUC-JP.
+    std::vector<std::string> texts = {
+        "",
+        "plain ASCII\n",
+        "\xC6\xFC\xCB\xDC\xB8\xEC and \x8E\xB1\x8E\xDF",
+        "\xC6"
+        "a line\n",
+        "end \xC6",
+        "\x8E\x81"
+        "A \x8E",
+        "\x8F\xB0\xA1 x",
+        "\x81\x40 \xA0\xA1 \xFF\x80",
+        "\xA1\x7F\xFE\xFE",
+    };
+    std::uint32_t seed = 12345;
+    for (int n = 0; n < 2000; ++n) {
+        std::string random;
+        for (int k = 0; k < 12; ++k) {
+            seed = seed * 1103515245u + 12345u;
+            random += static_cast<char>(seed >> 24);
+        }
+        texts.push_back(random);
+    }
+    for (const std::string& text : texts)
+        EXPECT_EQ(tarnel::EucJpToRepairedShiftJis(text),
+                  tarnel::RepairShiftJis(tarnel::EucJpToShiftJis(text)))
+            << "text of " << text.size() << " bytes";
+}

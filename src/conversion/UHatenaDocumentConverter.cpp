@@ -44,8 +44,18 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
-const char* const kLinkPattern =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\]))/k";
+const TPattern kTagPattern("m/<.*?>/k");
+const TPattern kPipeRowPattern("m/^\\|(.*)\\|$/k");
+const TPattern kDefinitionPattern("m/^:(.*?):(.*)$/k");
+const TPattern kInlineTagPattern("m/^(.*?)(<.*?>)/k");
+const TPattern kBracketCallPattern("m/^(.*?)(\\[\\w+:.*?\\])/k");
+const TPattern kCallPartsPattern("m/\\[(\\w+):(.*?)\\]/k");
+const TPattern kFootnotePattern("m/^(.*?)\\(\\((.*?)\\)\\)/k");
+const TPattern kCellPattern("m/([^|]*)\\|/k");
+
+const char* const kLinkPattern = "m/"
+                                 "(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-\\x20()<>"
+                                 "\\x7F-\\xFF])+)|(\\[\\[(.+?)\\]\\]))/k";
 
 // Number of leading marks, at most three.
 int MarkDepth(std::string_view line, char mark) {
@@ -68,7 +78,7 @@ std::string StripTagsUpTo(std::string_view text) {
     std::size_t bound = EndOfLast(text, ">");
     if (bound == npos) return std::string(text);
     std::string out =
-        ScanReplace("m/<.*?>/k", text.substr(0, bound), [](const RegexMatch&, std::string&) {});
+        ScanReplace(kTagPattern, text.substr(0, bound), [](const RegexMatch&, std::string&) {});
     out += text.substr(bound);
     return out;
 }
@@ -118,6 +128,7 @@ private:
 
 std::string THatenaDocumentConverter::ConvertBlocks(std::string_view Text) {
     std::string html;
+    html.reserve(Text.size() * 2); // grows fewer times on a big page
     std::string current;
     bool asciiArt = false;
     bool hard = false;
@@ -192,11 +203,11 @@ std::string THatenaDocumentConverter::ConvertBlocks(std::string_view Text) {
             html += OpenBlock("pre", current, "verbatim-soft");
             current.clear(); // the block stays open until "|<"
             open.OpenSoft();
-        } else if (Search("m/^\\|(.*)\\|$/k", line).Found()) {
+        } else if (Search(kPipeRowPattern, line).Found()) {
             html += CloseBlock("table", current);
             html += OpenBlock("table", current);
             html += ConvertTableRow(line);
-        } else if (RegexMatch m = Search("m/^:(.*?):(.*)$/k", line); m.Found()) {
+        } else if (RegexMatch m = Search(kDefinitionPattern, line); m.Found()) {
             html += CloseBlock("dl", current);
             html += OpenBlock("dl", current);
             html += ConvertDefinition(m.Group(1), m.Group(2));
@@ -241,7 +252,7 @@ std::string THatenaDocumentConverter::ConvertBlocks(std::string_view Text) {
 std::string THatenaDocumentConverter::ConvertInline(std::string_view Text) {
     // Tags and their attributes are never converted.
     return ScanUpTo(
-        "m/^(.*?)(<.*?>)/k", Text, EndOfLast(Text, ">"),
+        kInlineTagPattern, Text, EndOfLast(Text, ">"),
         [this](const RegexMatch& m, std::string& out) {
             out += ConvertBracketCalls(m.Group(1));
             out += m.Group(2);
@@ -251,7 +262,7 @@ std::string THatenaDocumentConverter::ConvertInline(std::string_view Text) {
 
 std::string THatenaDocumentConverter::ConvertBracketCalls(std::string_view Text) {
     return ScanUpTo(
-        "m/^(.*?)(\\[\\w+:.*?\\])/k", Text, EndOfLast(Text, "]"),
+        kBracketCallPattern, Text, EndOfLast(Text, "]"),
         [this](const RegexMatch& m, std::string& out) {
             out += ConvertInlinePlain(m.Group(1));
             out += ConvertInlinePlugin(m.Group(2));
@@ -260,7 +271,11 @@ std::string THatenaDocumentConverter::ConvertBracketCalls(std::string_view Text)
 }
 
 std::string THatenaDocumentConverter::ConvertInlinePlain(std::string_view Text) {
-    return ConvertFootnotes(ConvertLinks(Text));
+    using T = THatenaDocumentConverter;
+    return ApplyInlineRules<T>(*this, ConvertLinks(Text),
+                               {
+                                   {'(', &T::ConvertFootnotes}, // ((footnote))
+                               });
 }
 
 std::string THatenaDocumentConverter::LinkPattern() {
@@ -277,7 +292,7 @@ std::string THatenaDocumentConverter::ConvertLink(std::string_view Match) {
 }
 
 std::string THatenaDocumentConverter::ConvertInlinePlugin(std::string_view Call) {
-    RegexMatch m = Search("m/\\[(\\w+):(.*?)\\]/k", Call);
+    RegexMatch m = Search(kCallPartsPattern, Call);
     if (!m.Found()) return ConvertInlinePlain(Call);
     if (const TPlugin* plugin = FindPlugin(m.Group(1), false))
         return CallPlugin(*plugin, m.Group(2));
@@ -288,7 +303,7 @@ std::string THatenaDocumentConverter::ConvertFootnotes(std::string_view Text) {
     // The footnote keeps its text as written (links already converted); the mark shows it
     // without tags as its title.
     return ScanUpTo(
-        "m/^(.*?)\\(\\((.*?)\\)\\)/k", Text, EndOfLast(Text, "))"),
+        kFootnotePattern, Text, EndOfLast(Text, "))"),
         [this](const RegexMatch& m, std::string& out) {
             out += m.Group(1);
             std::string note(Trim(m.Group(2)));
@@ -321,7 +336,7 @@ std::string THatenaDocumentConverter::ConvertTableRow(std::string_view Line) {
     html += CRLF;
     std::string_view cells = Line.empty() ? Line : Line.substr(1);
     html += ScanReplace(
-        "m/([^|]*)\\|/k", cells,
+        kCellPattern, cells,
         [this](const RegexMatch& m, std::string& out) {
             std::string_view cell = Trim(m.Group(1));
             if (StartsWith(cell, "*")) {

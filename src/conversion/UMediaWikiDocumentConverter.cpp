@@ -37,10 +37,17 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
+const TPattern kInlineTagPattern("m/^(.*?)(<.+?>)/k");
+const TPattern kInlineCallPattern("m/^(.*?)({{.+?}})/k");
+const TPattern kCallPartsPattern("m/{{(.*?)(?:\\|(.*))?}}/k");
+const TPattern kStrongPattern("m/'''([^']*?)'''/k");
+const TPattern kEmphasisPattern("m/''([^']*?)''/k");
+
 // Links are always matched with the strict WikiName, whatever LooseWikiName says.
-const char* const kLinkPattern =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\])|"
-    "(\\b([A-Z][a-z]+([A-Z][a-z]+)+)\\b))/k";
+const char* const kLinkPattern = "m/"
+                                 "(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-\\x20()<>"
+                                 "\\x7F-\\xFF])+)|(\\[\\[(.+?)\\]\\])|"
+                                 "(\\b([A-Z][a-z]+([A-Z][a-z]+)+)\\b))/k";
 
 // Headings, the longest run of "=" first. Each group 1 is greedy, so blanks before the
 // closing run stay in the heading text.
@@ -58,7 +65,7 @@ const THeadingRule kHeadingRules[] = {
 // A definition is ";" term " :" description. This is "m/^;\s*(.*?)\s* :\s*(.*)$/k" with the
 // term written as "(|.*?\S)": the term found is the same (the shortest term never ends in a
 // blank), but the matcher no longer walks every blank run once for each of its blanks.
-const char* const kDefinitionPattern = "m/^;\\s*(|.*?\\S)\\s* :\\s*(.*)$/k";
+const TPattern kDefinitionPattern("m/^;\\s*(|.*?\\S)\\s* :\\s*(.*)$/k");
 
 // Number of leading marks, at most three.
 int MarkDepth(std::string_view line, char mark) {
@@ -83,6 +90,7 @@ std::size_t FindChar(std::string_view text, char c) {
 
 std::string TMediaWikiDocumentConverter::ConvertBlocks(std::string_view Text) {
     std::string html;
+    html.reserve(Text.size() * 2); // grows fewer times on a big page
     std::string current;
 
     for (std::string_view line : SplitLines(Text)) {
@@ -156,7 +164,7 @@ std::string TMediaWikiDocumentConverter::ConvertBlocks(std::string_view Text) {
 std::string TMediaWikiDocumentConverter::ConvertInline(std::string_view Text) {
     // Tags and their attributes are never converted.
     return ScanUpTo(
-        "m/^(.*?)(<.+?>)/k", Text, EndOfLast(Text, ">"),
+        kInlineTagPattern, Text, EndOfLast(Text, ">"),
         [this](const RegexMatch& m, std::string& out) {
             out += ConvertTemplates(m.Group(1));
             out += m.Group(2);
@@ -166,7 +174,7 @@ std::string TMediaWikiDocumentConverter::ConvertInline(std::string_view Text) {
 
 std::string TMediaWikiDocumentConverter::ConvertTemplates(std::string_view Text) {
     return ScanUpTo(
-        "m/^(.*?)({{.+?}})/k", Text, EndOfLast(Text, "}}"),
+        kInlineCallPattern, Text, EndOfLast(Text, "}}"),
         [this](const RegexMatch& m, std::string& out) {
             out += ConvertInlinePlain(m.Group(1));
             out += ConvertInlinePlugin(m.Group(2));
@@ -175,7 +183,12 @@ std::string TMediaWikiDocumentConverter::ConvertTemplates(std::string_view Text)
 }
 
 std::string TMediaWikiDocumentConverter::ConvertInlinePlain(std::string_view Text) {
-    return ConvertEmphasis(ConvertStrong(ConvertLinks(Text)));
+    using T = TMediaWikiDocumentConverter;
+    return ApplyInlineRules<T>(*this, ConvertLinks(Text),
+                               {
+                                   {'\'', &T::ConvertStrong},   // '''strong'''
+                                   {'\'', &T::ConvertEmphasis}, // ''emphasis''
+                               });
 }
 
 std::string TMediaWikiDocumentConverter::LinkPattern() {
@@ -203,7 +216,7 @@ std::string TMediaWikiDocumentConverter::ConvertLink(std::string_view Match) {
 }
 
 std::string TMediaWikiDocumentConverter::ConvertInlinePlugin(std::string_view Call) {
-    RegexMatch m = Search("m/{{(.*?)(?:\\|(.*))?}}/k", Call);
+    RegexMatch m = Search(kCallPartsPattern, Call);
     if (!m.Found()) return ConvertInlinePlain(Call);
     const TPlugin* plugin = FindPlugin(m.Group(1), false);
     if (!plugin) return ConvertInlinePlain(Call);
@@ -224,7 +237,7 @@ std::string TMediaWikiDocumentConverter::ConvertDefinition(std::string_view Term
 }
 
 std::string TMediaWikiDocumentConverter::ConvertStrong(std::string_view Text) {
-    return ScanReplace("m/'''([^']*?)'''/k", Text, [](const RegexMatch& m, std::string& out) {
+    return ScanReplace(kStrongPattern, Text, [](const RegexMatch& m, std::string& out) {
         out += "<b>";
         out += m.Group(1);
         out += "</b>";
@@ -232,7 +245,7 @@ std::string TMediaWikiDocumentConverter::ConvertStrong(std::string_view Text) {
 }
 
 std::string TMediaWikiDocumentConverter::ConvertEmphasis(std::string_view Text) {
-    return ScanReplace("m/''([^']*?)''/k", Text, [](const RegexMatch& m, std::string& out) {
+    return ScanReplace(kEmphasisPattern, Text, [](const RegexMatch& m, std::string& out) {
         out += "<i>";
         out += m.Group(1);
         out += "</i>";

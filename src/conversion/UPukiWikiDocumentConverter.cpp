@@ -52,18 +52,19 @@ namespace {
 // --- Rules --------------------------------------------------------------------------------
 
 // Links: addresses, bracketed names and strict WikiNames, whatever LooseWikiName says.
-const char* const kLinkPattern =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\])|"
-    "(\\b([A-Z][a-z]+([A-Z][a-z]+)+)\\b))/k";
+const char* const kLinkPattern = "m/"
+                                 "(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-\\x20()<>"
+                                 "\\x7F-\\xFF])+)|(\\[\\[(.+?)\\]\\])|"
+                                 "(\\b([A-Z][a-z]+([A-Z][a-z]+)+)\\b))/k";
 
-const char* const kPipeRowPattern = "m/^\\|(.*)\\|(h|f|c)?$/k";
-const char* const kDefinitionPattern = "m/^:(.*?)\\|(.*)$/k";
-const char* const kBlockPluginPattern = "m/^#(\\w+)\\(\\){{$/k";
+const TPattern kPipeRowPattern("m/^\\|(.*)\\|(h|f|c)?$/k");
+const TPattern kDefinitionPattern("m/^:(.*?)\\|(.*)$/k");
+const TPattern kBlockPluginPattern("m/^#(\\w+)\\(\\){{$/k");
 
-const char* const kEmphasisPattern = "m/'''([^']*?)'''/k";
-const char* const kStrongPattern = "m/''([^']*?)''/k";
-const char* const kDeletedPattern = "m/%%(.*?)%%/k";
-const char* const kFootnotePattern = "m/^(.*?)\\(\\((.*?)\\)\\)/k";
+const TPattern kEmphasisPattern("m/'''([^']*?)'''/k");
+const TPattern kStrongPattern("m/''([^']*?)''/k");
+const TPattern kDeletedPattern("m/%%(.*?)%%/k");
+const TPattern kFootnotePattern("m/^(.*?)\\(\\((.*?)\\)\\)/k");
 
 const TTableSyntax kPipeSyntax{"m/([^|]*)\\|/k", '|', "~", false, false};
 
@@ -134,7 +135,10 @@ bool EndsWithCharacters(std::string_view Text, std::string_view Suffix) {
 }
 
 int CountCharacter(std::string_view Text, char C) {
-    return static_cast<int>(Positions(Text, C).size());
+    int count = 0;
+    for (std::size_t i = 0; i < Text.size(); i += CharLength(Text, i))
+        count += Text[i] == C;
+    return count;
 }
 
 // --- Plug-in call scanners --------------------------------------------------------------------
@@ -251,6 +255,7 @@ std::optional<TCallMatch> TCallScanner::ParseCall() {
 
 std::string TPukiWikiDocumentConverter::ConvertBlocks(std::string_view Text) {
     std::string html;
+    html.reserve(Text.size() * 2); // grows fewer times on a big page
     std::string current;
     TildeBreak = false;
 
@@ -528,11 +533,14 @@ std::string TPukiWikiDocumentConverter::ConvertInline(std::string_view Text) {
 
 std::string TPukiWikiDocumentConverter::ConvertInlinePlain(std::string_view Text) {
     if (Text.empty()) return {};
-    std::string html = ConvertLinks(EscapeHtml(Text));
-    html = ConvertEmphasis(html);
-    html = ConvertStrong(html);
-    html = ConvertDeleted(html);
-    return ConvertFootnotes(html);
+    using T = TPukiWikiDocumentConverter;
+    return ApplyInlineRules<T>(*this, ConvertLinks(EscapeHtml(Text)),
+                               {
+                                   {'\'', &T::ConvertEmphasis}, // '''emphasis'''
+                                   {'\'', &T::ConvertStrong},   // ''strong''
+                                   {'%', &T::ConvertDeleted},   // %%deleted%%
+                                   {'(', &T::ConvertFootnotes}, // ((footnote))
+                               });
 }
 
 std::string TPukiWikiDocumentConverter::ConvertLink(std::string_view Match) {
@@ -592,10 +600,12 @@ std::string TPukiWikiDocumentConverter::ConvertPipeTable(const std::vector<std::
     // Cells never end in a line break; the flag is back for the line after the table.
     bool tildeBreak = TildeBreak;
     TildeBreak = false;
-    TRowSpans spans = TableRowSpans(Rows, kPipeSyntax);
+    // Each row is split into its cells once, for the spans and for its cells' HTML.
+    const TTableCells cells = TableRowsCells(Rows, kPipeSyntax.CellPattern);
+    TRowSpans spans = TableRowSpans(Rows, cells, kPipeSyntax);
     std::string html;
     for (std::size_t i = 0; i < Rows.size(); ++i)
-        html += ConvertPipeRow(Rows[i], static_cast<int>(i), spans);
+        html += TableRowHtml(*this, cells[i], static_cast<int>(i), spans, kPipeSyntax);
     TildeBreak = tildeBreak;
     return html;
 }
@@ -607,10 +617,34 @@ std::string TPukiWikiDocumentConverter::ConvertPipeRow(std::string_view Row, int
 
 // --- Shared with the livedoor Wiki notation ----------------------------------------------------
 
+namespace {
+
+// The separator of a cell pattern that is a cell and one single-byte separator, as the
+// pipe and comma tables have, or 0 for any other pattern.
+char SimpleCellSeparator(const char* CellPattern) {
+    std::string_view pattern(CellPattern);
+    if (pattern == "m/([^|]*)\\|/k") return '|';
+    if (pattern == "m/([^,]*),/k") return ',';
+    return 0;
+}
+
+} // namespace
+
 std::vector<std::string_view> TableCells(std::string_view Row, const char* CellPattern) {
     std::vector<std::string_view> cells;
     if (Row.empty()) return cells;
     std::string_view rest = Row.substr(CharLength(Row, 0));
+    if (char separator = SimpleCellSeparator(CellPattern)) {
+        // What the pattern finds: the text up to each separator that is a character of its
+        // own (not the second byte of a double-byte character).
+        std::size_t start = 0;
+        for (std::size_t i = 0; i < rest.size(); i += CharLength(rest, i)) {
+            if (rest[i] != separator) continue;
+            cells.push_back(rest.substr(start, i - start));
+            start = i + 1;
+        }
+        return cells;
+    }
     std::size_t pos = 0;
     // Every match ends with a separator, so the scan always moves on.
     while (pos < rest.size()) {
@@ -622,7 +656,20 @@ std::vector<std::string_view> TableCells(std::string_view Row, const char* CellP
     return cells;
 }
 
+TTableCells TableRowsCells(const std::vector<std::string>& Rows, const char* CellPattern) {
+    TTableCells cells;
+    cells.reserve(Rows.size());
+    for (const std::string& row : Rows)
+        cells.push_back(TableCells(row, CellPattern));
+    return cells;
+}
+
 TRowSpans TableRowSpans(const std::vector<std::string>& Rows, const TTableSyntax& Syntax) {
+    return TableRowSpans(Rows, TableRowsCells(Rows, Syntax.CellPattern), Syntax);
+}
+
+TRowSpans TableRowSpans(const std::vector<std::string>& Rows, const TTableCells& Cells,
+                        const TTableSyntax& Syntax) {
     int columns = 0;
     for (const std::string& row : Rows)
         columns = std::max(columns, CountCharacter(row, Syntax.Separator) - 1);
@@ -630,7 +677,7 @@ TRowSpans TableRowSpans(const std::vector<std::string>& Rows, const TTableSyntax
     // From the last row up to the second: a covered cell hands its span, plus one, to the
     // cell above it, so a run of covered cells adds up in the cell at its top.
     for (std::size_t r = Rows.size(); r-- > 1;) {
-        std::vector<std::string_view> cells = TableCells(Rows[r], Syntax.CellPattern);
+        const std::vector<std::string_view>& cells = Cells[r];
         for (std::size_t c = 0; c < cells.size() && c < spans[r].size(); ++c) {
             if (Trim(cells[c]) != Syntax.CoveredMark) continue;
             spans[r - 1][c] = spans[r][c] + 1;
@@ -642,12 +689,17 @@ TRowSpans TableRowSpans(const std::vector<std::string>& Rows, const TTableSyntax
 
 std::string TableRowHtml(TWikiDocumentConverter& Converter, std::string_view Row, int RowIndex,
                          const TRowSpans& RowSpans, const TTableSyntax& Syntax) {
+    return TableRowHtml(Converter, TableCells(Row, Syntax.CellPattern), RowIndex, RowSpans, Syntax);
+}
+
+std::string TableRowHtml(TWikiDocumentConverter& Converter,
+                         const std::vector<std::string_view>& cells, int RowIndex,
+                         const TRowSpans& RowSpans, const TTableSyntax& Syntax) {
     std::string html = "<tr>";
     html += CRLF;
     int colspan = 1;
     bool rowTagChosen = false;
     bool headerRow = false;
-    std::vector<std::string_view> cells = TableCells(Row, Syntax.CellPattern);
     for (std::size_t c = 0; c < cells.size(); ++c) {
         std::string_view text = Trim(cells[c]);
         if (text == Syntax.CoveredMark) continue; // taken by the cell above

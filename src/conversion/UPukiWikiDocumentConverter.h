@@ -86,14 +86,24 @@ struct TTableSyntax {
 // largest number of separators in a row, minus one. A covered cell hands its span to the
 // cell above it, from the last row up to the second.
 TRowSpans TableRowSpans(const std::vector<std::string>& Rows, const TTableSyntax& Syntax);
+// The same from the rows' cells as TableRowsCells gives them.
+using TTableCells = std::vector<std::vector<std::string_view>>;
+TRowSpans TableRowSpans(const std::vector<std::string>& Rows, const TTableCells& Cells,
+                        const TTableSyntax& Syntax);
 
 // One row as a "tr" element; every cell text goes through Converter.ConvertInline.
 std::string TableRowHtml(TWikiDocumentConverter& Converter, std::string_view Row, int RowIndex,
+                         const TRowSpans& RowSpans, const TTableSyntax& Syntax);
+// The same from the row's cells, so that a table splits each row only once.
+std::string TableRowHtml(TWikiDocumentConverter& Converter,
+                         const std::vector<std::string_view>& Cells, int RowIndex,
                          const TRowSpans& RowSpans, const TTableSyntax& Syntax);
 
 // The cells of a row: the texts that CellPattern finds in the row without its first
 // character. Text after the last separator (a row mark such as "h") is not a cell.
 std::vector<std::string_view> TableCells(std::string_view Row, const char* CellPattern);
+// TableCells of each row (the views point into Rows).
+TTableCells TableRowsCells(const std::vector<std::string>& Rows, const char* CellPattern);
 
 // A cell split into its format prefixes, as an inline style, and the rest.
 struct TCellFormat {

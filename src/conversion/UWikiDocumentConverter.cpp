@@ -7,50 +7,43 @@
 #include "text/jconvert.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 
 namespace tarnel {
 
 namespace {
 
-// Addresses end at a blank, a parenthesis, an angle bracket, a control byte or any byte
-// from 0x7F up (so a Japanese character right after an address ends it). A WikiName is two
-// or more capitalised words; the loose form is any run of letters with two capitals.
-const char* const kStrictLinkPattern =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\])|"
-    "(\\b([A-Z][a-z]+([A-Z][a-z]+)+)\\b))/k";
-const char* const kLooseLinkPattern =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\])|"
-    "(\\b([A-Z]([A-Za-z])*[A-Z]([A-Za-z])*)\\b))/k";
-// The same two without the bracketed form, for the text after the last "]]", where no
-// bracketed name can start: there the lazy "(.+?)" would otherwise run to the end of the
-// line from every "[[", which is quadratic on a line of many unclosed brackets.
-const char* const kStrictLinkPatternNoBrackets =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|"
-    "(\\b([A-Z][a-z]+([A-Z][a-z]+)+)\\b))/k";
-const char* const kLooseLinkPatternNoBrackets =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|"
-    "(\\b([A-Z]([A-Za-z])*[A-Z]([A-Za-z])*)\\b))/k";
+// An address is a scheme that does not follow an ASCII letter or digit (so "Profile:" is
+// no address), its colon and at least one address character. Addresses end at a blank, a
+// parenthesis, an angle bracket, a control byte or any byte from 0x7F up (so a Japanese
+// character right after an address ends it). A WikiName is two or more capitalised words;
+// the loose form is any run of letters with two capitals.
+const char* const kStrictLinkPattern = "m/"
+                                       "(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-"
+                                       "\\x20()<>\\x7F-\\xFF])+)|(\\[\\[(.+?)\\]\\])|"
+                                       "(\\b([A-Z][a-z]+([A-Z][a-z]+)+)\\b))/k";
+const char* const kLooseLinkPattern = "m/"
+                                      "(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-"
+                                      "\\x20()<>\\x7F-\\xFF])+)|(\\[\\[(.+?)\\]\\])|"
+                                      "(\\b([A-Z]([A-Za-z])*[A-Z]([A-Za-z])*)\\b))/k";
 // Notations without WikiNames (Hatena, livedoor Wiki) link addresses and bracketed names.
-const char* const kAddressLinkPattern =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*)|(\\[\\[(.+?)\\]\\]))/k";
-const char* const kAddressLinkPatternNoBrackets =
-    "m/(((http|https|ftp|mailto|file):([^\\x00-\\x20()<>\\x7F-\\xFF])*))/k";
+const char* const kAddressLinkPattern = "m/"
+                                        "(((?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\\x00-"
+                                        "\\x20()<>\\x7F-\\xFF])+)|(\\[\\[(.+?)\\]\\]))/k";
 
-// The known link patterns as handles, with their form without brackets and what can start
-// a match of them.
+const TPattern kTagPattern("m/<.*?>/k");
+
+// The known link patterns, found by the scanner below rather than by the matcher.
 struct TLinkRule {
     const char* source;
-    TPattern whole;
-    TPattern noBrackets;
     bool wikiNames;
+    bool loose; // the loose WikiName
 };
 const TLinkRule kLinkRules[] = {
-    {kStrictLinkPattern, TPattern(kStrictLinkPattern), TPattern(kStrictLinkPatternNoBrackets),
-     true},
-    {kLooseLinkPattern, TPattern(kLooseLinkPattern), TPattern(kLooseLinkPatternNoBrackets), true},
-    {kAddressLinkPattern, TPattern(kAddressLinkPattern), TPattern(kAddressLinkPatternNoBrackets),
-     false},
+    {kStrictLinkPattern, true, false},
+    {kLooseLinkPattern, true, true},
+    {kAddressLinkPattern, false, false},
 };
 
 // The rule of a known link pattern; nullptr for any other pattern.
@@ -60,46 +53,124 @@ const TLinkRule* KnownLinkRule(const std::string& pattern) {
     return nullptr;
 }
 
+bool IsAsciiAlpha(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool IsAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool IsAsciiLetterOrDigit(char c) {
+    return IsAsciiAlpha(c) || IsAsciiDigit(c);
+}
 bool IsAsciiWordByte(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    return IsAsciiLetterOrDigit(c) || c == '_';
+}
+bool IsUpper(char c) {
+    return c >= 'A' && c <= 'Z';
+}
+bool IsLower(char c) {
+    return c >= 'a' && c <= 'z';
+}
+// A byte that may follow a lead byte in a double-byte character.
+bool MayBeTrailByte(char c) {
+    auto b = static_cast<unsigned char>(c);
+    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+// A character of an address: [^\x00-\x20()<>\x7F-\xFF], which takes no double-byte
+// character, so it is a test of one byte.
+bool IsAddressByte(char c) {
+    auto b = static_cast<unsigned char>(c);
+    return b > 0x20 && b < 0x7F && c != '(' && c != ')' && c != '<' && c != '>';
 }
 
-// Whether a match of a link pattern can start at text[i], a character boundary whose
-// previous character is a word character when `afterWord`: an address starts with its
-// scheme and a colon, a bracketed name with "[[", a WikiName with a capital at a word
-// boundary. Anything else is ordinary text, where the matcher is not started at all.
-bool MayStartLink(std::string_view text, std::size_t i, bool afterWord, bool brackets,
-                  bool wikiNames) {
-    std::string_view rest = text.substr(i);
-    switch (text[i]) {
-    case 'h':
-        return rest.starts_with("http:") || rest.starts_with("https:");
-    case 'f':
-        return rest.starts_with("ftp:") || rest.starts_with("file:");
-    case 'm':
-        return rest.starts_with("mailto:");
-    case '[':
-        return brackets && rest.starts_with("[[");
-    default:
-        return wikiNames && !afterWord && text[i] >= 'A' && text[i] <= 'Z';
-    }
-}
-
-// The leftmost match of a link pattern in text[from..], the subject starting at `from`, as
-// Search(pattern, text, from) finds it; the matcher runs only where MayStartLink allows.
-RegexMatch SearchLink(const TPattern& pattern, std::string_view text, std::size_t from,
-                      bool brackets, bool wikiNames) {
-    bool afterWord = false;
-    for (std::size_t i = from; i < text.size();) {
-        if (MayStartLink(text, i, afterWord, brackets, wikiNames)) {
-            RegexMatch m = MatchAt(pattern, text, from, i);
-            if (m.Found()) return m;
+// The single-byte character before text[at] when there is one, or 0: the subject starts at
+// `from`, and the character is found as the matcher finds it for "\b" and look-behind, by
+// stepping back. A byte that may be a trail byte is the second of a pair when the run of
+// lead bytes before it is odd.
+char ByteBefore(std::string_view text, std::size_t from, std::size_t at) {
+    if (at <= from) return 0;
+    const std::size_t s = at - 1;
+    if (!MayBeTrailByte(text[s])) return text[s];
+    std::size_t p = s;
+    while (p > from) {
+        if (!IsShiftJisLeadByte(text[--p])) {
+            ++p;
+            break;
         }
-        std::size_t n = CharLength(text, i);
-        afterWord = n == 1 && IsAsciiWordByte(text[i]);
-        i += n;
     }
-    return {};
+    std::size_t len = IsShiftJisLeadByte(text[p]) ? 2 : 1;
+    if (p + len > s) return p == s ? text[s] : 0;
+    p += len;
+    p += (s - p) & ~std::size_t(1);
+    return p == s ? text[s] : 0;
+}
+
+// The end of the link of a known rule that starts at text[i], a character start, or npos,
+// as the matcher finds it with the subject starting at `from`; `text` is a line, the last
+// of the whole text when `textEnd`. The forms are told apart by
+// their first character: an address by its scheme, a bracketed name by "[[", a WikiName by
+// its capital. A bracketed name is looked for only while `brackets`; a "[[" that finds no
+// "]]" clears it, since no later "[[" of the text can find one either.
+std::size_t LinkEndAt(std::string_view text, bool textEnd, std::size_t from, std::size_t i,
+                      const TLinkRule& rule, bool& brackets) {
+    const char c = text[i];
+    if (c == 'h' || c == 'f' || c == 'm') {
+        std::string_view rest = text.substr(i);
+        std::size_t scheme = 0;
+        for (std::string_view s : {"http:", "https:", "ftp:", "mailto:", "file:"})
+            if (rest.starts_with(s)) scheme = s.size();
+        if (scheme == 0 || IsAsciiLetterOrDigit(ByteBefore(text, from, i)))
+            return std::string_view::npos;
+        std::size_t j = i + scheme;
+        while (j < text.size() && IsAddressByte(text[j]))
+            ++j;
+        // Half a character at the very end of the text is no character the class refuses:
+        // the matcher takes it. (Before a line end it pairs with the line end.)
+        if (j + 1 == text.size() && textEnd && IsShiftJisLeadByte(text[j])) ++j;
+        return j == i + scheme ? std::string_view::npos : j;
+    }
+    if (c == '[') {
+        // "\[\[(.+?)\]\]": at least one character (no line end, no half of one at the end),
+        // then the first "]]" at a character start.
+        if (!brackets || i + 1 >= text.size() || text[i + 1] != '[') return std::string_view::npos;
+        std::size_t j = i + 2;
+        bool first = true;
+        while (j < text.size()) {
+            if (!first && text[j] == ']' && j + 1 < text.size() && text[j + 1] == ']') return j + 2;
+            if (text[j] == '\n' || (IsShiftJisLeadByte(text[j]) && j + 1 >= text.size())) break;
+            j += CharLength(text, j);
+            first = false;
+        }
+        brackets = false;
+        return std::string_view::npos;
+    }
+    if (!rule.wikiNames || !IsUpper(c) || IsAsciiWordByte(ByteBefore(text, from, i)))
+        return std::string_view::npos;
+    std::size_t j = i;
+    if (rule.loose) {
+        // "\b([A-Z]([A-Za-z])*[A-Z]([A-Za-z])*)\b": a run of letters with a second capital.
+        int capitals = 0;
+        while (j < text.size() && IsAsciiAlpha(text[j]))
+            capitals += IsUpper(text[j++]);
+        if (capitals < 2) return std::string_view::npos;
+    } else {
+        // "\b([A-Z][a-z]+([A-Z][a-z]+)+)\b": two or more capitalised words.
+        int words = 0;
+        while (j + 1 < text.size() && IsUpper(text[j]) && IsLower(text[j + 1])) {
+            j += 2;
+            while (j < text.size() && IsLower(text[j]))
+                ++j;
+            ++words;
+        }
+        if (words < 2) return std::string_view::npos;
+    }
+    if (j < text.size() && IsAsciiWordByte(text[j])) return std::string_view::npos;
+    return j;
+}
+
+// Where a link of a known rule can start: the bytes that begin its forms.
+bool MayStartLink(char c, const TLinkRule& rule) {
+    return c == 'h' || c == 'f' || c == 'm' || c == '[' || (rule.wikiNames && IsUpper(c));
 }
 
 [[noreturn]] void Abstract(const char* slot) {
@@ -129,6 +200,48 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
     return lines;
 }
 
+std::optional<TCsvCell> NextCsvCell(std::string_view line, std::size_t from) {
+    // The first comma starts the cell: a comma is never the second byte of a double-byte
+    // character, so the matcher takes any comma byte for the start of a character (though
+    // stepping forward through a cell it takes a lead byte and a comma as one).
+    const std::size_t comma = line.find(',', from);
+    if (comma == std::string_view::npos) return std::nullopt;
+    TCsvCell cell;
+    cell.Begin = comma;
+    if (comma + 1 < line.size() && line[comma + 1] == '"') {
+        // Quoted: characters and doubled quotes up to a single closing quote. Without one,
+        // the last doubled quote's first half closes the cell; without that either, the
+        // cell is unquoted after all.
+        const std::size_t start = comma + 2;
+        std::size_t lastPair = std::string_view::npos;
+        std::size_t close = std::string_view::npos;
+        for (std::size_t j = start; j < line.size();) {
+            if (line[j] != '"') {
+                j += CharLength(line, j);
+            } else if (j + 1 < line.size() && line[j + 1] == '"') {
+                lastPair = j;
+                j += 2;
+            } else {
+                close = j;
+                break;
+            }
+        }
+        if (close == std::string_view::npos) close = lastPair;
+        if (close != std::string_view::npos) {
+            for (std::size_t j = start; j < close; j += line[j] == '"' ? 2 : CharLength(line, j))
+                cell.Text.append(line.substr(j, line[j] == '"' ? 1 : CharLength(line, j)));
+            cell.End = close + 1;
+            return cell;
+        }
+    }
+    std::size_t end = comma + 1;
+    while (end < line.size() && line[end] != ',')
+        end += CharLength(line, end);
+    cell.End = end;
+    cell.Text = std::string(line.substr(comma + 1, end - comma - 1));
+    return cell;
+}
+
 void TWikiDocumentConverter::ResetConversionState() {
     Html.clear();
     Title.clear();
@@ -147,8 +260,7 @@ void TWikiDocumentConverter::Convert(const std::string& fileName, std::string_vi
     FileName = fileName;
     // Broken double-byte pairs become "?" so that no rule sees a line end or a mark
     // swallowed into a character.
-    std::string display = EucJpToShiftJis(text);
-    RepairShiftJisInPlace(display);
+    const std::string display = EucJpToRepairedShiftJis(text);
     Html = ConvertBlocks(display);
     if (pluginQueries_.HeadingsAsked()) {
         // A plug-in wanted the page's headings (a contents block) before all of them were
@@ -201,11 +313,14 @@ std::string TWikiDocumentConverter::LinkPattern() {
 std::string TWikiDocumentConverter::ConvertLinks(std::string_view Text) {
     const std::string pattern = LinkPattern();
     const TLinkRule* rule = KnownLinkRule(pattern);
-    auto link = [this](const RegexMatch& m, std::string& out) { out += ConvertLink(m.Group(1)); };
-    if (!rule) return ScanReplace(pattern, Text, link);
+    if (!rule)
+        return ScanReplace(pattern, Text, [this](const RegexMatch& m, std::string& out) {
+            out += ConvertLink(m.Group(1));
+        });
 
     // No link candidate spans a line (none of the forms matches a line end, and a line start
-    // is a word boundary either way), so each line is scanned on its own.
+    // is a word boundary either way), so each line is scanned on its own. Each match ends
+    // where the next search's subject starts, as in the scan loop.
     std::string out;
     out.reserve(Text.size() + Text.size() / 8);
     std::size_t lineStart = 0;
@@ -213,36 +328,26 @@ std::string TWikiDocumentConverter::ConvertLinks(std::string_view Text) {
         std::size_t newline = Text.find('\n', lineStart);
         std::size_t lineEnd = newline == std::string_view::npos ? Text.size() : newline;
         std::string_view line = Text.substr(lineStart, lineEnd - lineStart);
-        std::size_t close = line.rfind("]]");
-        std::size_t pos = 0;
-        if (close != std::string_view::npos) {
-            // Up to the last "]]" the whole pattern runs on the line cut after that "]]":
-            // a bracketed name or a WikiName found there is the one the whole line gives,
-            // and an address that reaches the cut is matched again on the whole line.
-            std::string_view head = line.substr(0, close + 2);
-            while (pos < head.size()) {
-                RegexMatch m = SearchLink(rule->whole, head, pos, true, rule->wikiNames);
-                if (!m.Found()) break;
-                if (m.End() == head.size() && m.Matched(2))
-                    m = SearchLink(rule->whole, line, m.Position(), true, rule->wikiNames);
-                out.append(line.substr(pos, m.Position() - pos));
-                link(m, out);
-                pos = m.End();
+        // A bracketed name ends at a "]]": after the last one none can start, and no "[["
+        // there is followed to the line end.
+        const std::size_t close = line.rfind("]]");
+        bool brackets = close != std::string_view::npos;
+        std::size_t from = 0;
+        for (std::size_t i = 0; i < line.size();) {
+            std::size_t end = std::string_view::npos;
+            if (MayStartLink(line[i], *rule)) {
+                if (brackets && i + 3 > close) brackets = false;
+                end = LinkEndAt(line, newline == std::string_view::npos, from, i, *rule, brackets);
             }
+            if (end == std::string_view::npos) {
+                i += CharLength(line, i);
+                continue;
+            }
+            out.append(line.substr(from, i - from));
+            out += ConvertLink(line.substr(i, end - i));
+            from = i = end;
         }
-        // After the last "]]" no bracketed name can start; leaving that form out keeps the
-        // lazy "(.+?)" from running to the line end from every "[[" there. (No form of a
-        // link matches an empty text, so the scan always moves on.)
-        std::string_view tail = line.substr(pos);
-        std::size_t at = 0;
-        while (at < tail.size()) {
-            RegexMatch m = SearchLink(rule->noBrackets, tail, at, false, rule->wikiNames);
-            if (!m.Found()) break;
-            out.append(tail.substr(at, m.Position() - at));
-            link(m, out);
-            at = m.End();
-        }
-        out.append(tail.substr(std::min(at, tail.size())));
+        out.append(line.substr(from));
         if (newline == std::string_view::npos) break;
         out += '\n';
         lineStart = newline + 1;
@@ -349,17 +454,12 @@ std::string TWikiDocumentConverter::ConvertCsvRow(std::string_view Line) {
 
     std::size_t pos = 0;
     while (pos < Line.size()) {
-        RegexMatch m = Search("m/,\"([^\"]*((\"\")+[^\"]*)*)\"|,([^,]*)/k", Line, pos);
-        if (!m.Found()) break;
-        // Resume after the match. (Text between a closing quote and the next comma is
+        std::optional<TCsvCell> cell = NextCsvCell(Line, pos);
+        if (!cell) break;
+        // Resume after the cell. (Text between a closing quote and the next comma is
         // dropped rather than letting the same cell be found again.)
-        pos = m.End();
-        std::string raw;
-        if (!m.Group(1).empty()) {
-            raw = ReplaceAll(m.Group(1), "\"\"", "\"");
-        } else {
-            raw = std::string(m.Group(4));
-        }
+        pos = cell->End;
+        const std::string& raw = cell->Text;
         std::string_view trimmed = Trim(raw);
         if (trimmed == "==") {
             ++span;
@@ -406,13 +506,31 @@ std::string TWikiDocumentConverter::PageFolder() const {
     return slash == std::string::npos ? std::string() : FileName.substr(0, slash + 1);
 }
 
+const std::string& TWikiDocumentConverter::CurrentFolder() const {
+    if (folderOf_ != FileName || folder_.empty()) {
+        folderOf_ = FileName;
+        folder_ = PageFolder();
+    }
+    return folder_;
+}
+
 std::string TWikiDocumentConverter::MakePageLink(const std::string& LinkFile, std::string_view Text,
                                                  bool Bracketed) {
+    const std::string& folder = CurrentFolder();
+    const bool exists = Options.Pages ? Options.Pages->PageExists(folder, LinkFile)
+                                      : PageFileExists(folder, LinkFile);
+    if (exists && UsesInnerLinks()) {
+        std::string html;
+        html.reserve(LinkFile.size() + Text.size() + 24);
+        html += "<a href=\"WikiLink:";
+        html += LinkFile;
+        html += "\">";
+        html += Text;
+        html += "</a>";
+        return html;
+    }
     std::string text(Text);
-    const bool exists = Options.Pages ? Options.Pages->PageExists(PageFolder(), LinkFile)
-                                      : PageFileExists(PageFolder(), LinkFile);
     if (exists) {
-        if (UsesInnerLinks()) return "<a href=\"WikiLink:" + LinkFile + "\">" + text + "</a>";
         if (Options.ExportHref)
             return "<a href=\"" + EscapeAttribute(Options.ExportHref(LinkFile)) + "\">" + text +
                    "</a>";
@@ -498,39 +616,45 @@ std::string TWikiDocumentConverter::CallPlugin(const TPlugin& Plugin, std::strin
 
 std::string TWikiDocumentConverter::EscapeHtml(std::string_view Text) {
     // The four characters are below 0x40, so they are never the trail byte of a
-    // double-byte character and a byte-wise pass is safe.
+    // double-byte character and a byte-wise pass is safe. The text between them is copied
+    // in runs.
+    static constexpr auto kEscaped = [] {
+        std::array<bool, 256> escaped{};
+        for (unsigned char c : {'&', '<', '>', '"'})
+            escaped[c] = true;
+        return escaped;
+    }();
     std::string out;
     out.reserve(Text.size() + Text.size() / 16);
-    for (char c : Text) {
-        switch (c) {
+    std::size_t copied = 0;
+    for (std::size_t i = 0; i < Text.size(); ++i) {
+        if (!kEscaped[static_cast<unsigned char>(Text[i])]) continue;
+        std::string_view reference;
+        switch (Text[i]) {
         case '&':
-            out += "&amp;";
+            reference = "&amp;";
             break;
         case '<':
-            out += "&lt;";
+            reference = "&lt;";
             break;
         case '>':
-            out += "&gt;";
+            reference = "&gt;";
             break;
         case '"':
-            out += "&quot;";
+            reference = "&quot;";
             break;
         default:
-            out += c;
+            continue;
         }
+        out.append(Text, copied, i - copied);
+        out += reference;
+        copied = i + 1;
     }
+    out.append(Text, copied);
     return out;
 }
 
 namespace {
-
-bool IsAsciiAlpha(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool IsAsciiDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 bool IsHexDigit(char c) {
     return IsAsciiDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
@@ -637,6 +761,23 @@ std::string TWikiDocumentConverter::EscapeAttribute(std::string_view Value) {
 }
 
 bool TWikiDocumentConverter::IsSafeAddress(std::string_view Address, bool Image) {
+    // A scheme of letters, digits, "+", "-" and "." before the first colon, with no
+    // reference, blank or control byte in front of it, reads the same decoded: only
+    // "javascript", "vbscript" and "data" need the long way.
+    if (std::size_t colon = Address.find(':');
+        colon != std::string_view::npos && colon > 0 && IsAsciiAlpha(Address[0])) {
+        bool plainScheme = true;
+        for (std::size_t i = 1; i < colon && plainScheme; ++i) {
+            char c = Address[i];
+            plainScheme = IsAsciiAlpha(c) || IsAsciiDigit(c) || c == '+' || c == '-' || c == '.';
+        }
+        if (plainScheme) {
+            std::string scheme(Address.substr(0, colon));
+            for (char& c : scheme)
+                if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+            if (scheme != "javascript" && scheme != "vbscript" && scheme != "data") return true;
+        }
+    }
     std::string decoded = DecodeForScheme(Address);
     std::string plain;
     for (char c : decoded) {
@@ -696,7 +837,7 @@ std::string TWikiDocumentConverter::StripTags(std::string_view Text) {
         std::string_view line = Text.substr(lineStart, lineEnd - lineStart);
         std::size_t close = line.rfind('>');
         if (close != std::string_view::npos) {
-            out += ScanReplace("m/<.*?>/k", line.substr(0, close + 1),
+            out += ScanReplace(kTagPattern, line.substr(0, close + 1),
                                [](const RegexMatch&, std::string&) {});
             out.append(line.substr(close + 1));
         } else {

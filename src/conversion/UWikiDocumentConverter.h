@@ -14,6 +14,7 @@
 #include "conversion/UPluginQueries.h"
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -99,6 +100,34 @@ private:
 
 // Lines of a text: CR LF, CR or LF end a line; a final line end adds no empty line.
 std::vector<std::string_view> SplitLines(std::string_view text);
+
+// One cell of a comma-separated row: where it starts (at its comma) and ends, and its text
+// (a quoted cell without its quotes, each doubled quote as one). It is what the pattern
+// m/,"([^"]*((\"\")+[^"]*)*)"|,([^,]*)/k finds from From, the text being group 1 when
+// that is not empty and group 4 otherwise.
+struct TCsvCell {
+    std::size_t Begin = 0;
+    std::size_t End = 0;
+    std::string Text;
+};
+std::optional<TCsvCell> NextCsvCell(std::string_view Line, std::size_t From);
+
+// One decoration rule of a notation's inline pass: a byte that every match of the rule
+// holds, and the slot of the notation T that applies the rule to a text.
+template <class T> struct TInlineRule {
+    char Marker;
+    std::string (T::*Pass)(std::string_view);
+};
+
+// Applies the rules to Text one after the other, in their order. A rule whose marker is
+// not in the text cannot match, and its pass, which would only copy the text, is skipped.
+template <class T>
+std::string ApplyInlineRules(T& Converter, std::string Text,
+                             std::initializer_list<TInlineRule<T>> Rules) {
+    for (const TInlineRule<T>& rule : Rules)
+        if (Text.find(rule.Marker) != std::string::npos) Text = (Converter.*rule.Pass)(Text);
+    return Text;
+}
 
 class TWikiDocumentConverter {
 public:
@@ -209,6 +238,10 @@ public:
 
 private:
     TConverterQueries pluginQueries_{*this};
+    // PageFolder of FileName, kept while FileName stays the same (asked once per page link).
+    const std::string& CurrentFolder() const;
+    mutable std::string folderOf_;
+    mutable std::string folder_;
 };
 
 } // namespace tarnel

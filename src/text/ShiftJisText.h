@@ -52,8 +52,10 @@ inline std::size_t EndOfLast(std::string_view text, std::string_view what) {
 // otherwise each opening mark without a closing one after it would walk to the end of the
 // text again, and a long line of them would take quadratic time. The text after the last
 // match goes to `plain` in one piece, exactly as the scan over the whole text hands it on.
-inline std::string ScanUpTo(
-    std::string_view pattern, std::string_view text, std::size_t bound, const ScanReplacer& replace,
+template <class TPatternOrText>
+std::string ScanUpTo(
+    const TPatternOrText& pattern, std::string_view text, std::size_t bound,
+    const ScanReplacer& replace,
     const ScanPlain& plain = [](std::string_view p, std::string& o) { o += p; }) {
     if (bound == std::string_view::npos) bound = 0;
     std::size_t rest = bound;

@@ -21,12 +21,17 @@ int HexValue(char c) {
 
 std::string EncodePageName(std::string_view pageName, bool useUtf8Names) {
     static const char kDigits[] = "0123456789ABCDEF";
-    std::string bytes = useUtf8Names ? ShiftJisToUtf8(pageName) : ShiftJisToEucJp(pageName);
-    std::string hex;
-    hex.reserve(bytes.size() * 2);
-    for (unsigned char c : bytes) {
-        hex += kDigits[c >> 4];
-        hex += kDigits[c & 0x0F];
+    // ASCII is the same in both stored forms: such a name (most are) needs no conversion.
+    const bool ascii = std::all_of(pageName.begin(), pageName.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    std::string converted;
+    if (!ascii) converted = useUtf8Names ? ShiftJisToUtf8(pageName) : ShiftJisToEucJp(pageName);
+    std::string_view bytes = ascii ? pageName : std::string_view(converted);
+    std::string hex(bytes.size() * 2, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        auto c = static_cast<unsigned char>(bytes[i]);
+        hex[2 * i] = kDigits[c >> 4];
+        hex[2 * i + 1] = kDigits[c & 0x0F];
     }
     return hex;
 }

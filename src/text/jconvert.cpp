@@ -359,10 +359,15 @@ std::string ShiftJisToEucJp(std::string_view text) {
     return out.Finish();
 }
 
-std::string EucJpToShiftJis(std::string_view text) {
+namespace {
+
+// EucJpToShiftJis; `wellFormed` tells whether every pair and every half-width katakana
+// was well formed, so that the result holds no broken Shift_JIS pair.
+std::string ConvertEucJpToShiftJis(std::string_view text, bool& wellFormed) {
     const Byte* t = Bytes(text);
     const std::size_t n = text.size();
     ByteSink out(n + 1); // only a stray final lead byte grows (one byte to two)
+    bool good = true;
     std::size_t i = 0;
     while (i < n) {
         if (std::size_t run = AsciiRun(t + i, n - i); run > 0) {
@@ -378,17 +383,35 @@ std::string EucJpToShiftJis(std::string_view text) {
             // Half-width katakana stay half-width: drop the prefix, keep the byte. A prefix
             // at the very end has nothing to keep and is dropped.
             if (i + 1 < n) out.Put(t[i + 1]);
+            good = good && i + 1 < n && InRange(t[i + 1], 0xA1, 0xDF);
             i += 2;
         } else {
-            // Every other byte leads a pair, 0x8F (JIS X 0212) included.
+            // Every other byte leads a pair, 0x8F (JIS X 0212) included. Rows and cells
+            // 0x21-0x7E give a Shift_JIS lead byte and a valid second byte.
             const Byte c2 = i + 1 < n ? t[i + 1] : 0;
             Byte s1, s2;
             JisToSjisPair(static_cast<Byte>(c & 0x7F), static_cast<Byte>(c2 & 0x7F), s1, s2);
             out.Put(s1, s2);
+            good = good && c >= 0xA1 && InRange(c2, 0xA1, 0xFE);
             i += 2;
         }
     }
+    wellFormed = good;
     return out.Finish();
+}
+
+} // namespace
+
+std::string EucJpToShiftJis(std::string_view text) {
+    bool wellFormed;
+    return ConvertEucJpToShiftJis(text, wellFormed);
+}
+
+std::string EucJpToRepairedShiftJis(std::string_view text) {
+    bool wellFormed;
+    std::string out = ConvertEucJpToShiftJis(text, wellFormed);
+    if (!wellFormed) RepairShiftJisInPlace(out);
+    return out;
 }
 
 // The JIS decoders. ESC and the next byte choose the mode ($ double-byte, ( single-byte,

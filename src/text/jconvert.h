@@ -53,6 +53,8 @@ std::string ConvertLineBreaks(std::string_view text, LineBreak target);
 std::string RepairShiftJis(std::string_view text);
 // The same, in place.
 void RepairShiftJisInPlace(std::string& text);
+// RepairShiftJis(EucJpToShiftJis(text)), in one pass over a well-formed text.
+std::string EucJpToRepairedShiftJis(std::string_view text);
 
 // The UTF-8 rule: display form (code page 932) to UTF-8 and back. A character without a
 // Shift_JIS form becomes "?"; malformed UTF-8 input yields the empty text.
