@@ -26,7 +26,7 @@ enum class TShowWay {
 constexpr std::uintmax_t kBackgroundPageBytes = 256 * 1024;
 // ...and from this size on their beginning is shown first. A page shown again (the same
 // page) is not: the page on the screen stays until the new one is drawn, in its place.
-constexpr std::uintmax_t kFirstPartPageBytes = 2 * 1024 * 1024;
+constexpr std::uintmax_t kFirstPartPageBytes = 512 * 1024;
 // How much text the first part holds at least: a few screens.
 constexpr std::size_t kFirstPartTextBytes = 48 * 1024;
 
