@@ -429,6 +429,9 @@ void TfrmMain::OpenOrCreateDocument(const std::string& fileName) {
 
 void TfrmMain::NewDocument(const std::string& fileName) {
     if (!CommitEditor()) return;
+    // A new page is a newer request than a page still being converted.
+    requests_.Supersede();
+    EndConverting();
     // The engine reads the editor type from the settings, where the settings dialog may have
     // put the type of the next start; this run keeps the type it started with.
     TTarnelReg& settings = session_->Settings();
@@ -560,6 +563,9 @@ void TfrmMain::OpenWikiFolder() {
 }
 
 void TfrmMain::ClearView() {
+    // An empty view is no place for a page that is still being converted.
+    requests_.Supersede();
+    EndConverting();
     webMain_->Clear();
 }
 
