@@ -140,8 +140,10 @@ TfrmMain::TfrmMain(const TMainOptions& options, QWidget* parent)
 }
 
 TfrmMain::~TfrmMain() {
-    // The watcher's thread stops before the window it reports to goes.
+    // The watcher's and the conversions' threads stop before the window they report to goes.
     watcher_.reset();
+    requests_.Supersede();
+    workers_.JoinAll();
 }
 
 void TfrmMain::PlaceWindow() {
@@ -279,25 +281,42 @@ void TfrmMain::Connect() {
 
 // --- The page pipeline -----------------------------------------------------------------------
 
-bool TfrmMain::ShowDocument(const std::string& fileName) {
+bool TfrmMain::ShowDocument(const std::string& fileName, const std::function<void()>& then) {
     if (!IsPlainFile(fileName)) return false;
+    std::error_code ec;
+    std::uintmax_t size = std::filesystem::file_size(fileName, ec);
+    TShowWay way = ShowWayFor(ec ? 0 : size, fileName == session_->DocumentFileName());
+    if (way != TShowWay::Direct) {
+        ShowInBackground(fileName, way, then);
+        return true;
+    }
+    // Shown here and now: a page still being converted is no longer wanted.
+    requests_.Supersede();
+    EndConverting();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     struct RestoreCursor {
         ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
     } restore;
     std::optional<TShownPage> shown = session_->ShowDocument(fileName);
     if (!shown) return false;
-    for (const std::string& message : shown->Messages)
-        Message(FromDisplay(message));
+    PresentPage(*shown, fileName);
     if (!shown->Filled) return false;
+    if (then) then();
+    return true;
+}
+
+void TfrmMain::PresentPage(const TShownPage& shown, const std::string& fileName) {
+    for (const std::string& message : shown.Messages)
+        Message(FromDisplay(message));
+    if (!shown.Filled) return;
     ++showCount_;
 
-    bool keepScroll = shown->SamePage && !showingOuterPage_;
-    if (session_->Settings().TmpFileUse || shown->Html.size() > kContentLimit) {
-        std::string url = session_->WriteTmpFile(fileName, shown->Html);
+    bool keepScroll = shown.SamePage && !showingOuterPage_;
+    if (session_->Settings().TmpFileUse || shown.Html.size() > kContentLimit) {
+        std::string url = session_->WriteTmpFile(fileName, shown.Html);
         webMain_->ShowUrl(QUrl(FromUtf8(url)), keepScroll);
     } else {
-        QByteArray html(shown->Html.data(), qsizetype(shown->Html.size()));
+        QByteArray html(shown.Html.data(), qsizetype(shown.Html.size()));
         webMain_->ShowContent(html, QUrl(FromUtf8(FileUrl(session_->DocumentFolder()))),
                               keepScroll);
     }
@@ -311,7 +330,78 @@ bool TfrmMain::ShowDocument(const std::string& fileName) {
     EnablePageCommands(true);
     actions_->actGoTop->setEnabled(true);
     side_->btnUpdate->setEnabled(true);
-    return true;
+}
+
+void TfrmMain::ShowInBackground(const std::string& fileName, TShowWay way,
+                                std::function<void()> then) {
+    // What the conversion reads is copied now; the session goes on meanwhile.
+    auto page = std::make_shared<TPageConversion>(session_->PreparePage(fileName, true));
+    const std::uint64_t ticket = requests_.Begin();
+    ShowConverting(fileName);
+    const bool firstPart = way == TShowWay::BackgroundFirstPart;
+    workers_.Start([this, page, ticket, firstPart, then = std::move(then)] {
+        // On the worker: only the conversion and the tickets, which are safe to ask.
+        if (page->Read() && requests_.IsCurrent(ticket)) {
+            std::size_t length = firstPart ? FirstPartLength(page->Text()) : page->Text().size();
+            if (length < page->Text().size()) {
+                if (std::optional<std::string> part = page->ConvertFirstPart(length))
+                    QMetaObject::invokeMethod(
+                        this,
+                        [this, html = std::move(*part), file = page->FileName(), ticket] {
+                            ShowFirstPart(html, file, ticket);
+                        },
+                        Qt::QueuedConnection);
+            }
+            // A newer request makes the rest of the work useless.
+            if (requests_.IsCurrent(ticket)) page->Run();
+        }
+        QMetaObject::invokeMethod(
+            this, [this, page, ticket, then] { FinishInBackground(page, ticket, then); },
+            Qt::QueuedConnection);
+    });
+}
+
+void TfrmMain::ShowFirstPart(const std::string& html, const std::string& fileName,
+                             std::uint64_t ticket) {
+    if (!requests_.IsCurrent(ticket)) return;
+    // The window stays on the page it shows until the whole page is taken over; only the
+    // view runs ahead.
+    webMain_->ShowFirstPart(QByteArray(html.data(), qsizetype(html.size())),
+                            QUrl(FromUtf8(FileUrl(FolderOf(fileName)))));
+}
+
+void TfrmMain::FinishInBackground(const std::shared_ptr<TPageConversion>& page,
+                                  std::uint64_t ticket, const std::function<void()>& then) {
+    // A newer request wins; this result is dropped.
+    if (!requests_.IsCurrent(ticket)) return;
+    requests_.Finish(ticket);
+    EndConverting();
+    Guard([&] {
+        if (!session_->IsCurrent(*page)) {
+            // Something the conversion read changed meanwhile (the notation, the settings,
+            // the page list): the page is converted again as it is now.
+            ShowDocument(page->FileName(), then);
+            return;
+        }
+        std::optional<TShownPage> shown = session_->CommitPage(std::move(*page));
+        if (!shown) return;
+        PresentPage(*shown, page->FileName());
+        if (shown->Filled && then) then();
+    });
+}
+
+void TfrmMain::ShowConverting(const std::string& fileName) {
+    stbHint_->ShowProgress(
+        FromDisplay(FormatText(LangText(session_->Language(), "Main.Status.Converting"),
+                               DecodeFileName(fileName, session_->Settings().NameEncodingUTF8))));
+    if (!busyCursor_) QApplication::setOverrideCursor(Qt::BusyCursor);
+    busyCursor_ = true;
+}
+
+void TfrmMain::EndConverting() {
+    stbHint_->ShowProgress(QString());
+    if (busyCursor_) QApplication::restoreOverrideCursor();
+    busyCursor_ = false;
 }
 
 void TfrmMain::WatchPage(const std::string& fileName) {
@@ -325,7 +415,9 @@ void TfrmMain::OpenDocument(const std::string& fileName) {
     // Leaving the page saves its pending edit first, without asking.
     if (!CommitEditor()) return;
     // The editor takes the page only once the view shows it, so that both hold one page.
-    if (ShowDocument(fileName) && editor_) editor_->LoadPage(fileName, session_->ReadOptions());
+    ShowDocument(fileName, [this, fileName] {
+        if (editor_) editor_->LoadPage(fileName, session_->ReadOptions());
+    });
 }
 
 void TfrmMain::OpenOrCreateDocument(const std::string& fileName) {
@@ -337,6 +429,9 @@ void TfrmMain::OpenOrCreateDocument(const std::string& fileName) {
 
 void TfrmMain::NewDocument(const std::string& fileName) {
     if (!CommitEditor()) return;
+    // A new page is a newer request than a page still being converted.
+    requests_.Supersede();
+    EndConverting();
     // The engine reads the editor type from the settings, where the settings dialog may have
     // put the type of the next start; this run keeps the type it started with.
     TTarnelReg& settings = session_->Settings();
@@ -468,6 +563,9 @@ void TfrmMain::OpenWikiFolder() {
 }
 
 void TfrmMain::ClearView() {
+    // An empty view is no place for a page that is still being converted.
+    requests_.Supersede();
+    EndConverting();
     webMain_->Clear();
 }
 
@@ -874,6 +972,9 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         for (const auto& entry : std::filesystem::directory_iterator(tmp, ec))
             if (entry.is_regular_file(ec)) std::filesystem::remove(entry.path(), ec);
     watcher_.reset();
+    // A page still being converted is not shown any more.
+    requests_.Supersede();
+    EndConverting();
     Guard([this] { session_->Close(); });
     // The control's properties go into the settings file that Close has just written (it
     // keeps values it does not own).

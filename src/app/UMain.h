@@ -11,7 +11,9 @@
 #include "UPageOperationsUi.h"
 #include "UPageView.h"
 #include "USidePanel.h"
+#include "render/UPageShowing.h"
 #include "render/UWikiSession.h"
+#include "render/UWorkerThreads.h"
 #include "storage/UFileChangeNotification.h"
 
 #include <QMainWindow>
@@ -46,8 +48,16 @@ public:
     void OpenFirstPage();
 
     // --- The page pipeline as the window runs it ------------------------------------------
-    bool ShowDocument(const std::string& fileName);
+    // Shows `fileName`; false when there is no such file (or the page was not shown). A big
+    // page is converted on a worker thread and shown when it is ready, unless another page
+    // is asked for first: true then means "on its way", and `then` runs once it is shown
+    // (at once for a page shown directly).
+    bool ShowDocument(const std::string& fileName, const std::function<void()>& then = {});
     bool ReshowDocument() { return ShowDocument(session_->DocumentFileName()); }
+    // Whether a page is being converted on a worker thread (the newest request), and how
+    // many conversions still run, superseded ones included.
+    bool Converting() const { return requests_.Pending(); }
+    int ConversionsRunning() const { return workers_.Running(); }
     void OpenDocument(const std::string& fileName);
     void OpenOrCreateDocument(const std::string& fileName);
     void NewDocument(const std::string& fileName);
@@ -98,6 +108,7 @@ public:
     TSidePanel* Side() const { return side_; }
     TMainActions* Actions() const { return actions_; }
     TfrmCssSelect* CssSelect() const { return cssSelect_; }
+    TMainStatusBar* StatusHint() const { return stbHint_; }
     bool ShowingOuterPage() const { return showingOuterPage_; }
     const std::string& NewPageFileName() const { return newPageFileName_; }
     int ShowCount() const { return showCount_; }
@@ -149,6 +160,17 @@ private:
     // The editor has written `fileName`: list it when new and show it again.
     void EditorSaved(const std::string& fileName, bool created);
     std::string TmpFolder() const;
+    // The view and the window follow a page the session has taken over.
+    void PresentPage(const TShownPage& shown, const std::string& fileName);
+    // A big page: converted on a worker thread, its first part shown meanwhile when `way`
+    // says so, committed by FinishInBackground when it is still the page asked for last.
+    void ShowInBackground(const std::string& fileName, TShowWay way, std::function<void()> then);
+    void FinishInBackground(const std::shared_ptr<TPageConversion>& page, std::uint64_t ticket,
+                            const std::function<void()>& then);
+    void ShowFirstPart(const std::string& html, const std::string& fileName, std::uint64_t ticket);
+    // The progress shown while a page is converted, and taken away.
+    void ShowConverting(const std::string& fileName);
+    void EndConverting();
 
     std::unique_ptr<TWikiSession> session_;
     std::unique_ptr<TFileChangeNotification> watcher_;
@@ -171,6 +193,10 @@ private:
     std::string newPageFileName_;
     std::string pendingAnchor_;
     int showCount_ = 0;
+    TShowRequests requests_;
+    bool busyCursor_ = false;
+    // Declared last: its threads are joined before anything they report to goes.
+    TWorkerThreads workers_;
 };
 
 } // namespace tarnel

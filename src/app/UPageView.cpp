@@ -70,7 +70,15 @@ TPageView::TPageView(QWidget* parent) : QWebEngineView(parent), page_(new TViewP
     InstallLinkSchemeHandlers(page_->profile());
     page_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     page_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+    firstPartGuard_ = new QTimer(this);
+    firstPartGuard_->setSingleShot(true);
+    firstPartGuard_->setInterval(3000);
+    connect(firstPartGuard_, &QTimer::timeout, this, [this] { FirstPartDone(); });
     connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) {
+        if (firstPart_) {
+            FirstPartDone();
+            return;
+        }
         if (!loading_) return;
         loading_ = false;
         if (restoreY_ > 0) {
@@ -91,17 +99,43 @@ void TPageView::Prepare(bool keepScroll) {
     page_->ExpectOwnLoad();
 }
 
+bool TPageView::WaitForFirstPart(std::function<void()> show) {
+    if (!firstPart_) return false;
+    afterFirstPart_ = std::move(show);
+    return true;
+}
+
+void TPageView::FirstPartDone() {
+    firstPartGuard_->stop();
+    firstPart_ = false;
+    if (auto show = std::exchange(afterFirstPart_, {})) show();
+}
+
 void TPageView::ShowContent(const QByteArray& html, const QUrl& baseUrl, bool keepScroll) {
+    if (WaitForFirstPart([=, this] { ShowContent(html, baseUrl, keepScroll); })) return;
     Prepare(keepScroll);
     page_->setContent(html, QStringLiteral("text/html"), baseUrl);
 }
 
 void TPageView::ShowUrl(const QUrl& url, bool keepScroll) {
+    if (WaitForFirstPart([=, this] { ShowUrl(url, keepScroll); })) return;
     Prepare(keepScroll);
     page_->load(url);
 }
 
+void TPageView::ShowFirstPart(const QByteArray& html, const QUrl& baseUrl) {
+    if (WaitForFirstPart([=, this] { ShowFirstPart(html, baseUrl); })) return;
+    // A page of the window's still loading is left for this one: its pageShown never comes.
+    loading_ = false;
+    restoreY_ = -1;
+    firstPart_ = true;
+    firstPartGuard_->start();
+    page_->ExpectOwnLoad();
+    page_->setContent(html, QStringLiteral("text/html"), baseUrl);
+}
+
 void TPageView::Clear() {
+    if (WaitForFirstPart([this] { Clear(); })) return;
     restoreY_ = -1;
     loading_ = true;
     page_->ExpectOwnLoad();

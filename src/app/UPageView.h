@@ -8,10 +8,12 @@
 // Pages reach the view in one of two ways. Up to about 1 MB the HTML is handed over as
 // content with the wiki folder as base address (the view turns it into a data: address,
 // which Chromium limits to 2 MiB after encoding); bigger pages, and every page with the
-// temporary-file setting, are written to a file and the view is pointed at it.
+// temporary-file setting, are written to a file and the view is pointed at it. While a very
+// big page is converted, its beginning is shown first (ShowFirstPart).
 #pragma once
 
 #include <QPointer>
+#include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <functional>
@@ -54,6 +56,10 @@ public:
     void ShowContent(const QByteArray& html, const QUrl& baseUrl, bool keepScroll);
     // Shows a page file written elsewhere (the temporary-file method, or a big page).
     void ShowUrl(const QUrl& url, bool keepScroll);
+    // Shows the beginning of a page still being converted, at the top. It is no page of
+    // the window's (pageShown does not follow it); a page shown while it is still loading
+    // waits until it is drawn, so that its load is never taken for the page's.
+    void ShowFirstPart(const QByteArray& html, const QUrl& baseUrl);
     // An empty view.
     void Clear();
     // Scrolls the current page to the anchor `name` (by name, else by id), left edge at 0.
@@ -69,10 +75,16 @@ signals:
 
 private:
     void Prepare(bool keepScroll);
+    // While a first part loads, `show` waits for it; returns whether it had to.
+    bool WaitForFirstPart(std::function<void()> show);
+    void FirstPartDone();
 
     TViewPage* page_;
     bool loading_ = false;
     qreal restoreY_ = -1;
+    bool firstPart_ = false;               // a first part is loading
+    std::function<void()> afterFirstPart_; // the show waiting for it
+    QTimer* firstPartGuard_;               // in case its load never reports back
 };
 
 } // namespace tarnel

@@ -75,11 +75,13 @@
  *
  * 4. Calling rules
  *
- *    Every export is called on Tarnel's main thread, one call at a time: a plug-in needs no
- *    locking and can keep state in globals. It must not keep pointers to arguments after
- *    returning, must not let a C++ exception escape (catch everything inside), and should
- *    return quickly: the window waits for the page. The library stays loaded until Tarnel
- *    exits.
+ *    Every export is called one call at a time, never two at once: a plug-in needs no
+ *    locking and can keep state in globals. The calls do not all come from the same thread
+ *    (a big page is converted on a worker thread while the window goes on), so a plug-in
+ *    must not rely on thread-local state or on being called from the window's thread. It
+ *    must not keep pointers to arguments after returning, must not let a C++ exception
+ *    escape (catch everything inside), and should return quickly: the page waits for it,
+ *    and so does every other call. The library stays loaded until Tarnel exits.
  *
  * 5. Building
  *

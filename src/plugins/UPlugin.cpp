@@ -4,6 +4,7 @@
 #include <deque>
 #include <dlfcn.h>
 #include <memory>
+#include <mutex>
 #include <string_view>
 
 #include "text/jconvert.h"
@@ -133,9 +134,17 @@ std::string TakePluginString(char16_t* text) {
     return Utf16ToShiftJis(std::u16string_view(text));
 }
 
+std::unique_lock<std::recursive_mutex> LockPluginCalls() {
+    // Recursive: a plug-in's question to the host may convert text that calls a plug-in.
+    static std::recursive_mutex calls;
+    return std::unique_lock<std::recursive_mutex>(calls);
+}
+
 std::string CallPluginInline(const TPlugin& plugin, const PluginCallArgs& args,
                              TPluginQueries* queries) {
     if (plugin.InlineFunc == nullptr) return std::string();
+    // Pages are converted on more than one thread, plug-ins one call at a time.
+    auto lock = LockPluginCalls();
     TRunningCall call{queries, {}};
     TRunningCall* outer = running;
     running = &call;

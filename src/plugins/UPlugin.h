@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,6 +86,10 @@ struct PluginCallArgs {
 // Takes a string returned by a plug-in: converts the UTF-16 text to Shift_JIS and frees it.
 // NULL is the empty string.
 std::string TakePluginString(char16_t* text);
+
+// Every call into a plug-in library holds this lock: pages may be converted on several
+// threads, and a plug-in is called one call at a time (it may keep state in globals).
+std::unique_lock<std::recursive_mutex> LockPluginCalls();
 
 // Calls the plug-in's PluginInline with the seven strings and returns its HTML in
 // Shift_JIS. A record without an entry point (never one from the shelf) gives "". During

@@ -39,6 +39,7 @@ template <class Func> Func ExportAs(void* handle, const char* name) {
 bool CallStringExport(void* handle, const char* name, std::string& result) {
     auto func = ExportAs<TarnelGetStringFunc>(handle, name);
     if (func == nullptr) return false;
+    auto lock = LockPluginCalls();
     result = TakePluginString(func());
     return true;
 }
@@ -100,7 +101,10 @@ void TPluginShelf::LoadPlugin(const std::string& Path) {
     // load.
     auto getType = ExportAs<TarnelGetPluginTypeFunc>(handle, "GetPluginType");
     if (getType == nullptr) return;
-    plugin->PluginType = getType();
+    plugin->PluginType = [&] {
+        auto lock = LockPluginCalls();
+        return getType();
+    }();
     if (!CallStringExport(handle, "GetName", plugin->Name)) return;
     if (!CallStringExport(handle, "GetVersion", plugin->Version) &&
         !CallStringExport(handle, "GetPluginVersion", plugin->Version))

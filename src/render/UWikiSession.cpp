@@ -16,24 +16,6 @@
 
 namespace tarnel {
 
-namespace {} // namespace
-
-std::string FolderOf(const std::string& path) {
-    std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
-}
-
-// Everything that opening another wiki changes, prepared before any of it is taken over.
-struct TWikiSession::TPreparedWiki {
-    std::string folder;
-    TTarnelReg settings;
-    TDocumentSettings wiki;
-    TTemplate templates;
-    TWikiNotation notation = TWikiNotation::YukiWiki;
-    TWikiFileList pageList;
-    TPageNameSet pageNames;
-};
-
 TWikiSession::TWikiSession(std::string appFolder)
     : appFolder_(std::move(appFolder)), templates_(appFolder_), language_(appFolder_) {
     if (!appFolder_.empty() && appFolder_.back() != '/') appFolder_ += '/';
@@ -64,35 +46,14 @@ void TWikiSession::Close() {
 }
 
 TConverterOptions TWikiSession::ConverterOptions() const {
-    return OptionsOf(settings_, ViewLinkMode(settings_), &pageNames_);
+    return ConverterOptions(ViewLinkMode(settings_));
 }
 
 TConverterOptions TWikiSession::ConverterOptions(TLinkMode linkMode) const {
-    return OptionsOf(settings_, linkMode, &pageNames_);
-}
-
-TLinkMode TWikiSession::ViewLinkMode(const TTarnelReg& settings) {
-    return settings.NoWikiNameLink ? TLinkMode::BrowseQuiet : TLinkMode::Browse;
-}
-
-TConverterOptions TWikiSession::OptionsOf(const TTarnelReg& settings, TLinkMode linkMode,
-                                          const TPageExistence* pages) const {
-    TConverterOptions options;
     // The plug-ins are called with the shelf's own state only; a converter never changes
     // the shelf, but the plug-in interface takes it as it is.
-    options.Plugins = const_cast<TPluginShelf*>(&plugins_);
-    options.TemplateFolder = templates_.TemplateFolder();
-    options.LinkMode = linkMode;
-    options.Extension = settings.Extension;
-    options.Utf8FileNames = settings.NameEncodingUTF8;
-    options.KeepLineBreaks = settings.LineBreak;
-    options.LooseWikiName = settings.LooseWikiName;
-    options.Pages = pages;
-    return options;
-}
-
-PageReadOptions TWikiSession::ReadOptionsOf(const TTarnelReg& settings) const {
-    return PageReadOptions{settings.TitleEncodingUTF8, settings.ReadCharCode, readEncoding_};
+    return ConverterOptionsOf(settings_, linkMode, &pageNames_,
+                              const_cast<TPluginShelf*>(&plugins_), templates_);
 }
 
 std::unique_ptr<TWikiDocumentConverter>
@@ -106,6 +67,7 @@ void TWikiSession::SwitchNotation(TWikiNotation notation) {
         TWikiDocumentConverterMaker::GetWikiDocumentConverter(notation, converter_->Options);
     notation_ = notation;
     settings_.Notation = notation;
+    Changed();
 }
 
 void TWikiSession::ApplyListSettings(TWikiFileList& list, bool pageList) const {
@@ -121,6 +83,7 @@ void TWikiSession::ApplySettings() {
     ApplyListSettings(pageList_, true);
     ApplyListSettings(searchResults_, false);
     recent_.useUtf8Names = settings_.NameEncodingUTF8;
+    Changed();
     if (reread) {
         searchResults_.Clear();
         if (!documentFolder_.empty()) RefreshPageList();
@@ -131,6 +94,7 @@ void TWikiSession::RefreshPageList() {
     pageList_.folder = documentFolder_;
     pageList_.Update();
     pageNames_.Assign(pageList_);
+    Changed();
 }
 
 bool TWikiSession::Search(const std::string& displayQuery, const SearchOptions& options,
@@ -141,7 +105,7 @@ bool TWikiSession::Search(const std::string& displayQuery, const SearchOptions& 
 }
 
 PageReadOptions TWikiSession::ReadOptions() const {
-    return ReadOptionsOf(settings_);
+    return ReadOptionsOf(settings_, readEncoding_);
 }
 
 TWikiTemplateNames TWikiSession::TemplateNames() const {
@@ -152,23 +116,8 @@ TWikiTemplateNames TWikiSession::TemplateNames() const {
     return names;
 }
 
-TWikiSession::TPreparedWiki TWikiSession::PrepareWiki(const std::string& folder) const {
-    // The wiki is opened on a copy of the settings: leaving the open wiki copies the
-    // settings into its Wiki.ini without changing them, so the copy opens exactly as the
-    // settings themselves would after leaving.
-    TPreparedWiki next{folder, settings_, {}, templates_, notation_, {}, {}};
-    TWikiOpening opened = OpenWikiSettings(next.wiki, next.settings, folder);
-    next.notation = opened.notation;
-    next.templates.MainFileName = opened.templates.mainTemplate;
-    next.templates.ListFileName = opened.templates.listTemplate;
-    next.templates.ExportFileName = opened.templates.exportTemplate;
-    next.pageList.folder = folder;
-    next.pageList.extension = next.settings.Extension;
-    next.pageList.useUtf8Names = next.settings.NameEncodingUTF8;
-    next.pageList.displayHierarchy = next.settings.DisplayHierarchy;
-    next.pageList.Update();
-    next.pageNames.Assign(next.pageList);
-    return next;
+TPreparedWiki TWikiSession::PrepareWiki(const std::string& folder) const {
+    return TPreparedWiki::Open(folder, settings_, templates_, notation_);
 }
 
 void TWikiSession::TakeWiki(TPreparedWiki&& next, std::vector<std::string>& messages) {
@@ -196,6 +145,7 @@ void TWikiSession::TakeWiki(TPreparedWiki&& next, std::vector<std::string>& mess
     searchResults_.folder = next.folder;
     recent_.Clear();
     recent_.useUtf8Names = settings_.NameEncodingUTF8;
+    Changed();
 }
 
 std::vector<std::string> TWikiSession::OpenWiki(const std::string& folder) {
@@ -205,87 +155,83 @@ std::vector<std::string> TWikiSession::OpenWiki(const std::string& folder) {
     return messages;
 }
 
+TConversionInputs TWikiSession::InputsFor(const std::string& fileName) const {
+    TConversionInputs in;
+    in.AppFolder = appFolder_;
+    in.FileName = fileName;
+    in.OtherWiki = FolderOf(fileName) != documentFolder_;
+    in.Settings = settings_;
+    in.Templates = templates_;
+    in.Notation = notation_;
+    in.Pages = &pageNames_;
+    in.Plugins = const_cast<TPluginShelf*>(&plugins_);
+    in.ReadEncoding = readEncoding_;
+    in.ShownCharset = shownCharset_;
+    in.TemplateNotFound = LangText(language_, "Main.Message.TemplateNotFound");
+    in.StdTemplateNotFound = LangText(language_, "Main.Message.StdTemplateNotFound");
+    in.Stamp = stamp_;
+    in.DocumentFolder = documentFolder_;
+    return in;
+}
+
+TPageConversion TWikiSession::PreparePage(const std::string& fileName, bool aside) {
+    // A page of the open wiki is converted with the open wiki's settings, after its page
+    // names are brought up to date when another program changed the folder; a page of
+    // another wiki with that wiki's, prepared aside by the conversion itself.
+    if (FolderOf(fileName) == documentFolder_ && !pageNames_.IsCurrent()) RefreshPageList();
+    TConversionInputs in = InputsFor(fileName);
+    if (aside) {
+        auto copy = std::make_shared<const TPageNameSet>(pageNames_);
+        in.Pages = copy.get();
+        in.PagesCopy = std::move(copy);
+    }
+    return TPageConversion(std::move(in));
+}
+
+bool TWikiSession::IsCurrent(const TPageConversion& page) const {
+    return page.Inputs().Stamp == stamp_ && page.Inputs().DocumentFolder == documentFolder_;
+}
+
 std::optional<TShownPage> TWikiSession::ShowDocument(const std::string& fileName) {
     if (!IsPlainFile(fileName)) return std::nullopt;
     std::string text = ReadPageText(fileName, ReadOptions());
+    TPageConversion page = PreparePage(fileName);
+    page.SetText(std::move(text));
+    page.Run();
+    return CommitPage(std::move(page));
+}
 
-    // A page of another wiki is converted with that wiki's settings, prepared aside; a page
-    // of the open wiki with the open wiki's, after its page names are brought up to date
-    // when another program changed the folder.
-    const std::string folder = FolderOf(fileName);
-    std::optional<TPreparedWiki> next;
-    if (folder != documentFolder_) {
-        next.emplace(PrepareWiki(folder));
-    } else if (!pageNames_.IsCurrent()) {
-        RefreshPageList();
-    }
-    const TTarnelReg& settings = next ? next->settings : settings_;
-    TTemplate templates = next ? next->templates : templates_;
-    const TWikiNotation notation = next ? next->notation : notation_;
-
-    auto converter = TWikiDocumentConverterMaker::GetWikiDocumentConverter(
-        notation,
-        OptionsOf(settings, ViewLinkMode(settings), next ? &next->pageNames : &pageNames_));
-    converter->Convert(fileName, text);
-
-    TShownPage shown = FillPage(*converter, notation, settings, templates, folder);
+std::optional<TShownPage> TWikiSession::CommitPage(TPageConversion&& page) {
+    page.RethrowError();
+    if (!page.Found()) return std::nullopt;
+    TShownPage shown = std::move(page.shown_);
     if (!shown.Filled) return shown;
 
     // Shown: from here on nothing fails, and the session takes the page over.
+    const std::string& fileName = page.FileName();
     std::vector<std::string> messages;
-    if (next) TakeWiki(std::move(*next), messages);
+    if (page.wiki_) TakeWiki(std::move(*page.wiki_), messages);
     shown.Messages.insert(shown.Messages.begin(), messages.begin(), messages.end());
     shown.SamePage = documentFileName_ == fileName;
-    templates_ = std::move(templates);
-    converter->Options.Pages = &pageNames_;
-    converter_ = std::move(converter);
+    templates_ = std::move(*page.templates_);
+    converter_ = std::move(page.converter_);
+    converter_->Options.Pages = &pageNames_;
     documentFileName_ = fileName;
-    documentText_ = std::move(text);
+    documentText_ = std::move(page.text_);
     recent_.Add(fileName);
     settings_.LastView = fileName;
+    Changed();
     return shown;
 }
 
 TShownPage TWikiSession::FillMainTemplate() {
-    return FillPage(*converter_, notation_, settings_, templates_, documentFolder_);
-}
-
-TShownPage TWikiSession::FillPage(const TWikiDocumentConverter& converter, TWikiNotation notation,
-                                  const TTarnelReg& settings, TTemplate& templates,
-                                  const std::string& folder) const {
-    TShownPage shown;
-    if (!IsPlainFile(templates.MainTemplatePath())) {
-        shown.Messages.push_back(FormatText(LangText(language_, "Main.Message.TemplateNotFound"),
-                                            DisplayPath(templates.MainTemplatePath())));
-        // The standard template stands in from now on for this wiki.
-        templates.MainFileName = TTemplate::StandardFileName;
-        if (!IsPlainFile(templates.MainTemplatePath())) {
-            shown.Messages.push_back(
-                FormatText(LangText(language_, "Main.Message.StdTemplateNotFound"),
-                           DisplayPath(templates.MainTemplatePath())));
-            return shown;
-        }
-    }
-    const bool utf8 = settings.TitleEncodingUTF8;
-    TPageTags page = PageTagsOf(converter, utf8);
-    page.TemplateFolder = templates.TemplateFolder();
-    page.CssFolder = appFolder_ + "css";
-    page.DesignName = settings.CssName;
-    page.DocumentFolder = folder;
-    page.EncodingName = shownCharset_.empty() ? CharsetName(utf8 ? 2 : 0) : shownCharset_;
-    TMenuBarOptions menuBar = MenuBarOptionsOf(converter, notation, ReadOptionsOf(settings));
-    page.MenuBar = [&] { return ConvertMenuBar(folder, menuBar); };
-
-    TPageProducer producer;
-    producer.HTMLFile = templates.MainTemplatePath();
-    producer.OnHTMLTag = MainTagHandler(page);
-    shown.Html = producer.Content();
-    shown.Filled = true;
-    return shown;
+    return FillMainPage(*converter_, InputsFor(documentFileName_), settings_, templates_, notation_,
+                        documentFolder_);
 }
 
 std::optional<TShownPage> TWikiSession::SetDesign(const std::string& design) {
     settings_.CssName = design;
+    Changed();
     return ReshowDocument();
 }
 

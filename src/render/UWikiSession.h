@@ -11,6 +11,7 @@
 #include "conversion/UWikiDocumentConverterMaker.h"
 #include "plugins/UPluginShelf.h"
 #include "render/UDesignList.h"
+#include "render/UPageConversion.h"
 #include "render/UPageNameSet.h"
 #include "render/UTemplateLib.h"
 #include "settings/ULanguage.h"
@@ -20,23 +21,13 @@
 #include "storage/URecentFileList.h"
 #include "storage/UWikiFileList.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace tarnel {
-
-// What showing one page produced.
-struct TShownPage {
-    std::string Html;      // the filled page; empty when no template could be filled
-    bool Filled = false;   // false: the standard template is missing too (see Messages)
-    bool SamePage = false; // the page shown before was this one (keep the scroll position)
-    // Messages for the user, in display form, in the order they arose: a missing main
-    // template (the standard one is used), a missing standard template, a Wiki.ini of the
-    // wiki left behind that could not be written.
-    std::vector<std::string> Messages;
-};
 
 class TWikiSession {
 public:
@@ -65,6 +56,17 @@ public:
     // settings and page list, the converter), so an editor opened next still edits the page
     // that is on the screen.
     std::optional<TShownPage> ShowDocument(const std::string& fileName);
+    // The same pipeline in two halves, so that the conversion between them may run on
+    // another thread: PreparePage takes what the conversion reads (with `aside`, copies of
+    // everything it would otherwise share with the session, such as the page names);
+    // the conversion's Read and Run may then run anywhere, while the session goes on; and
+    // CommitPage takes the page over as ShowDocument does (nothing when there was no file;
+    // the conversion's error is raised here). Commit only a page that IsCurrent: one
+    // prepared before the notation, the settings, the open wiki or its page list changed
+    // would show the page as it no longer is.
+    TPageConversion PreparePage(const std::string& fileName, bool aside = false);
+    std::optional<TShownPage> CommitPage(TPageConversion&& page);
+    bool IsCurrent(const TPageConversion& page) const;
     // Opens the wiki in `folder` (ending in "/") without showing a page, as showing one of
     // its pages would (Wiki.ini, the notation, the page list of the folder, the search
     // results emptied); returns the messages that arose. Nothing happens for the open wiki.
@@ -147,24 +149,16 @@ public:
     TWikiTemplateNames TemplateNames() const;
 
 private:
-    struct TPreparedWiki;
     // Everything opening `folder` changes, made aside from the session's own state.
     TPreparedWiki PrepareWiki(const std::string& folder) const;
     // Leaves the open wiki (a Wiki.ini that cannot be written becomes a message) and takes
     // the prepared one over. Throws nothing.
     void TakeWiki(TPreparedWiki&& wiki, std::vector<std::string>& messages);
-    // Fills the main template for `converter` with the given settings and templates; a
-    // missing main template is replaced in `templates` by the standard one.
-    TShownPage FillPage(const TWikiDocumentConverter& converter, TWikiNotation notation,
-                        const TTarnelReg& settings, TTemplate& templates,
-                        const std::string& folder) const;
     void ApplyListSettings(TWikiFileList& list, bool pageList) const;
-    // Converter and reading options under `settings` (the session's own, or those of a wiki
-    // being opened): the one place they are made.
-    static TLinkMode ViewLinkMode(const TTarnelReg& settings);
-    TConverterOptions OptionsOf(const TTarnelReg& settings, TLinkMode linkMode,
-                                const TPageExistence* pages) const;
-    PageReadOptions ReadOptionsOf(const TTarnelReg& settings) const;
+    // What a conversion of `fileName` reads, taken now.
+    TConversionInputs InputsFor(const std::string& fileName) const;
+    // Something a conversion reads has changed.
+    void Changed() { ++stamp_; }
 
     std::string appFolder_;
     TTarnelReg settings_;
@@ -184,9 +178,7 @@ private:
     std::string documentText_;
     PageEncoding readEncoding_ = PageEncoding::Settings;
     std::string shownCharset_; // empty: the view's own
+    std::uint64_t stamp_ = 0;  // counts the changes of what a conversion reads
 };
-
-// The folder part of a path, with its trailing "/".
-std::string FolderOf(const std::string& path);
 
 } // namespace tarnel

@@ -21,7 +21,7 @@ namespace {
 // these texts, and a test keeps the two in step.
 
 const std::vector<TLanguageKey> kKeys = {
-    // Main (110): The main window: menus and their hints, side tabs, messages, status texts.
+    // Main (111): The main window: menus and their hints, side tabs, messages, status texts.
     {"Main.Menu.Edit", "編集(&E)"},
     {"Main.Menu.Edit.Edit", "編集(&E)"},
     {"Main.Menu.Edit.Edit.Hint", "編集|ページを編集します。"},
@@ -131,6 +131,7 @@ const std::vector<TLanguageKey> kKeys = {
     {"Main.Side.Tab.Search.Search", "検索"},
     {"Main.Side.Tab.Search.Title", "タイトル"},
     {"Main.Side.Tab.Search.Title.Hint", "タイトルを検索対象にします。"},
+    {"Main.Status.Converting", "%sを変換しています…"},
     {"Main.Status.Wiki.Edit", "%sを編集"},
     {"Main.Status.Wiki.Move", "%sへ移動"},
     {"Main.Status.Wiki.New", "%sを新規作成"},

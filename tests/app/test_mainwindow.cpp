@@ -352,6 +352,67 @@ private slots:
         QCOMPARE(window_->windowTitle(), QStringLiteral("BigPage - Tarnel"));
     }
 
+    // A page big enough to be converted on a worker thread, its beginning shown first.
+    std::string BigPage() const {
+        std::string big = "*Big Top\n";
+        while (big.size() < 3 * 1000 * 1000)
+            big += "a line of a big page, many times over\n\n";
+        return big + "*Far Heading Of Big\nLastLineOfBigPage\n";
+    }
+
+    void bigPageIsConvertedWhileTheWindowAnswers() {
+        WriteFile(Page("BigPage"), BigPage());
+        Start();
+        QSignalSpy shown(window_.get(), &TfrmMain::pageShown);
+        window_->OpenDocument(Page("BigPage"));
+        // Back at once, the conversion under way and said so; the window still on its page.
+        QVERIFY(window_->Converting());
+        QVERIFY(window_->StatusHint()->ProgressText().contains(QStringLiteral("BigPage")));
+        QCOMPARE(window_->windowTitle(), QStringLiteral("FrontPage - Tarnel"));
+        QVERIFY(shown.wait(3 * kWait));
+        QCOMPARE(window_->windowTitle(), QStringLiteral("BigPage - Tarnel"));
+        QVERIFY(!window_->Converting());
+        QVERIFY(window_->StatusHint()->ProgressText().isEmpty());
+        QCOMPARE(window_->Session().DocumentFileName(), Page("BigPage"));
+        // The whole page, not its first part, and its anchors work.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            RunJs(window_->View(), QStringLiteral("document.body ? document.body.textContent"
+                                                  ".indexOf('LastLineOfBigPage') >= 0 : false"))
+                .toBool(),
+            3 * kWait);
+        QCOMPARE(window_->Side()->lsbContentsList->count(), 2);
+        window_->JumpToAnchor(window_->Session().Converter().Contents.Item(1).anchor);
+        QTRY_VERIFY_WITH_TIMEOUT(ScrollY() > 10000, 3 * kWait);
+    }
+
+    void aClickWhileABigPageIsConvertedWins() {
+        WriteFile(Page("BigPage"), BigPage());
+        Start();
+        window_->OpenDocument(Page("BigPage"));
+        QVERIFY(window_->Converting());
+        // Another page asked for meanwhile is shown, and the big page never comes over it.
+        QVERIFY(ShownAfter([&] { window_->OpenDocument(Page("SecondPage")); }));
+        QCOMPARE(window_->windowTitle(), QStringLiteral("SecondPage - Tarnel"));
+        QVERIFY(!window_->Converting());
+        const int shows = window_->ShowCount();
+        QTRY_COMPARE_WITH_TIMEOUT(window_->ConversionsRunning(), 0, 3 * kWait);
+        QCoreApplication::processEvents(); // the dropped result arrives
+        QCOMPARE(window_->ShowCount(), shows);
+        QCOMPARE(window_->windowTitle(), QStringLiteral("SecondPage - Tarnel"));
+        QCOMPARE(window_->Session().DocumentFileName(), Page("SecondPage"));
+        QVERIFY(BodyText(window_->View()).contains(QStringLiteral("Back to FrontPage")));
+        QVERIFY(window_->StatusHint()->ProgressText().isEmpty());
+
+        // Two big requests one after the other: only the second is shown.
+        WriteFile(Page("OtherBig"), "*Other Big\n" + BigPage());
+        window_->OpenDocument(Page("BigPage"));
+        QVERIFY(ShownAfter([&] { window_->OpenDocument(Page("OtherBig")); }));
+        QTRY_COMPARE_WITH_TIMEOUT(window_->ConversionsRunning(), 0, 3 * kWait);
+        QCoreApplication::processEvents();
+        QCOMPARE(window_->windowTitle(), QStringLiteral("OtherBig - Tarnel"));
+        QCOMPARE(window_->Session().Recent().Count(), 3); // FrontPage, SecondPage, OtherBig
+    }
+
     void topPageQuestion() {
         Start();
         QStringList asked;
