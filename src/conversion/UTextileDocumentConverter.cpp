@@ -54,7 +54,6 @@ const TPattern kPluginPartsPattern{
 
 const TPattern kQuotedLinkPattern{"m/(^| )(?:&quot;(.+?)&quot;:(.+?))( |$)/k"};
 const TPattern kBracketLinkPattern{"m/\\[(?:&quot;(.+?)&quot;:(.+?))\\]/k"};
-const TPattern kPageLinkPattern{"m/\\[\\[(.+?)(?:\\|(.+?))?\\]\\]/k"};
 const TPattern kSpanPattern{"m/%{(.+?)}(.+?)%/k"};
 
 // Each block pattern begins with a fixed first character, checked before the matcher runs.
@@ -289,7 +288,7 @@ std::string ConvertPhrase(const Phrase& phrase, std::string_view text) {
     return html;
 }
 
-// The match of kPageLinkPattern, "\\[\\[(.+?)(?:\\|(.+?))?\\]\\]", that begins at the "[[" at
+// The match of the page-link pattern "\\[\\[(.+?)(?:\\|(.+?))?\\]\\]", that begins at the "[[" at
 // text[s], read the way the matcher reads it: the name is the shortest run of characters
 // after which either "|", one or more characters and "]]" follow, or "]]" follows; neither
 // part crosses a line end. Done by hand: the matcher costs a few thousand instructions for

@@ -55,6 +55,19 @@ constexpr bool IsJisByte(Byte b) {
     return InRange(b, 0x21, 0x7E);
 }
 
+// The number of bytes from 0x80 up among the `n` bytes from `p`.
+inline std::size_t HighBytes(const Byte* p, std::size_t n) {
+    std::size_t count = 0, i = 0;
+#if defined(__SSE2__)
+    for (; i + 16 <= n; i += 16)
+        count += static_cast<std::size_t>(std::popcount(static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i))))));
+#endif
+    for (; i < n; ++i)
+        count += p[i] >> 7;
+    return count;
+}
+
 // The number of bytes from `p` (at most `n`) below 0x80, sixteen at a time: the ASCII runs
 // that the converters copy as they are.
 inline std::size_t AsciiRun(const Byte* p, std::size_t n) {
@@ -759,9 +772,7 @@ std::string RunIconv(iconv_t cd, const Byte* in, std::size_t inLen, std::size_t 
 }
 
 bool IsAscii(std::string_view text) {
-    for (const char ch : text)
-        if (static_cast<Byte>(ch) >= 0x80) return false;
-    return true;
+    return AsciiRun(Bytes(text), text.size()) == text.size();
 }
 
 bool IsValidUtf8(std::string_view text) {
@@ -880,11 +891,32 @@ private:
 
 std::string ShiftJisToUtf8(std::string_view text) {
     if (IsAscii(text)) return std::string(text); // CP932 leaves 0x00..0x7F as they are
-    // Below this size the table costs more to make than it saves.
+    // The table costs about as much to make as iconv takes for this many bytes of
+    // double-byte text; with fewer the text goes through iconv, a stretch at a time.
     constexpr std::size_t kTableFrom = 256 << 10;
-    if (text.size() < kTableFrom) return IconvShiftJisToUtf8(text);
-    static const TShiftJisUtf8Table table;
-    return table.Convert(text);
+    if (text.size() >= kTableFrom && HighBytes(Bytes(text), text.size()) >= kTableFrom) {
+        static const TShiftJisUtf8Table table;
+        return table.Convert(text);
+    }
+    // Runs of ASCII are copied; only the stretches of other characters between them go
+    // through iconv. The conversion is character by character (the table above is made that
+    // way and gives iconv's result), so cutting the text where an ASCII byte stands as a
+    // character of its own changes nothing.
+    const Byte* t = Bytes(text);
+    const std::size_t n = text.size();
+    std::string out;
+    out.reserve(n + n / 2 + 16);
+    std::size_t i = 0;
+    while (i < n) {
+        std::size_t start = i;
+        i += AsciiRun(t + i, n - i);
+        out.append(text.substr(start, i - start));
+        start = i;
+        while (i < n && t[i] >= 0x80)
+            i += (IsSjisLead(t[i]) && i + 1 < n && IsSjisTrail(t[i + 1])) ? 2 : 1;
+        if (i > start) out += IconvShiftJisToUtf8(text.substr(start, i - start));
+    }
+    return out;
 }
 
 std::string Utf8ToShiftJis(std::string_view text) {
