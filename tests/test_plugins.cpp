@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "TestFolder.h"
@@ -90,6 +91,33 @@ TEST(PluginShelf, SortsByNameAndSkipsIncompleteLibraries) {
     // uses), noname (empty name), twin_b (name taken).
     EXPECT_EQ(Names(shelf),
               (std::vector<std::string>{"altversion", "nulls", "probe", "twin", "\x83\x41"}));
+}
+
+TEST(PluginShelf, LoadsWhenFirstAskedFromAnyThread) {
+    const bool loadedBefore = IsLoaded(kTestPlugins + "probe.so"); // by an earlier test
+    TPluginShelf shelf;
+    shelf.LoadFolderWhenAsked(kTestPlugins);
+    if (!loadedBefore) {
+        EXPECT_FALSE(IsLoaded(kTestPlugins + "probe.so")); // not yet
+    }
+    // Four threads ask at once: each finds the one plug-in, loaded once.
+    std::vector<const TPlugin*> found(4);
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < found.size(); ++i)
+        threads.emplace_back([&, i] { found[i] = shelf.Find("probe", true); });
+    for (std::thread& t : threads)
+        t.join();
+    ASSERT_NE(found[0], nullptr);
+    for (const TPlugin* plugin : found)
+        EXPECT_EQ(plugin, found[0]);
+    EXPECT_TRUE(IsLoaded(kTestPlugins + "probe.so"));
+    EXPECT_EQ(Names(shelf),
+              (std::vector<std::string>{"altversion", "nulls", "probe", "twin", "\x83\x41"}));
+    // A folder loaded at once afterwards replaces the one still to be loaded.
+    TPluginShelf other;
+    other.LoadFolderWhenAsked(kTestPlugins);
+    other.LoadFolder("/nonexistent/tarnel/plugin/");
+    EXPECT_EQ(other.Count(), 0u);
 }
 
 TEST(PluginShelf, ReleasesEveryLibraryItDoesNotKeep) {

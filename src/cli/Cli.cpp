@@ -147,7 +147,7 @@ std::unique_ptr<TWikiSession> OpenSession(const std::string& folder, const Commo
     if (!common.configFile.empty() && !std::filesystem::is_regular_file(common.configFile))
         throw std::runtime_error("no such settings file: " + common.configFile);
     auto session = std::make_unique<TWikiSession>(AppFolder());
-    session->Start(common.configFile);
+    session->Start(common.configFile, true);
     // The command line follows the terminal's locale rather than the desktop's setting.
     const std::string language = session->Language().ChooseLanguage(MessageLanguage(common));
     if (!common.language.empty() && language != common.language)

@@ -67,8 +67,30 @@ TPluginShelf::~TPluginShelf() {
     Clear();
 }
 
-void TPluginShelf::LoadFolder(const std::string& Folder) {
+void TPluginShelf::LoadFolderWhenAsked(const std::string& Folder) {
     Clear();
+    pendingFolder_ = Folder;
+    pending_ = true;
+}
+
+void TPluginShelf::LoadIfAsked() const {
+    if (!pending_.load(std::memory_order_acquire)) return;
+    std::lock_guard<std::mutex> guard(loading_);
+    if (!pending_.load(std::memory_order_relaxed)) return;
+    // Loading fills the shelf it was asked of; to the caller the shelf was full all along.
+    // Other threads wait at the lock until the shelf is whole.
+    auto* self = const_cast<TPluginShelf*>(this);
+    self->Fill(pendingFolder_);
+    pending_.store(false, std::memory_order_release);
+}
+
+void TPluginShelf::LoadFolder(const std::string& Folder) {
+    pending_ = false;
+    Fill(Folder);
+}
+
+void TPluginShelf::Fill(const std::string& Folder) {
+    ClearItems();
     const std::filesystem::path folder(Folder.empty() ? "." : Folder);
     std::vector<std::string> names;
     std::error_code error;
@@ -136,6 +158,7 @@ TPluginShelf::LowerBound(const std::string& Key) const {
 }
 
 const TPlugin* TPluginShelf::Find(std::string_view Name, bool CaseSensitive) const {
+    LoadIfAsked();
     const std::string key = PluginNameKey(Name);
     auto at = LowerBound(key);
     if (at == items_.end() || at->Key != key) return nullptr;
@@ -144,6 +167,11 @@ const TPlugin* TPluginShelf::Find(std::string_view Name, bool CaseSensitive) con
 }
 
 void TPluginShelf::Clear() {
+    pending_ = false;
+    ClearItems();
+}
+
+void TPluginShelf::ClearItems() {
     while (!items_.empty())
         items_.pop_back();
 }

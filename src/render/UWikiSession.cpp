@@ -23,10 +23,13 @@ TWikiSession::TWikiSession(std::string appFolder)
 
 TWikiSession::~TWikiSession() = default;
 
-void TWikiSession::Start(const std::string& settingsFile) {
+void TWikiSession::Start(const std::string& settingsFile, bool pluginsWhenCalled) {
     if (!settingsFile.empty()) settings_.SetFileName(settingsFile);
     settings_.Load();
-    plugins_.LoadFolder(appFolder_ + "plugin/");
+    if (pluginsWhenCalled)
+        plugins_.LoadFolderWhenAsked(appFolder_ + "plugin/");
+    else
+        plugins_.LoadFolder(appFolder_ + "plugin/");
     notation_ =
         settings_.Notation == TWikiNotation::None ? TWikiNotation::YukiWiki : settings_.Notation;
     converter_ = MakeConverter(ConverterOptions());

@@ -40,8 +40,9 @@ public:
 
     // Start-up: loads the settings (from `settingsFile`, or the user's own file when empty),
     // the plug-ins of "plugin/", makes the view converter of the stored notation and the
-    // page lists, and loads the chosen language file.
-    void Start(const std::string& settingsFile = {});
+    // page lists, and loads the chosen language file. With `pluginsWhenCalled` the plug-in
+    // libraries are loaded only when a page first calls one (the command line's way).
+    void Start(const std::string& settingsFile = {}, bool pluginsWhenCalled = false);
     // Closing: writes the open wiki's Wiki.ini, then the settings. Desktop only: the command
     // line never writes settings.
     void Close();
