@@ -2,9 +2,10 @@
  * TarnelPlugin.h: everything a Tarnel plug-in needs, and the only Tarnel header it includes.
  *
  * A plug-in is a shared library "<name>.so" placed in the "plugin" folder beside the Tarnel
- * programs. Tarnel loads every "*.so" of that folder once at start-up (RTLD_NOW | RTLD_LOCAL),
- * asks each library for its description, and from then on calls PluginInline whenever a page
- * calls the plug-in by name, for example "&color(red,text)" in YukiWiki notation or
+ * programs. Tarnel loads every "*.so" of that folder once (RTLD_NOW | RTLD_LOCAL): the desktop
+ * program at start-up, tarnel-cli when a page first calls a plug-in. It asks each library for
+ * its description, and from then on calls PluginInline whenever a page calls the plug-in by
+ * name, for example "&color(red,text)" in YukiWiki notation or
  * "{{color|red|text}}" in MediaWiki notation. The HTML it returns goes into the page as it is.
  *
  * 1. The exports
