@@ -1,44 +1,18 @@
 // tarnel-cli as a user runs it: output, exit status and messages.
+#include "CliRun.h"
 #include "TestFolder.h"
 #include "text/jconvert.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
+
+using tarnel::testing::Cli;
+using tarnel::testing::CliRun;
 
 namespace {
-
-struct CliRun {
-    int status = -1;
-    std::string out;
-};
-
-// Runs tarnel-cli with the arguments (already quoted for the shell); stderr joins stdout
-// when `withErrors`.
-CliRun Cli(const std::string& arguments, bool withErrors = false) {
-    // A settings file of the test's own: the user's settings must not change the results.
-    static const tarnel::testing::TestFolder settings;
-    // stderr is redirected before the arguments, so that an argument redirecting stdout
-    // (">/dev/full") leaves the messages in the pipe.
-    std::string command = "TARNEL_CONFIG=" + settings.Path() + "settings.ini " +
-                          std::string(TARNEL_APP_DIR) + "tarnel-cli" +
-                          (withErrors ? " 2>&1 " : " 2>/dev/null ") + arguments;
-    CliRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    std::array<char, 4096> buffer;
-    std::size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.out.append(buffer.data(), n);
-    int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
 
 const std::string kSample = std::string(TARNEL_SOURCE_DIR) + "/examples/sample-wiki";
 

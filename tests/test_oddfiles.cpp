@@ -1,6 +1,7 @@
 // Odd entries of a wiki folder as a user meets them while listing, searching and
 // exporting: folders and links named like pages, links that lead nowhere or out of the
 // wiki, left-overs of an interrupted export, page names the file system cannot take.
+#include "CliRun.h"
 #include "TestFolder.h"
 #include "render/UHtmlExport.h"
 #include "render/UWikiSession.h"
@@ -11,14 +12,12 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 using namespace tarnel;
+using tarnel::testing::CliRun;
 using tarnel::testing::TestFolder;
 namespace fs = std::filesystem;
 
@@ -138,25 +137,8 @@ TEST_F(OddFilesTest, NextExportRemovesTemporaryFilesOfAnInterruptedOne) {
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-};
-
 CliRun Cli(const std::string& arguments) {
-    static const TestFolder settings;
-    std::string command = "TARNEL_CONFIG=" + settings.Path() + "settings.ini " +
-                          std::string(TARNEL_APP_DIR) + "tarnel-cli " + arguments + " 2>&1";
-    CliRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    std::array<char, 4096> buffer;
-    std::size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.out.append(buffer.data(), n);
-    int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return tarnel::testing::Cli(arguments, true);
 }
 
 } // namespace

@@ -291,8 +291,7 @@ bool TfrmMain::ShowDocument(const std::string& fileName, const std::function<voi
         return true;
     }
     // Shown here and now: a page still being converted is no longer wanted.
-    requests_.Supersede();
-    EndConverting();
+    DropPendingPage();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     struct RestoreCursor {
         ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
@@ -398,6 +397,11 @@ void TfrmMain::ShowConverting(const std::string& fileName) {
     busyCursor_ = true;
 }
 
+void TfrmMain::DropPendingPage() {
+    requests_.Supersede();
+    EndConverting();
+}
+
 void TfrmMain::EndConverting() {
     stbHint_->ShowProgress(QString());
     if (busyCursor_) QApplication::restoreOverrideCursor();
@@ -430,8 +434,7 @@ void TfrmMain::OpenOrCreateDocument(const std::string& fileName) {
 void TfrmMain::NewDocument(const std::string& fileName) {
     if (!CommitEditor()) return;
     // A new page is a newer request than a page still being converted.
-    requests_.Supersede();
-    EndConverting();
+    DropPendingPage();
     // The engine reads the editor type from the settings, where the settings dialog may have
     // put the type of the next start; this run keeps the type it started with.
     TTarnelReg& settings = session_->Settings();
@@ -564,8 +567,7 @@ void TfrmMain::OpenWikiFolder() {
 
 void TfrmMain::ClearView() {
     // An empty view is no place for a page that is still being converted.
-    requests_.Supersede();
-    EndConverting();
+    DropPendingPage();
     webMain_->Clear();
 }
 
@@ -973,8 +975,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
             if (entry.is_regular_file(ec)) std::filesystem::remove(entry.path(), ec);
     watcher_.reset();
     // A page still being converted is not shown any more.
-    requests_.Supersede();
-    EndConverting();
+    DropPendingPage();
     Guard([this] { session_->Close(); });
     // The control's properties go into the settings file that Close has just written (it
     // keeps values it does not own).

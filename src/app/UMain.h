@@ -171,6 +171,8 @@ private:
     // The progress shown while a page is converted, and taken away.
     void ShowConverting(const std::string& fileName);
     void EndConverting();
+    // A page still being converted is no longer wanted: its result will be dropped.
+    void DropPendingPage();
 
     std::unique_ptr<TWikiSession> session_;
     std::unique_ptr<TFileChangeNotification> watcher_;

@@ -135,7 +135,8 @@ std::string TakePluginString(char16_t* text) {
 }
 
 std::unique_lock<std::recursive_mutex> LockPluginCalls() {
-    // Recursive: a plug-in's question to the host may convert text that calls a plug-in.
+    // Recursive, so that a call begun while another is under way on the same thread (the
+    // running-call record below allows for it) waits for nothing.
     static std::recursive_mutex calls;
     return std::unique_lock<std::recursive_mutex>(calls);
 }
