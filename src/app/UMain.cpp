@@ -414,13 +414,14 @@ void TfrmMain::WatchPage(const std::string& fileName) {
     watcher_->Resume();
 }
 
-void TfrmMain::OpenDocument(const std::string& fileName) {
+void TfrmMain::OpenDocument(const std::string& fileName, const std::function<void()>& then) {
     if (!IsPlainFile(fileName)) return;
     // Leaving the page saves its pending edit first, without asking.
     if (!CommitEditor()) return;
     // The editor takes the page only once the view shows it, so that both hold one page.
-    ShowDocument(fileName, [this, fileName] {
+    ShowDocument(fileName, [this, fileName, then] {
         if (editor_) editor_->LoadPage(fileName, session_->ReadOptions());
+        if (then) then();
     });
 }
 
@@ -657,8 +658,11 @@ bool TfrmMain::DecideNavigation(const QUrl& url, bool isMainFrame) {
                     NewDocument(path);
                     return;
                 }
-                if (showingOuterPage_ || path != session_->DocumentFileName()) OpenDocument(path);
-                if (path == session_->DocumentFileName()) EditDocument();
+                // A big page is shown a moment later: the editor opens once it is.
+                if (showingOuterPage_ || path != session_->DocumentFileName())
+                    OpenDocument(path, [this] { EditDocument(); });
+                else
+                    EditDocument();
             });
         });
         return false;

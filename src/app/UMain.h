@@ -58,7 +58,8 @@ public:
     // many conversions still run, superseded ones included.
     bool Converting() const { return requests_.Pending(); }
     int ConversionsRunning() const { return workers_.Running(); }
-    void OpenDocument(const std::string& fileName);
+    // Shows the page, then runs `then` once it is shown (a big page is shown later).
+    void OpenDocument(const std::string& fileName, const std::function<void()>& then = {});
     void OpenOrCreateDocument(const std::string& fileName);
     void NewDocument(const std::string& fileName);
     void ClearView();
