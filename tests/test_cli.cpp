@@ -262,20 +262,32 @@ TEST(Cli, SearchReadsEveryEncoding) {
 
 TEST(Cli, ALargePageComesOutInPiecesExactlyAsAWhole) {
     // More than a few of the pieces the output is written in; Japanese text and CR LF line
-    // ends fall on every piece boundary somewhere.
-    tarnel::testing::TestFolder wiki;
-    std::string page;
-    for (int n = 0; page.size() < (3u << 20); ++n)
-        page += "*Heading " + std::to_string(n) + "\n\xC6\xFC\xCB\xDC\xB8\xEC [[Page" +
-                std::to_string(n % 50) + "]] FrontPage and ''bold''\n-item \xA4\xA2\n\n";
-    wiki.Write("46726F6E7450616765.txt", page);
-    const std::string file = wiki.Path() + "46726F6E7450616765.txt";
-    CliRun sjis = Cli("convert --notation yukiwiki --encoding sjis " + file);
-    CliRun utf8 = Cli("convert --notation yukiwiki --encoding utf8 " + file);
-    CliRun euc = Cli("convert --notation yukiwiki --encoding euc " + file);
-    ASSERT_EQ(sjis.status, 0);
-    ASSERT_GT(sjis.out.size(), 3u << 20);
-    EXPECT_EQ(sjis.out.find('\r'), std::string::npos);
-    EXPECT_TRUE(utf8.out == tarnel::ShiftJisToUtf8(sjis.out)) << "UTF-8 output differs";
-    EXPECT_TRUE(euc.out == tarnel::ShiftJisToEucJp(sjis.out)) << "EUC-JP output differs";
+    // ends fall on every piece boundary somewhere. The second page is one paragraph, so its
+    // HTML is one line of several megabytes with no line feed to cut at; its Japanese text
+    // has second bytes that are ASCII ("\x83\x5C", "\x95\x5C" in Shift_JIS).
+    std::string blocks, paragraph;
+    for (int n = 0; blocks.size() < (3u << 20); ++n)
+        blocks += "*Heading " + std::to_string(n) + "\n\xC6\xFC\xCB\xDC\xB8\xEC [[Page" +
+                  std::to_string(n % 50) + "]] FrontPage and ''bold''\n-item \xA4\xA2\n\n";
+    for (int n = 0; paragraph.size() < (3u << 20); ++n)
+        paragraph += "\xA5\xBD\xC9\xBD<" + std::to_string(n) + "> [[Page" + std::to_string(n % 50) +
+                     "]]\xA5\xBD \xA4\xA2&\n";
+    auto check = [](const std::string& page, bool oneLine) {
+        tarnel::testing::TestFolder wiki;
+        wiki.Write("46726F6E7450616765.txt", page);
+        const std::string file = wiki.Path() + "46726F6E7450616765.txt";
+        CliRun sjis = Cli("convert --notation yukiwiki --encoding sjis " + file);
+        CliRun utf8 = Cli("convert --notation yukiwiki --encoding utf8 " + file);
+        CliRun euc = Cli("convert --notation yukiwiki --encoding euc " + file);
+        ASSERT_EQ(sjis.status, 0);
+        ASSERT_GT(sjis.out.size(), 3u << 20);
+        EXPECT_EQ(sjis.out.find('\r'), std::string::npos);
+        if (oneLine) {
+            EXPECT_LE(std::count(sjis.out.begin(), sjis.out.end(), '\n'), 2); // "<p>" and it
+        }
+        EXPECT_TRUE(utf8.out == tarnel::ShiftJisToUtf8(sjis.out)) << "UTF-8 output differs";
+        EXPECT_TRUE(euc.out == tarnel::ShiftJisToEucJp(sjis.out)) << "EUC-JP output differs";
+    };
+    check(blocks, false);
+    check(paragraph, true);
 }

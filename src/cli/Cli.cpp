@@ -61,22 +61,41 @@ std::string EncodeOutput(std::string_view display, OutputEncoding encoding) {
     return lf;
 }
 
+namespace {
+
+// Where a piece of display text may end, at `from` or after: past two bytes below 0x40, the
+// second not a CR. The first is no lead byte, so the second is not taken into a double-byte
+// character, not even by a stray lead byte that takes whatever byte follows it; being below
+// 0x40 it is a character of its own, and no CR LF pair is cut. The pieces therefore convert
+// exactly as the whole text does. A page's HTML may be one long line, so line feeds alone
+// are not enough to cut it by.
+std::size_t PieceEnd(std::string_view display, std::size_t from) {
+    for (std::size_t i = std::max<std::size_t>(from, 1); i < display.size(); ++i) {
+        auto before = static_cast<unsigned char>(display[i - 1]);
+        auto b = static_cast<unsigned char>(display[i]);
+        if (b < 0x40 && b != '\r' && before < 0x40) return i + 1;
+    }
+    return display.size();
+}
+
+} // namespace
+
 void WriteEncoded(std::string_view display, OutputEncoding encoding) {
-    // Each piece ends just after a line feed. A line feed is never part of a character in
-    // any of the conversions (a lead byte before it stands alone), and a CR LF pair stays
-    // in one piece, so the pieces convert exactly as the whole text does.
     constexpr std::size_t kPiece = 1 << 20;
     std::size_t pos = 0;
     while (pos < display.size()) {
-        std::size_t end = display.size();
-        if (display.size() - pos > kPiece) {
-            std::size_t lf = display.find('\n', pos + kPiece);
-            if (lf != std::string_view::npos) end = lf + 1;
-        }
+        std::size_t end =
+            display.size() - pos > kPiece ? PieceEnd(display, pos + kPiece) : display.size();
         std::string piece = EncodeOutput(display.substr(pos, end - pos), encoding);
         std::fwrite(piece.data(), 1, piece.size(), stdout);
         pos = end;
     }
+}
+
+void WriteLfLines(std::string_view text) {
+    // Shift_JIS output changes nothing but line ends, and the pieces are cut past bytes
+    // below 0x40, which are no part of a longer character in UTF-8 either.
+    WriteEncoded(text, OutputEncoding::ShiftJis);
 }
 
 PageEncoding ParseReadEncoding(const std::string& value) {

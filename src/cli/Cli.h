@@ -55,6 +55,8 @@ std::string EncodeOutput(std::string_view display, OutputEncoding encoding);
 // The same written to stdout piece by piece, so that a large page is never held twice more:
 // the bytes are those of EncodeOutput of the whole text.
 void WriteEncoded(std::string_view display, OutputEncoding encoding);
+// A text in any encoding written as it is but for its line ends, made LF, piece by piece.
+void WriteLfLines(std::string_view text);
 
 // The arguments of one command, read front to back.
 class Arguments {

@@ -53,13 +53,12 @@ int RunShow(Arguments& args, const CommonOptions& common) {
         std::fprintf(stderr, "tarnel-cli: %s\n", ShiftJisToUtf8(message).c_str());
     if (!shown->Filled) return kFailed;
     // With UTF-8 titles the view's page is UTF-8 already; otherwise it is in display form.
-    std::string out;
-    if (utf8Titles && encoding == OutputEncoding::Utf8) {
-        out = LfLineEnds(shown->Html);
-    } else {
-        out = EncodeOutput(utf8Titles ? Utf8ToShiftJis(shown->Html) : shown->Html, encoding);
-    }
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    if (!utf8Titles)
+        WriteEncoded(shown->Html, encoding);
+    else if (encoding == OutputEncoding::Utf8)
+        WriteLfLines(shown->Html);
+    else
+        WriteEncoded(Utf8ToShiftJis(shown->Html), encoding);
     return kDone;
 }
 
