@@ -507,6 +507,35 @@ TEST(MarkdownBlocks, CodeTablesAndHtml) {
     });
 }
 
+TEST(MarkdownBlocks, ManyAndHugeHeldPiecesComeBackWhole) {
+    // The HTML pieces held out of the text are kept in blocks of a megabyte: here more than
+    // a block of small links and code spans, and one HTML block bigger than a block itself.
+    std::string links, div = "<div>\n";
+    for (int n = 0; links.size() < (3u << 19); ++n)
+        links += "[[Page" + std::to_string(n) + "]] and `c" + std::to_string(n) + "`\n";
+    while (div.size() < (5u << 18))
+        div += "held <b>as written</b>\n";
+    div += "</div>\n";
+    const std::string page = links + "\n" + div + "\n[[Last]]\n";
+    const std::string html = Md(page);
+    EXPECT_NE(html.find(div), std::string::npos);
+    EXPECT_EQ(html.find('\x04'), std::string::npos) << "a reference was left";
+    std::size_t anchors = 0, code = 0;
+    for (std::size_t p = html.find("<a "); p != std::string::npos; p = html.find("<a ", p + 1))
+        ++anchors;
+    for (std::size_t p = html.find("<code>"); p != std::string::npos;
+         p = html.find("<code>", p + 1))
+        ++code;
+    EXPECT_EQ(anchors, code + 1);
+    EXPECT_GT(code, 50000u);
+
+    // A page the converter takes over converts to the same bytes as one it only reads.
+    TMarkdownDocumentConverter converter;
+    converter.Options.LinkMode = static_cast<TLinkMode>(4);
+    converter.ConvertTaken("/nonexistent/50616765.txt", page);
+    EXPECT_TRUE(converter.Html == html);
+}
+
 TEST(MarkdownSpans, Formatting) {
     ExpectCases({
         {"hard break", "a  \nb\n", "<p>a<br />\nb</p>\n\n"},

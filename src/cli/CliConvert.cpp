@@ -102,7 +102,7 @@ int RunConvert(Arguments& args, const CommonOptions& common) {
     options.MenuBarMode = menuBar;
     auto converter = TWikiDocumentConverterMaker::GetWikiDocumentConverter(
         notation.value_or(session->Notation()), options);
-    converter->Convert(page, ReadPageText(page, session->ReadOptions()));
+    converter->ConvertTaken(page, ReadPageText(page, session->ReadOptions()));
 
     // The fragment is written as the converter left it: no whole copy of it is made.
     if (title)

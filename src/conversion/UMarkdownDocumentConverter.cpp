@@ -5,7 +5,7 @@
 //   0x01            at the start of a line a block pass produced; later block passes skip
 //                   such lines, and every 0x01 is deleted at the end
 //   0x02 N 0x03     a backslash-escaped character, N its byte value in decimal
-//   0x04 N 0x05     fragment N: an HTML piece held out of the text (Fragments)
+//   0x04 N 0x05     fragment N: an HTML piece held out of the text (Hold)
 // Page text is cleaned of these bytes before the passes (see markdown::CleanPageText).
 //
 // ConvertBlocks, in this order:
@@ -1876,11 +1876,22 @@ std::string TMarkdownDocumentConverter::ConvertLink(std::string_view Match) {
 }
 
 std::string TMarkdownDocumentConverter::ConvertBlocks(std::string_view Text) {
-    std::string text = CapNestingPrefixes(markdown::CleanPageText(Text), 8 * (kMaxNesting + 2));
+    return ConvertCleanText(markdown::CleanPageText(Text));
+}
+
+std::string TMarkdownDocumentConverter::ConvertPageBlocks(std::string& Text) {
+    // A clean text (nearly every page) is moved, not copied.
+    std::string text = std::move(Text);
+    if (markdown::FirstUnclean(text) != npos) text = markdown::CleanPageText(text);
+    return ConvertCleanText(std::move(text));
+}
+
+std::string TMarkdownDocumentConverter::ConvertCleanText(std::string cleaned) {
+    std::string text = CapNestingPrefixes(std::move(cleaned), 8 * (kMaxNesting + 2));
     if (text.size() < 2 || text.compare(text.size() - 2, 2, "\n\n") != 0) text += '\n';
     LinkDefinitions.clear();
     linkIndex_.clear();
-    Fragments.clear();
+    ReleaseFragments();
     ListLevel = 0;
     blockDepth_ = 0;
     spanDepth_ = 0;
@@ -1889,7 +1900,8 @@ std::string TMarkdownDocumentConverter::ConvertBlocks(std::string_view Text) {
     markdown::ProtectEscapes(text);
     ReadLinkDefinitions(text);
     text = BlockPasses(text);
-    if (!Fragments.empty()) text = RestoreFragments(text);
+    if (!fragments_.empty()) text = RestoreFragments(text);
+    ReleaseFragments();
     if (text.find('\x02') != npos) text = RestoreEscapes(text);
     AnchorHeadings(text);
     EraseLineMarks(text);
@@ -1902,7 +1914,7 @@ std::string TMarkdownDocumentConverter::HoldHtmlBlocks(std::string text) {
         markdown::THtmlBlockMatcher matcher(text, greedy);
         ApplyRule(text, matcher, [this](const TRuleMatch& m, std::string& out) {
             out += '\x01';
-            out += Hold(std::string(m.Group(0)));
+            out += Hold(m.Group(0));
             out += CRLF;
         });
     }
@@ -1926,9 +1938,26 @@ const TLink* TMarkdownDocumentConverter::FindLink(std::string_view id) const {
     return it == linkIndex_.end() ? nullptr : &LinkDefinitions[it->second].Link;
 }
 
-std::string TMarkdownDocumentConverter::Hold(std::string html) {
-    Fragments.push_back(std::move(html));
-    return Reference(Fragments.size() - 1);
+std::string TMarkdownDocumentConverter::Hold(std::string_view html) {
+    constexpr std::size_t kBlock = 1 << 20;
+    if (html.size() > blockSize_ - blockUsed_) {
+        blockSize_ = std::max(kBlock, html.size());
+        blockUsed_ = 0;
+        fragmentBlocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize_));
+    }
+    char* at = fragmentBlocks_.back().get() + blockUsed_;
+    std::copy(html.begin(), html.end(), at);
+    blockUsed_ += html.size();
+    fragments_.emplace_back(at, html.size());
+    fragmentBytes_ += html.size();
+    return Reference(fragments_.size() - 1);
+}
+
+void TMarkdownDocumentConverter::ReleaseFragments() {
+    fragmentBlocks_.clear();
+    blockSize_ = blockUsed_ = 0;
+    std::vector<std::string_view>().swap(fragments_);
+    fragmentBytes_ = 0;
 }
 
 // Fragments nest, and each reference points to a fragment held before the text that holds
@@ -1940,9 +1969,12 @@ std::string TMarkdownDocumentConverter::RestoreFragments(std::string_view text) 
         std::size_t pos;
         std::size_t limit; // references below this index only
     };
+    // Room for every piece restored once, as they nearly always are: the text is not
+    // copied again as it grows.
     std::string out;
-    out.reserve(text.size() * 2);
-    std::vector<Frame> stack{{text, 0, Fragments.size()}};
+    out.reserve(text.size() + fragmentBytes_);
+    const std::size_t count = fragments_.size();
+    std::vector<Frame> stack{{text, 0, count}};
     while (!stack.empty()) {
         Frame& frame = stack.back();
         std::size_t p = frame.text.find('\x04', frame.pos);
@@ -1955,7 +1987,7 @@ std::string TMarkdownDocumentConverter::RestoreFragments(std::string_view text) 
         std::size_t d = p + 1, index = 0;
         bool small = true;
         while (d < frame.text.size() && frame.text[d] >= '0' && frame.text[d] <= '9') {
-            if (index > Fragments.size())
+            if (index > count)
                 small = false;
             else
                 index = index * 10 + static_cast<std::size_t>(frame.text[d] - '0');
@@ -1967,7 +1999,7 @@ std::string TMarkdownDocumentConverter::RestoreFragments(std::string_view text) 
             continue;
         }
         frame.pos = d + 1;
-        if (small && index < frame.limit) stack.push_back(Frame{Fragments[index], 0, index});
+        if (small && index < frame.limit) stack.push_back(Frame{Fragment(index), 0, index});
     }
     return out;
 }
@@ -2074,7 +2106,7 @@ std::string TMarkdownDocumentConverter::BlockPasses(std::string_view Text) {
     EncodeStrayLess(t);
     EncodeStrayAmpersands(t);
 
-    if (t == input) return SpanPasses(t);
+    if (t == input) return SpanPasses(std::move(t));
     return t;
 }
 
@@ -2152,12 +2184,11 @@ std::string TMarkdownDocumentConverter::ListItems(const std::string& list) {
 
 // --- Span passes ----------------------------------------------------------------------------
 
-std::string TMarkdownDocumentConverter::SpanPasses(std::string_view Text) {
-    if (spanDepth_ >= kMaxNesting) return std::string(Text);
+std::string TMarkdownDocumentConverter::SpanPasses(std::string t) {
+    if (spanDepth_ >= kMaxNesting) return t;
     TDepthGuard depth(spanDepth_);
     using namespace markdown;
 
-    std::string t(Text);
     if (t.find('`') != npos)
         ApplyRule(t, TCodeSpanMatcher(t), [this](const TRuleMatch& m, std::string& out) {
             out += Hold(Concat({"<code>", EscapeHtml(m.Group(2)), "</code>"}));

@@ -9,6 +9,7 @@
 #include "conversion/UWikiDocumentConverter.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -32,11 +33,14 @@ public:
     std::string LinkPattern() override;
     std::string ConvertLink(std::string_view Match) override;
     std::string ConvertBlocks(std::string_view Text) override;
+    std::string ConvertPageBlocks(std::string& Text) override;
 
     // The block passes, used for the whole page, a block quote's body and a list item.
     std::string BlockPasses(std::string_view Text);
     // The span passes, used for headings, paragraphs, table cells and plain bodies.
-    std::string SpanPasses(std::string_view Text);
+    std::string SpanPasses(std::string_view Text) { return SpanPasses(std::string(Text)); }
+    // The same on a text they may work on in place (a paragraph's text is as big as the page).
+    std::string SpanPasses(std::string Text);
 
     // --- State of the page last converted ----------------------------------------------
     struct TLinkDefinition {
@@ -44,8 +48,7 @@ public:
         TLink Link;
     };
     std::vector<TLinkDefinition> LinkDefinitions;
-    int ListLevel = 0;                  // depth of the list pass running, 0 outside lists
-    std::vector<std::string> Fragments; // held HTML pieces, referred to by index
+    int ListLevel = 0; // depth of the list pass running, 0 outside lists
 
     // Block quotes and list items nested deeper than this are converted flat: the deeper
     // quotation marks are dropped and deeper list items join the list at this depth, so
@@ -55,6 +58,8 @@ public:
     static constexpr int kMaxNesting = 32;
 
 private:
+    // The passes on the cleaned page text.
+    std::string ConvertCleanText(std::string text);
     std::string HoldHtmlBlocks(std::string text);
     void ReadLinkDefinitions(std::string& text);
     std::string RestoreFragments(std::string_view text) const;
@@ -65,12 +70,22 @@ private:
     std::string ListItems(const std::string& list);
 
     // Holds an HTML piece out of the text; its reference (0x04 N 0x05).
-    std::string Hold(std::string html);
+    std::string Hold(std::string_view html);
+    // Held piece N.
+    std::string_view Fragment(std::size_t n) const { return fragments_[n]; }
+    void ReleaseFragments();
     const TLink* FindLink(std::string_view id) const;
     // Every byte as a character reference, decimal or hexadecimal as the address decides.
     static std::string EncodeAddress(std::string_view text);
 
     std::unordered_map<std::string, std::size_t> linkIndex_; // id -> first definition
+    // The held HTML pieces, copied into blocks that never move once made: a page may hold
+    // millions of small pieces, and a growing whole would be copied as it grows.
+    std::vector<std::unique_ptr<char[]>> fragmentBlocks_;
+    std::size_t blockSize_ = 0; // of the last block
+    std::size_t blockUsed_ = 0; // bytes of it taken
+    std::vector<std::string_view> fragments_;
+    std::size_t fragmentBytes_ = 0; // their sizes together
     int blockDepth_ = 0;
     int spanDepth_ = 0;
     bool tightItem_ = false; // the next BlockPasses converts the body of a tight list item

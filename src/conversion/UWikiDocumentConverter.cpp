@@ -256,12 +256,21 @@ void TWikiDocumentConverter::ResetConversionState() {
 }
 
 void TWikiDocumentConverter::Convert(const std::string& fileName, std::string_view text) {
-    ResetConversionState();
-    FileName = fileName;
     // Broken double-byte pairs become "?" so that no rule sees a line end or a mark
     // swallowed into a character.
-    const std::string display = EucJpToRepairedShiftJis(text);
-    Html = ConvertBlocks(display);
+    ConvertDisplay(fileName, EucJpToRepairedShiftJis(text));
+}
+
+void TWikiDocumentConverter::ConvertTaken(const std::string& fileName, std::string text) {
+    std::string display = EucJpToRepairedShiftJis(text);
+    std::string().swap(text);
+    ConvertDisplay(fileName, std::move(display));
+}
+
+void TWikiDocumentConverter::ConvertDisplay(const std::string& fileName, std::string display) {
+    ResetConversionState();
+    FileName = fileName;
+    Html = ConvertPageBlocks(display);
     if (pluginQueries_.HeadingsAsked()) {
         // A plug-in wanted the page's headings (a contents block) before all of them were
         // met: the page is converted once more with the whole list known. Conversion is

@@ -139,6 +139,9 @@ public:
     // The public entry: converts stored-form Text of the page file FileName. Afterwards
     // Html, Title, Contents and Footnotes describe the page.
     void Convert(const std::string& FileName, std::string_view Text);
+    // Convert of a text the converter takes: it is freed once its display form is made, so
+    // that a big page is not held twice over while its HTML grows.
+    void ConvertTaken(const std::string& FileName, std::string Text);
 
     // The owner's options: set once by the owner (see TConverterOptions), read by the rules.
     TConverterOptions Options;
@@ -177,6 +180,11 @@ public:
     virtual std::string ConvertFootnotes(std::string_view Text);
     virtual std::string ConvertEmphasis(std::string_view Text);
     virtual std::string ConvertBlocks(std::string_view Text) = 0;
+    // ConvertBlocks of the page's display text, which the notation may take and free as it
+    // goes (a big page is then not held once more beside the copies its rules make). Only
+    // a notation whose rules call no plug-in may take it: when a plug-in asks for the
+    // page's headings, the page is converted a second time from the same text.
+    virtual std::string ConvertPageBlocks(std::string& Text) { return ConvertBlocks(Text); }
 
     // --- Block bookkeeping ----------------------------------------------------------------
     std::string OpenBlock(const std::string& Tag, std::string& CurrentTag,
@@ -237,6 +245,9 @@ public:
     static bool IsUrl(std::string_view Text);
 
 private:
+    // Convert once the text is in display form.
+    void ConvertDisplay(const std::string& FileName, std::string Display);
+
     TConverterQueries pluginQueries_{*this};
     // PageFolder of FileName, kept while FileName stays the same (asked once per page link).
     const std::string& CurrentFolder() const;

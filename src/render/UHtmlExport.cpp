@@ -533,7 +533,7 @@ TExportResult ExportHtml(TWikiSession& session, const TExportOptions& options,
             } catch (const EPageFileError& e) {
                 throw EExportError(what + ": " + e.what());
             }
-            converter->Convert(source, text);
+            converter->ConvertTaken(source, std::move(text));
             TPageTags page = PageTagsOf(*converter, utf8Titles);
             page.TemplateFolder = session.Templates().TemplateFolder();
             page.CssFolder = session.AppFolder() + "css";
