@@ -71,8 +71,9 @@ std::string MakeFragment(std::size_t bytes) {
 }
 
 void BM_FillMainTemplate(benchmark::State& state, bool utf8) {
+    const std::string html = MakeFragment(static_cast<std::size_t>(state.range(0)));
     TPageTags page;
-    page.Html = MakeFragment(static_cast<std::size_t>(state.range(0)));
+    page.Html = html;
     page.Title = Utf8ToShiftJis("\xE3\x83\x9A\xE3\x83\xBC\xE3\x82\xB8 & <title>");
     page.ContentsHtml = "<div class=\"toc\">\r\n<ul class=\"toc-1\">\r\n<li><a href=\"#i0\">x</a>"
                         "</li>\r\n</ul>\r\n</div>\r\n";

@@ -293,9 +293,7 @@ std::string TPageProducer::ContentFromString(std::string_view Template) const {
         }
         THTMLTag tag = ParseTag(Template.substr(nameStart, nameEnd - nameStart),
                                 TrimBlanks(Template.substr(nameEnd, close - nameEnd)));
-        std::string replacement;
-        if (OnHTMLTag) OnHTMLTag(tag, replacement);
-        out += replacement;
+        if (OnHTMLTag) OnHTMLTag(tag, out);
         pos = close + 1;
     }
     return out;
@@ -371,8 +369,8 @@ std::string FileUrl(std::string_view Path) {
 }
 
 std::string MainTagText(const TPageTags& Page, const std::string& TagString) {
-    auto utf8 = [&](std::string text) {
-        return Page.TitleEncodingUTF8 ? ShiftJisToUtf8(text) : text;
+    auto utf8 = [&](std::string_view text) {
+        return Page.TitleEncodingUTF8 ? ShiftJisToUtf8(text) : std::string(text);
     };
     if (TagString == "Main") return utf8(Page.Html);
     if (TagString == "Encoding") return Page.EncodingName;
@@ -387,27 +385,33 @@ std::string MainTagText(const TPageTags& Page, const std::string& TagString) {
     return {};
 }
 
-void ppdMainHTMLTag(const TPageTags& Page, const THTMLTag& Tag, std::string& ReplaceText) {
-    ReplaceText = MainTagText(Page, Tag.TagString);
+void ppdMainHTMLTag(const TPageTags& Page, const THTMLTag& Tag, std::string& Out) {
+    if (Tag.TagString != "Main" || Page.TitleEncodingUTF8) {
+        Out += MainTagText(Page, Tag.TagString);
+        return;
+    }
+    // The page itself goes in without a copy on the way, with the room the page had left
+    // kept for the rest of the template, so that it is not copied again as the page grows.
+    if (Out.capacity() - Out.size() < Page.Html.size())
+        Out.reserve(Out.capacity() + Page.Html.size());
+    Out += Page.Html;
 }
 
 void ppdListHTMLTag(const TPageTags& Page, const std::string& IndexList, const THTMLTag& Tag,
-                    std::string& ReplaceText) {
+                    std::string& Out) {
     if (Tag.TagString == "Main")
-        ReplaceText = IndexList;
+        Out += IndexList;
     else
-        ppdMainHTMLTag(Page, Tag, ReplaceText);
+        ppdMainHTMLTag(Page, Tag, Out);
 }
 
 THTMLTagEvent MainTagHandler(const TPageTags& Page) {
-    return [&Page](const THTMLTag& Tag, std::string& ReplaceText) {
-        ppdMainHTMLTag(Page, Tag, ReplaceText);
-    };
+    return [&Page](const THTMLTag& Tag, std::string& Out) { ppdMainHTMLTag(Page, Tag, Out); };
 }
 
 THTMLTagEvent ListTagHandler(const TPageTags& Page, const std::string& IndexList) {
-    return [&Page, &IndexList](const THTMLTag& Tag, std::string& ReplaceText) {
-        ppdListHTMLTag(Page, IndexList, Tag, ReplaceText);
+    return [&Page, &IndexList](const THTMLTag& Tag, std::string& Out) {
+        ppdListHTMLTag(Page, IndexList, Tag, Out);
     };
 }
 
@@ -432,7 +436,7 @@ std::string ConvertMenuBar(const std::string& DocumentFolder, const TMenuBarOpti
     menuBar.MenuBarMode = true;
     std::unique_ptr<TWikiDocumentConverter> converter =
         TWikiDocumentConverterMaker::GetWikiDocumentConverter(Options.Notation, menuBar);
-    converter->Convert(path, ReadPageText(path, Options.Read));
+    converter->ConvertTaken(path, ReadPageText(path, Options.Read));
     return std::move(converter->Html);
 }
 

@@ -118,9 +118,11 @@ struct THTMLTag {
     std::vector<std::string> TagParams; // the parameters after the name, split at blanks
 };
 
-// The tag handler: sets ReplaceText (empty on entry) to the text that replaces the tag.
-// A handler that leaves it empty removes the tag.
-using THTMLTagEvent = std::function<void(const THTMLTag& Tag, std::string& ReplaceText)>;
+// The tag handler: appends the text that replaces the tag to Out, the page filled so far
+// (what Out holds already is not the handler's to change). A handler that appends nothing
+// removes the tag. Appending in place keeps a big page's text from being copied once more
+// on its way into the page.
+using THTMLTagEvent = std::function<void(const THTMLTag& Tag, std::string& Out)>;
 
 // Fills a template: copies it and replaces every tag by what OnHTMLTag gives.
 //
@@ -183,7 +185,7 @@ std::string FormatParseError(std::string_view Format, std::string_view Text, int
 // percent-encoded (every byte outside the plain URL characters), so they are ASCII and
 // reach the same file whatever encoding the page is read in.
 struct TPageTags {
-    std::string Html;                       // the converted page fragment
+    std::string_view Html;                  // the converted page fragment (not copied)
     std::string Title;                      // the page title, not escaped
     std::string ContentsHtml;               // the converter's ContentsHtml(TitleEncodingUTF8)
     std::string TemplateFolder;             // TTemplate::TemplateFolder()
@@ -198,7 +200,8 @@ struct TPageTags {
     std::function<std::string()> MenuBar;
 };
 
-// Html, Title and ContentsHtml of the page a converter converted last.
+// Html, Title and ContentsHtml of the page a converter converted last. Html is the
+// converter's own, which must outlive the filling.
 TPageTags PageTagsOf(const TWikiDocumentConverter& Converter, bool TitleEncodingUTF8);
 
 // The charset name of an export encoding setting: 0 "Shift_JIS", 1 "EUC-JP", 2 "UTF-8";
@@ -214,7 +217,7 @@ const char* CharsetName(int ExportEncoding);
 // The replacement of one tag of a main or export template.
 std::string MainTagText(const TPageTags& Page, const std::string& TagString);
 // The handler of a main or export template: every tag of the table above.
-void ppdMainHTMLTag(const TPageTags& Page, const THTMLTag& Tag, std::string& ReplaceText);
+void ppdMainHTMLTag(const TPageTags& Page, const THTMLTag& Tag, std::string& Out);
 // The handler of a list template: "Main" gives IndexList (the export's "<ul>" list, as
 // it is), every other tag what ppdMainHTMLTag gives.
 //
@@ -223,7 +226,7 @@ void ppdMainHTMLTag(const TPageTags& Page, const THTMLTag& Tag, std::string& Rep
 // EncodingName = CharsetName(Encoding), and a MenuBar converted with export links
 // (LinkMode 2), or the shipped list template's menu bar would link into the program.
 void ppdListHTMLTag(const TPageTags& Page, const std::string& IndexList, const THTMLTag& Tag,
-                    std::string& ReplaceText);
+                    std::string& Out);
 
 // Handlers bound to their inputs, for TPageProducer::OnHTMLTag. They refer to Page and
 // IndexList, which must outlive the filling.
