@@ -147,8 +147,12 @@ TEST(FreeStyle, BoundedRulesGiveWhatTheirPatternsGive) {
     // The rules that are shown only part of the text (or whose links are found in three
     // stretches) must give exactly what their patterns give on the whole text.
     const char* const pieces[] = {
-        "[",  "]",  "[[", "]]", "|",        "a",        " ",        "http://e/", "i.png",
-        "{{", "}}", "==", "__", "\x83\x5D", "\x83\x5B", "\x83\x7D", "\x81",      "''"};
+        "[", "]", "[[", "]]", "|", "a", " ", "http://e/", "i.png", "{{", "}}", "==", "__",
+        "\x83\x5D", "\x83\x5B", "\x83\x7D", "\x81", "''",
+        // addresses: every scheme, a letter, digit or character before one, and the bytes
+        // that end one (a half-width kana, 0x7F, "(", "<", a line feed)
+        "https:", "ftp:x", "mailto:", "file:", "h", "http", "9", "\x82\xA0", "\xB1", "\x7F", "(",
+        "<", "\n", "\x83\x41"};
     TFreeStyleWikiDocumentConverter c;
     TPluginShelf none;
     c.Options.Plugins = &none;

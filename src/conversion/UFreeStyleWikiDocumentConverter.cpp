@@ -65,6 +65,129 @@ const TPattern kEmphasisPattern("m/''([^']*?)''/k");
 const TPattern kDeletedPattern("m/==(.*?)==/k");
 const TPattern kInsertedPattern("m/__(.*?)__/k");
 
+// --- Links, found by hand ------------------------------------------------------------------
+//
+// The link patterns, read as the matcher reads them: an address
+// "(?<![A-Za-z0-9])(http|https|ftp|mailto|file):" and one or more name characters (greedy);
+// else (where the pattern has them) "[[" text "]]"; else "[" text "]", the text being one or
+// more characters other than a line feed, up to the first closing mark (lazy). Characters
+// are Shift_JIS as the matcher steps through them.
+
+enum class TLinkForms { All, NoDouble, AddressOnly };
+
+struct TLinkFound {
+    std::size_t begin = npos, end = npos;
+    bool address = false; // group 2 took part
+};
+
+// Whether the character at text[i] is a name character: a single byte other than blanks,
+// controls, "(", ")", "<", ">" and bytes from 0x7F up, so no double-byte character. A lead
+// byte that ends the text, left without its second byte, counts as one, as the matcher has it.
+bool IsNameChar(std::string_view text, std::size_t i) {
+    auto b = static_cast<unsigned char>(text[i]);
+    if (IsShiftJisLeadByte(text[i])) return i + 1 == text.size();
+    return b > 0x20 && b < 0x7F && b != '(' && b != ')' && b != '<' && b != '>';
+}
+
+bool IsAsciiAlnum(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
+
+bool CanBeSecondByte(char c) {
+    auto b = static_cast<unsigned char>(c);
+    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+
+// Whether the character before text[i] is an ASCII letter or digit, the character found as
+// the matcher finds it when it looks behind: stepping back from text[i - 1] over bytes that
+// may begin a double-byte character, and pairing them up from there. This can differ from
+// reading forward where a lead byte took a byte that cannot be a second byte ("\x81" "9").
+bool AlnumBefore(std::string_view text, std::size_t from, std::size_t i) {
+    if (i <= from) return false;
+    const std::size_t s = i - 1;
+    std::size_t p = s;
+    if (CanBeSecondByte(text[p])) {
+        while (p > from) {
+            if (!IsShiftJisLeadByte(text[--p])) {
+                ++p;
+                break;
+            }
+        }
+    }
+    const std::size_t length = IsShiftJisLeadByte(text[p]) ? 2 : 1;
+    if (p + length <= s) {
+        p += length;
+        p += (s - p) & ~std::size_t{1};
+    }
+    return p == s && IsAsciiAlnum(text[s]);
+}
+
+// The end of an address at text[i] (a character start), or npos; the subject of the search
+// starts at `from`.
+std::size_t AddressEnd(std::string_view text, std::size_t from, std::size_t i) {
+    static constexpr std::string_view kSchemes[] = {"http:", "https:", "ftp:", "mailto:", "file:"};
+    std::string_view rest = text.substr(i);
+    for (std::string_view scheme : kSchemes) {
+        if (!rest.starts_with(scheme)) continue;
+        std::size_t j = i + scheme.size();
+        const std::size_t start = j;
+        while (j < text.size() && IsNameChar(text, j))
+            ++j;
+        return j > start && !AlnumBefore(text, from, i) ? j : npos;
+    }
+    return npos;
+}
+
+// The end of "open text close" at text[i], or npos.
+std::size_t BracketEnd(std::string_view text, std::size_t i, std::string_view open,
+                       std::string_view close) {
+    if (!text.substr(i).starts_with(open)) return npos;
+    std::size_t j = i + open.size();
+    while (j < text.size() && text[j] != '\n') {
+        j += CharLength(text, j);
+        if (text.substr(j).starts_with(close)) return j + close.size();
+    }
+    return npos;
+}
+
+// The first link at or after `from`, the subject of the search starting there.
+TLinkFound NextLink(std::string_view text, std::size_t from, TLinkForms forms) {
+    for (std::size_t i = from; i < text.size();) {
+        const char c = text[i];
+        TLinkFound found;
+        if (c == 'h' || c == 'f' || c == 'm') {
+            found.end = AddressEnd(text, from, i);
+            found.address = true;
+        } else if (c == '[' && forms != TLinkForms::AddressOnly) {
+            if (forms == TLinkForms::All) found.end = BracketEnd(text, i, "[[", "]]");
+            if (found.end == npos) found.end = BracketEnd(text, i, "[", "]");
+        }
+        if (found.end != npos) {
+            found.begin = i;
+            return found;
+        }
+        i += CharLength(text, i);
+    }
+    return {};
+}
+
+// ScanReplace with the link pattern of `forms`, `replace` given where each link begins and
+// ends and whether it is an address.
+std::string ScanLinks(std::string_view text, TLinkForms forms,
+                      const std::function<void(const TLinkFound&, std::string&)>& replace) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    std::size_t pos = 0;
+    for (TLinkFound link = NextLink(text, 0, forms); link.begin != npos;
+         link = NextLink(text, pos, forms)) {
+        out.append(text.substr(pos, link.begin - pos));
+        replace(link, out);
+        pos = link.end;
+    }
+    out.append(text.substr(pos));
+    return out;
+}
+
 // Where the characters of a text start, as the matcher steps through it.
 std::vector<bool> CharStarts(std::string_view text) {
     std::vector<bool> starts(text.size(), false);
@@ -254,24 +377,24 @@ std::string TFreeStyleWikiDocumentConverter::ConvertLinks(std::string_view Text)
     // text and the next stretch starts where it ends.
     std::string html;
     std::size_t pos = 0;
-    auto stretch = [&](const TPattern& pattern, std::size_t end) {
+    auto stretch = [&](const TPattern& pattern, TLinkForms forms, std::size_t end) {
         if (end == npos || end <= pos) return;
         std::string_view view = Text.substr(pos, end - pos);
         const std::size_t base = pos;
         pos = end;
-        html += ScanReplace(pattern, view, [&](const RegexMatch& m, std::string& out) {
-            if (m.End() == view.size() && end < Text.size() && m.Matched(2)) {
-                RegexMatch whole = Search(pattern, Text, base + m.Position());
+        html += ScanLinks(view, forms, [&](const TLinkFound& link, std::string& out) {
+            if (link.end == view.size() && end < Text.size() && link.address) {
+                RegexMatch whole = Search(pattern, Text, base + link.begin);
                 out += ConvertLink(whole.Group(1));
                 pos = std::min(whole.End(), Text.size());
                 return;
             }
-            out += ConvertLink(m.Group(1));
+            out += ConvertLink(view.substr(link.begin, link.end - link.begin));
         });
     };
-    stretch(kLinkPattern, EndOfLast(Text, "]]"));
-    stretch(kLinkPatternNoDouble, EndOfLast(Text, "]"));
-    stretch(kAddressPattern, Text.size());
+    stretch(kLinkPattern, TLinkForms::All, EndOfLast(Text, "]]"));
+    stretch(kLinkPatternNoDouble, TLinkForms::NoDouble, EndOfLast(Text, "]"));
+    stretch(kAddressPattern, TLinkForms::AddressOnly, Text.size());
     return html;
 }
 
