@@ -67,11 +67,10 @@ const TPattern kInsertedPattern("m/__(.*?)__/k");
 
 // --- Links, found by hand ------------------------------------------------------------------
 //
-// The link patterns, read as the matcher reads them: an address
-// "(?<![A-Za-z0-9])(http|https|ftp|mailto|file):" and one or more name characters (greedy);
-// else (where the pattern has them) "[[" text "]]"; else "[" text "]", the text being one or
-// more characters other than a line feed, up to the first closing mark (lazy). Characters
-// are Shift_JIS as the matcher steps through them.
+// The link patterns, read as the matcher reads them: an address (AddressEndAt, the same
+// form as the other notations'); else (where the pattern has them) "[[" text "]]"; else "["
+// text "]", the text being one or more characters other than a line feed, up to the first
+// closing mark (lazy). Characters are Shift_JIS as the matcher steps through them.
 
 enum class TLinkForms { All, NoDouble, AddressOnly };
 
@@ -79,64 +78,6 @@ struct TLinkFound {
     std::size_t begin = npos, end = npos;
     bool address = false; // group 2 took part
 };
-
-// Whether the character at text[i] is a name character: a single byte other than blanks,
-// controls, "(", ")", "<", ">" and bytes from 0x7F up, so no double-byte character. A lead
-// byte that ends the text, left without its second byte, counts as one, as the matcher has it.
-bool IsNameChar(std::string_view text, std::size_t i) {
-    auto b = static_cast<unsigned char>(text[i]);
-    if (IsShiftJisLeadByte(text[i])) return i + 1 == text.size();
-    return b > 0x20 && b < 0x7F && b != '(' && b != ')' && b != '<' && b != '>';
-}
-
-bool IsAsciiAlnum(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
-}
-
-bool CanBeSecondByte(char c) {
-    auto b = static_cast<unsigned char>(c);
-    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
-}
-
-// Whether the character before text[i] is an ASCII letter or digit, the character found as
-// the matcher finds it when it looks behind: stepping back from text[i - 1] over bytes that
-// may begin a double-byte character, and pairing them up from there. This can differ from
-// reading forward where a lead byte took a byte that cannot be a second byte ("\x81" "9").
-bool AlnumBefore(std::string_view text, std::size_t from, std::size_t i) {
-    if (i <= from) return false;
-    const std::size_t s = i - 1;
-    std::size_t p = s;
-    if (CanBeSecondByte(text[p])) {
-        while (p > from) {
-            if (!IsShiftJisLeadByte(text[--p])) {
-                ++p;
-                break;
-            }
-        }
-    }
-    const std::size_t length = IsShiftJisLeadByte(text[p]) ? 2 : 1;
-    if (p + length <= s) {
-        p += length;
-        p += (s - p) & ~std::size_t{1};
-    }
-    return p == s && IsAsciiAlnum(text[s]);
-}
-
-// The end of an address at text[i] (a character start), or npos; the subject of the search
-// starts at `from`.
-std::size_t AddressEnd(std::string_view text, std::size_t from, std::size_t i) {
-    static constexpr std::string_view kSchemes[] = {"http:", "https:", "ftp:", "mailto:", "file:"};
-    std::string_view rest = text.substr(i);
-    for (std::string_view scheme : kSchemes) {
-        if (!rest.starts_with(scheme)) continue;
-        std::size_t j = i + scheme.size();
-        const std::size_t start = j;
-        while (j < text.size() && IsNameChar(text, j))
-            ++j;
-        return j > start && !AlnumBefore(text, from, i) ? j : npos;
-    }
-    return npos;
-}
 
 // The end of "open text close" at text[i], or npos.
 std::size_t BracketEnd(std::string_view text, std::size_t i, std::string_view open,
@@ -156,7 +97,7 @@ TLinkFound NextLink(std::string_view text, std::size_t from, TLinkForms forms) {
         const char c = text[i];
         TLinkFound found;
         if (c == 'h' || c == 'f' || c == 'm') {
-            found.end = AddressEnd(text, from, i);
+            found.end = AddressEndAt(text, true, from, i);
             found.address = true;
         } else if (c == '[' && forms != TLinkForms::AddressOnly) {
             if (forms == TLinkForms::All) found.end = BracketEnd(text, i, "[[", "]]");

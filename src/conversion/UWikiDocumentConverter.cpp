@@ -114,21 +114,7 @@ char ByteBefore(std::string_view text, std::size_t from, std::size_t at) {
 std::size_t LinkEndAt(std::string_view text, bool textEnd, std::size_t from, std::size_t i,
                       const TLinkRule& rule, bool& brackets) {
     const char c = text[i];
-    if (c == 'h' || c == 'f' || c == 'm') {
-        std::string_view rest = text.substr(i);
-        std::size_t scheme = 0;
-        for (std::string_view s : {"http:", "https:", "ftp:", "mailto:", "file:"})
-            if (rest.starts_with(s)) scheme = s.size();
-        if (scheme == 0 || IsAsciiLetterOrDigit(ByteBefore(text, from, i)))
-            return std::string_view::npos;
-        std::size_t j = i + scheme;
-        while (j < text.size() && IsAddressByte(text[j]))
-            ++j;
-        // Half a character at the very end of the text is no character the class refuses:
-        // the matcher takes it. (Before a line end it pairs with the line end.)
-        if (j + 1 == text.size() && textEnd && IsShiftJisLeadByte(text[j])) ++j;
-        return j == i + scheme ? std::string_view::npos : j;
-    }
+    if (c == 'h' || c == 'f' || c == 'm') return AddressEndAt(text, textEnd, from, i);
     if (c == '[') {
         // "\[\[(.+?)\]\]": at least one character (no line end, no half of one at the end),
         // then the first "]]" at a character start.
@@ -185,6 +171,22 @@ std::string Format(const char* format, auto... args) {
 }
 
 } // namespace
+
+std::size_t AddressEndAt(std::string_view text, bool textEnd, std::size_t from, std::size_t i) {
+    std::string_view rest = text.substr(i);
+    std::size_t scheme = 0;
+    for (std::string_view s : {"http:", "https:", "ftp:", "mailto:", "file:"})
+        if (rest.starts_with(s)) scheme = s.size();
+    if (scheme == 0 || IsAsciiLetterOrDigit(ByteBefore(text, from, i)))
+        return std::string_view::npos;
+    std::size_t j = i + scheme;
+    while (j < text.size() && IsAddressByte(text[j]))
+        ++j;
+    // Half a character at the very end of the text is no character the class refuses:
+    // the matcher takes it. (Before a line end it pairs with the line end.)
+    if (j + 1 == text.size() && textEnd && IsShiftJisLeadByte(text[j])) ++j;
+    return j == i + scheme ? std::string_view::npos : j;
+}
 
 std::vector<std::string_view> SplitLines(std::string_view text) {
     std::vector<std::string_view> lines;

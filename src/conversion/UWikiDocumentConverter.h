@@ -112,6 +112,12 @@ struct TCsvCell {
 };
 std::optional<TCsvCell> NextCsvCell(std::string_view Line, std::size_t From);
 
+// The end of the address that starts at text[i] (a character start), or npos: what the
+// link patterns' form "(?<![A-Za-z0-9])(http|https|ftp|mailto|file):([^\x00-\x20()<>\x7F-\xFF])+"
+// matches there, the subject starting at `from`. `textEnd`: the text ends where the
+// subject does.
+std::size_t AddressEndAt(std::string_view text, bool textEnd, std::size_t from, std::size_t i);
+
 // One decoration rule of a notation's inline pass: a byte that every match of the rule
 // holds, and the slot of the notation T that applies the rule to a text.
 template <class T> struct TInlineRule {
